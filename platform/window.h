@@ -1,0 +1,26 @@
+// The main window: existence, size, placement, repaint and the finished frame.
+#pragma once
+#include <cstdint>
+
+struct ScreenRect {
+    int32_t left, top, right, bottom;
+};
+
+// Creates and shows the main window titled `title`; false when it cannot be created.
+bool PlatformCreateMainWindow(const char* title);
+// True while the main window exists (between creation and destruction).
+bool PlatformMainWindowExists();
+// Destroys the main window; the backend then delivers AppDestroyed() (the game posts the quit).
+void PlatformDestroyMainWindow();
+// Width and height of the main window's client area in pixels (0 when minimised or absent).
+void PlatformGetClientSize(int* width, int* height);
+// The client area's corners in screen coordinates.
+ScreenRect PlatformGetClientScreenRect();
+// Outer rectangle of the main window in screen coordinates.
+ScreenRect PlatformGetWindowRect();
+// Moves and sizes the main window to the outer rectangle `rect` (as far as the window system allows).
+void PlatformSetWindowRect(const ScreenRect& rect);
+// Asks for a repaint of the whole client area; the backend later delivers AppPaint().
+void PlatformRequestRepaint();
+// Shows a finished client-area picture: `pixels` hold width*height colours 0x00BBGGRR, row by row.
+void PlatformPresentFrame(const uint32_t* pixels, int width, int height);
