@@ -31,7 +31,7 @@ struct GameState {
     bool outcomeSpeedTip;
     bool outcomeRollTip;
     int32_t touchdownPlatform; // platform of the last landing
-    int32_t tipPlatform;       // platform whose tip-over rule matched (-1 none)
+    int32_t tipPlatform;       // platform whose tip-over rule matched (-1 none), scored by a tip-over
     double tipStep;
     TipOrigin tipOrigin;
     int32_t dustSize;
@@ -97,6 +97,10 @@ struct MeteorLockGuard {
 };
 void InitMeteorLock();
 void DeleteMeteorLock();
+
+// Fills gameWidth and gameHeight from the main window's client size when both are 0
+// (at most 5000 each; a window with no client area gives the smallest playfield, 320 x 200).
+void FillPlayfieldSizeFromClient();
 
 // Puts a fresh round into gameState from gameOptions and starts the round's timers.
 void ResetRound();

@@ -1,0 +1,11 @@
+// The static scene of a round (sky, textured ground, platform bars and labels), drawn once per world.
+#pragma once
+#include "gfx/canvas.h"
+
+extern Surface backgroundScene; // gameWidth x gameHeight; empty when no scene exists
+
+// Draws the scene from the current world; does nothing when a scene already exists.
+void DrawBackgroundScene();
+// Releases the scene (the next DrawBackgroundScene draws it afresh).
+void ReleaseBackgroundScene();
+bool BackgroundSceneExists();
