@@ -1,0 +1,216 @@
+// Surfaces, fills, copies and stretches of the 2-D canvas. Polygons and regions live in region.cpp, text in text.cpp.
+#include "gfx/canvas.h"
+#include "gfx/canvas_internal.h"
+
+#include <algorithm>
+#include <cstring>
+
+void CreateSurface(Surface& s, int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        ReleaseSurface(s);
+        return;
+    }
+    s.width = width;
+    s.height = height;
+    s.pixels.assign(size_t(width) * size_t(height), 0);
+    s.clip = nullptr;
+}
+
+void ReleaseSurface(Surface& s)
+{
+    s.width = 0;
+    s.height = 0;
+    std::vector<Color>().swap(s.pixels);
+    s.clip = nullptr;
+}
+
+bool SurfaceExists(const Surface& s)
+{
+    return s.width > 0 && s.height > 0 && s.pixels.size() == size_t(s.width) * size_t(s.height);
+}
+
+void FillRect(Surface& s, int left, int top, int right, int bottom, Color color)
+{
+    if (!SurfaceExists(s))
+        return;
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, s.width);
+    bottom = std::min(bottom, s.height);
+    if (left >= right || top >= bottom)
+        return;
+    for (int y = top; y < bottom; ++y) {
+        Color* row = &s.pixels[size_t(y) * s.width];
+        ForEachVisibleSpan(s, y, left, right, [&](int a, int b) { std::fill(row + a, row + b, color); });
+    }
+}
+
+void CopySurface(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h)
+{
+    if (!SurfaceExists(dst) || !SurfaceExists(src) || w <= 0 || h <= 0)
+        return;
+    // Trim the rectangle to the source, then to the destination.
+    if (sx < 0) { w += sx; dx -= sx; sx = 0; }
+    if (sy < 0) { h += sy; dy -= sy; sy = 0; }
+    if (dx < 0) { w += dx; sx -= dx; dx = 0; }
+    if (dy < 0) { h += dy; sy -= dy; dy = 0; }
+    w = std::min({w, src.width - sx, dst.width - dx});
+    h = std::min({h, src.height - sy, dst.height - dy});
+    if (w <= 0 || h <= 0)
+        return;
+
+    // A copy within one surface may overlap itself: take the source rows from a snapshot.
+    std::vector<Color> snapshot;
+    const Color* base = src.pixels.data();
+    int stride = src.width;
+    if (&dst == &src) {
+        snapshot.resize(size_t(w) * h);
+        for (int r = 0; r < h; ++r)
+            std::memcpy(&snapshot[size_t(r) * w], &src.pixels[size_t(sy + r) * src.width + sx], size_t(w) * sizeof(Color));
+        base = snapshot.data();
+        stride = w;
+        sx = 0;
+        sy = 0;
+    }
+    for (int r = 0; r < h; ++r) {
+        const Color* from = base + size_t(sy + r) * stride + sx;
+        Color* to = &dst.pixels[size_t(dy + r) * dst.width + dx];
+        if (!dst.clip) {
+            std::memcpy(to, from, size_t(w) * sizeof(Color));
+            continue;
+        }
+        ForEachVisibleSpan(dst, dy + r, dx, dx + w, [&](int a, int b) {
+            std::memcpy(to + (a - dx), from + (a - dx), size_t(b - a) * sizeof(Color));
+        });
+    }
+}
+
+namespace {
+
+// One axis of a nearest-pixel stretch: destination cell i of `dstLength` samples the source cell under its
+// centre, so both end cells map onto the end cells of the source whether the picture grows or shrinks.
+// Fills `map` with the source index of every destination index in [first, last) that lands on the
+// destination (0..dstLimit-1) and on the source (0..srcLimit-1); the range is contiguous because the
+// mapping never decreases.
+struct AxisMap {
+    int first = 0, last = 0; // destination range (absolute coordinates)
+};
+
+inline int SampleSource(int start, int srcLength, int dstLength, int i)
+{
+    return start + int(((2 * int64_t(i) + 1) * srcLength) / (2 * int64_t(dstLength)));
+}
+
+AxisMap MapAxis(int dstStart, int dstLength, int dstLimit, int srcStart, int srcLength, int srcLimit,
+                std::vector<int>& map)
+{
+    AxisMap m;
+    int lo = std::max(dstStart, 0);
+    int hi = int(std::min<int64_t>(int64_t(dstStart) + dstLength, dstLimit));
+    map.clear();
+    if (lo >= hi)
+        return m;
+    // Skip destination cells whose source lies before the source's start or past its end.
+    while (lo < hi && SampleSource(srcStart, srcLength, dstLength, lo - dstStart) < 0)
+        ++lo;
+    while (hi > lo && SampleSource(srcStart, srcLength, dstLength, hi - 1 - dstStart) >= srcLimit)
+        --hi;
+    map.resize(size_t(std::max(hi - lo, 0)));
+    for (int i = lo; i < hi; ++i)
+        map[size_t(i - lo)] = SampleSource(srcStart, srcLength, dstLength, i - dstStart);
+    m.first = lo;
+    m.last = hi;
+    return m;
+}
+
+Surface UnclippedCopy(const Surface& s)
+{
+    Surface copy;
+    copy.width = s.width;
+    copy.height = s.height;
+    copy.pixels = s.pixels;
+    return copy;
+}
+
+std::vector<int> columnMap, rowMap; // kept between frames so the stretch allocates nothing
+
+} // namespace
+
+void StretchCopy(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy, int sw, int sh)
+{
+    if (!SurfaceExists(dst) || !SurfaceExists(src) || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
+        return;
+    if (&dst == &src) {
+        // Stretching a surface onto itself would read what it writes: stretch from a copy.
+        StretchCopy(dst, dx, dy, dw, dh, UnclippedCopy(src), sx, sy, sw, sh);
+        return;
+    }
+    AxisMap cols = MapAxis(dx, dw, dst.width, sx, sw, src.width, columnMap);
+    AxisMap rows = MapAxis(dy, dh, dst.height, sy, sh, src.height, rowMap);
+    if (cols.first >= cols.last || rows.first >= rows.last)
+        return;
+    const int width = cols.last - cols.first;
+    const int* map = columnMap.data();
+    int previousSource = -1;
+    for (int y = rows.first; y < rows.last; ++y) {
+        int sourceRow = rowMap[size_t(y - rows.first)];
+        const Color* from = &src.pixels[size_t(sourceRow) * src.width];
+        Color* to = &dst.pixels[size_t(y) * dst.width + cols.first];
+        if (!dst.clip) {
+            if (sourceRow == previousSource) {
+                // The same source row as the destination row above: copy that finished row.
+                std::memcpy(to, to - dst.width, size_t(width) * sizeof(Color));
+            } else {
+                for (int i = 0; i < width; ++i)
+                    to[i] = from[map[i]];
+            }
+            previousSource = sourceRow;
+            continue;
+        }
+        ForEachVisibleSpan(dst, y, cols.first, cols.last, [&](int a, int b) {
+            for (int x = a; x < b; ++x)
+                to[x - cols.first] = from[map[x - cols.first]];
+        });
+    }
+}
+
+void CopyTransparent(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy, int sw, int sh)
+{
+    if (!SurfaceExists(dst) || !SurfaceExists(src) || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0)
+        return;
+    if (&dst == &src) {
+        CopyTransparent(dst, dx, dy, dw, dh, UnclippedCopy(src), sx, sy, sw, sh);
+        return;
+    }
+    std::vector<int> cmap, rmap;
+    AxisMap cols = MapAxis(dx, dw, dst.width, sx, sw, src.width, cmap);
+    AxisMap rows = MapAxis(dy, dh, dst.height, sy, sh, src.height, rmap);
+    for (int y = rows.first; y < rows.last; ++y) {
+        const Color* from = &src.pixels[size_t(rmap[size_t(y - rows.first)]) * src.width];
+        Color* to = &dst.pixels[size_t(y) * dst.width];
+        ForEachVisibleSpan(dst, y, cols.first, cols.last, [&](int a, int b) {
+            for (int x = a; x < b; ++x) {
+                Color c = from[cmap[size_t(x - cols.first)]];
+                if (c != 0)
+                    to[x] = c;
+            }
+        });
+    }
+}
+
+Color GetPixel(const Surface& s, int x, int y)
+{
+    if (!SurfaceExists(s) || x < 0 || y < 0 || x >= s.width || y >= s.height)
+        return ColorInvalid;
+    return s.pixels[size_t(y) * s.width + x];
+}
+
+void SetPixel(Surface& s, int x, int y, Color color)
+{
+    if (!SurfaceExists(s) || x < 0 || y < 0 || x >= s.width || y >= s.height)
+        return;
+    if (s.clip && !RegionContains(*s.clip, x, y))
+        return;
+    s.pixels[size_t(y) * s.width + x] = color;
+}

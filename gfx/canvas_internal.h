@@ -1,0 +1,37 @@
+// Helpers shared by the canvas's own source files (not for the rest of the game).
+#pragma once
+#include "gfx/canvas.h"
+
+#include <algorithm>
+
+inline int RegionRows(const Region& r)
+{
+    return r.rowStart.empty() ? 0 : int(r.rowStart.size()) - 1;
+}
+
+// Calls fn(a, b) for every part [a, b) of row y's columns [x0, x1) that the surface's clip lets through.
+// The caller has already limited y and [x0, x1) to the surface.
+template <class F>
+inline void ForEachVisibleSpan(const Surface& s, int y, int x0, int x1, F&& fn)
+{
+    if (!s.clip) {
+        fn(x0, x1);
+        return;
+    }
+    const Region& r = *s.clip;
+    int row = y - r.top;
+    if (row < 0 || row >= RegionRows(r))
+        return;
+    for (int i = r.rowStart[row]; i < r.rowStart[row + 1]; ++i) {
+        int a = r.spans[2 * i], b = r.spans[2 * i + 1];
+        if (a >= x1)
+            break;
+        a = std::max(a, x0);
+        b = std::min(b, x1);
+        if (a < b)
+            fn(a, b);
+    }
+}
+
+// The pixel spans of a polygon filled by the winding rule (interior only, right and bottom edges excluded).
+void PolygonSpans(Region& r, const CanvasPoint* points, int count);
