@@ -1,0 +1,341 @@
+// Composing one frame: the scene, crater, stars, meteor, panel, craft, flames, dust and landing lights at
+// playfield size, then scaled into the main window's client area by the zoom mode.
+#include "render/paint_frame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+#include "app/options.h"
+#include "platform/clock.h"
+#include "platform/window.h"
+#include "render/panel.h"
+#include "render/sprites.h"
+#include "sim/game_state.h"
+#include "sim/random.h"
+#include "world/background_scene.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr Color MarginColor = 0x404040; // dark grey around the shown playfield
+constexpr int PanelWidth = 76, PanelHeight = 44; // the panel's size should its picture be missing
+constexpr long long MaxOutputSide = 1 << 16;
+
+// Truncation toward zero that cannot overflow: far-off values are pinned well outside any picture.
+int Trunc(double v)
+{
+    constexpr double limit = 1 << 30;
+    if (!(v > -limit))
+        return v != v ? 0 : -(1 << 30);
+    if (v > limit)
+        return 1 << 30;
+    return static_cast<int>(v);
+}
+
+// Draws a picture with black transparent, with its top-left at (x, y) at its own size.
+void DrawPicture(Surface& frame, int x, int y, const Surface& picture)
+{
+    CopyTransparent(frame, x, y, picture.width, picture.height, picture, 0, 0, picture.width, picture.height);
+}
+
+struct ViewRect {
+    int left, top, right, bottom;
+};
+
+struct FrameLayout {
+    int w, h;             // playfield size
+    double cx;            // craft centre column
+    int nearest;          // nearest platform, or NoPlatform
+    int offsetFromPlatform;
+    int heightAbovePlatform;
+    ViewRect view;
+    int px, py;           // panel origin
+};
+
+int PlatformTableCount()
+{
+    return std::clamp(gameState.platformCount, 0, MaxPlatforms);
+}
+
+// Of equally near platforms the earlier one in the table wins.
+void FindNearestPlatform(FrameLayout& f, const GameTypeInfo& type)
+{
+    const Craft& craft = gameState.craft;
+    int best = 100000, height = 0;
+    f.nearest = NoPlatform;
+    for (int i = 0; i < PlatformTableCount(); ++i) {
+        const LandingPlatform& p = platforms[i];
+        int d = Trunc(f.cx - (p.x + p.width / 2));
+        if (std::abs(d) < std::abs(best)) {
+            best = d;
+            f.nearest = i;
+            height = Trunc(craft.y - type.hitBottom - (p.y + 5));
+        }
+    }
+    f.offsetFromPlatform = best;
+    f.heightAbovePlatform = height;
+}
+
+// The full playfield, or a close-up of the nearest platform while the craft is about to land on it.
+void ChooseView(FrameLayout& f)
+{
+    int w = f.w, h = f.h;
+    f.view = {0, 0, w, h};
+    if (f.nearest == NoPlatform)
+        return;
+    int zh = Trunc(0.3 * h);
+    int m = Trunc(0.2 * zh);
+    int mg = Trunc(0.75 * m);
+    if (!(-mg < f.heightAbovePlatform && f.heightAbovePlatform < Trunc(0.75 * zh)))
+        return;
+    const LandingPlatform& n = platforms[f.nearest];
+    ViewRect v;
+    v.top = h - n.y - zh;
+    v.bottom = h - n.y + m;
+    int vw = Trunc((zh + m) / (static_cast<double>(h) / w)); // the close-up keeps the playfield's proportions
+    int q = n.x + n.width / 2;
+    v.left = q - vw / 2;
+    v.right = q + vw / 2;
+    if (v.right > w) {
+        v.right = w - 1;
+        v.left = w - vw;
+    } else if (v.left < 0) {
+        v.left = 0;
+        v.right = vw;
+    }
+    if (v.top < 0) {
+        v.top = 0;
+        v.bottom = zh + m;
+    } else if (v.bottom > h) {
+        v.top = h - (zh + m);
+        v.bottom = h - 1;
+    }
+    if (f.cx < v.left + mg || f.cx > v.right - mg)
+        return;
+    f.view = v;
+}
+
+// The crater under a destroyed craft: a bowl deepest under its centre, never digging column 0.
+void DrawCrater(Surface& frame, const FrameLayout& f, const GameTypeInfo& type)
+{
+    const Craft& craft = gameState.craft;
+    int half = type.craterHalfWidth;
+    for (int i = -half; i < half; ++i) {
+        int col = Trunc(craft.x + i + (type.hitLeft + type.hitRight) / 2);
+        if (col < 1 || col >= f.w)
+            continue;
+        int depth = Trunc(std::cos(std::numbers::pi * i / half / 2.5) * type.craterDepth);
+        int surface = f.h - TerrainProfile[col];
+        FillRect(frame, col, surface, col + 1, surface + depth, CraterColor);
+    }
+}
+
+void DrawStars(Surface& frame, int h)
+{
+    for (const Star& star : stars)
+        FillRect(frame, star.x, h - star.y, star.x + star.size, h - star.y + star.size,
+                 static_cast<Color>(star.color));
+}
+
+void DrawCraft(Surface& frame, int x, int y, const GameTypeInfo& type)
+{
+    const Craft& craft = gameState.craft;
+    int landingFrame = gameState.postLandingFrame;
+    if (landingFrame > 0) {
+        DrawPicture(frame, x, y, SpriteTable[TouchdownFrameRows[std::min(landingFrame, 10)]].picture);
+        return;
+    }
+    int k = RotatedRowOfAngle(craft.angle);
+    DrawPicture(frame, x, y, RotatedSprites[k + (type.steersByRotating ? 0 : 60)].picture);
+}
+
+// A random variant of each burning flame every frame makes them flicker; the draws come in this order.
+void DrawFlames(Surface& frame, int x, int y, const GameTypeInfo& type)
+{
+    const Craft& craft = gameState.craft;
+    if (craft.jetRightOn)
+        DrawPicture(frame, x, y, SpriteTable[PushRightFlameRows[RandomBelow(4)]].picture);
+    if (craft.jetLeftOn)
+        DrawPicture(frame, x, y, SpriteTable[PushLeftFlameRows[RandomBelow(4)]].picture);
+    if (craft.mainEngineOn) {
+        int j = RandomBelow(4);
+        // A wrecked legged craft's flame burns upright.
+        int k = RotatedRowOfAngle(gameState.crashed ? 0 : craft.angle);
+        if (type.steersByRotating)
+            DrawPicture(frame, x, y, RotatedSprites[120 + 60 * j + k].picture);
+        else
+            DrawPicture(frame, x, y, SpriteTable[MainFlameRows[j]].picture);
+    }
+}
+
+// The touch-down dust: a cloud of wobbling size centred on the craft's feet.
+void DrawDust(Surface& frame, const FrameLayout& f, const GameTypeInfo& type)
+{
+    if (!gameState.landed || gameState.dustSize <= 0)
+        return;
+    int s = RandomBelow(8) + gameState.dustSize - 4;
+    if (s < 0)
+        s = 1;
+    const Surface& cloud = SpriteTable[DustCloudRows[RandomBelow(4)]].picture;
+    int x = Trunc(f.cx - s / 2);
+    int y = Trunc(f.h - (gameState.craft.y - type.hitBottom + s / 2));
+    CopyTransparent(frame, x, y, s, s, cloud, 0, 0, cloud.width, cloud.height);
+}
+
+// Green and red lights at the platform's ends, lit in one of every three 250 ms phases while the craft is near.
+void DrawLandingLights(Surface& frame, const FrameLayout& f)
+{
+    GameState& g = gameState;
+    if (f.nearest == NoPlatform || std::abs(f.offsetFromPlatform) >= 50 || std::abs(f.heightAbovePlatform) >= 50) {
+        g.blinkPhase = -1;
+        return;
+    }
+    uint32_t now = PlatformTickCount();
+    if (static_cast<uint64_t>(now) > static_cast<uint64_t>(static_cast<uint32_t>(g.blinkTime)) + 250) {
+        g.blinkTime = static_cast<int32_t>(now);
+        g.blinkPhase = g.blinkPhase + 1 > 2 ? 0 : g.blinkPhase + 1;
+    }
+    if (g.blinkPhase != 0)
+        return;
+    const LandingPlatform& n = platforms[f.nearest];
+    int top = f.h - n.y - 5;
+    FillRect(frame, n.x, top, n.x + 2, top + 2, LightGreen);
+    FillRect(frame, n.x + n.width - 2, top, n.x + n.width, top + 2, LightRed);
+}
+
+struct OutputRect {
+    int x0, y0, dw, dh;
+};
+
+OutputRect ChooseOutput(int w, int h, int clientWidth, int clientHeight)
+{
+    long long zoom = gameOptions.zoom;
+    long long dw, dh;
+    if (zoom >= 2) {
+        dw = w * zoom;
+        dh = h * zoom;
+    } else if (zoom <= -2) {
+        dw = w / -zoom;
+        dh = h / -zoom;
+    } else if (zoom == -1) {
+        dw = clientWidth;
+        dh = clientHeight;
+    } else if (zoom == 0) {
+        double s = std::min(static_cast<double>(clientWidth) / w, static_cast<double>(clientHeight) / h);
+        dw = static_cast<long long>(w * s);
+        dh = static_cast<long long>(h * s);
+    } else {
+        dw = w;
+        dh = h;
+    }
+    dw = std::min(dw, MaxOutputSide);
+    dh = std::min(dh, MaxOutputSide);
+    OutputRect out;
+    out.dw = static_cast<int>(dw);
+    out.dh = static_cast<int>(dh);
+    out.x0 = (clientWidth - out.dw) / 2;
+    out.y0 = (clientHeight - out.dh) / 2;
+    return out;
+}
+
+// Dark grey around the output rectangle, leaving the rectangle itself untouched.
+void FillMargins(Surface& client, const OutputRect& o)
+{
+    int cw = client.width, ch = client.height;
+    FillRect(client, 0, 0, cw, o.y0, MarginColor);
+    FillRect(client, 0, o.y0 + o.dh, cw, ch, MarginColor);
+    FillRect(client, 0, o.y0, o.x0, o.y0 + o.dh, MarginColor);
+    FillRect(client, o.x0 + o.dw, o.y0, cw, o.y0 + o.dh, MarginColor);
+}
+
+Surface frame;       // the playfield-size frame, kept between frames to spare an allocation each time
+Surface presented;   // the client-size picture that PaintFrame shows
+Region visibleArea;  // the limited-visibility clip
+
+void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool writeRecorder)
+{
+    MeteorLockGuard lock;
+    FillPlayfieldSizeFromClient();
+    const GameState& g = gameState;
+    const Craft& craft = g.craft;
+    if (writeRecorder && !g.landed && !g.crashed && !g.halted)
+        RecordFlightFrame();
+
+    FrameLayout f;
+    f.w = std::clamp(gameOptions.gameWidth, 1, MaxPlayfieldSize);
+    f.h = std::clamp(gameOptions.gameHeight, 1, MaxPlayfieldSize);
+    bool fresh = frame.width != f.w || frame.height != f.h;
+    if (fresh)
+        CreateSurface(frame, f.w, f.h);
+
+    const GameTypeInfo& type = CurrentGameType();
+    f.cx = craft.x + (type.hitLeft + type.hitRight) / 2;
+    FindNearestPlatform(f, type);
+    ChooseView(f);
+    f.px = f.view.left + f.w / 125;
+    f.py = f.view.top + f.w / 125;
+
+    frame.clip = nullptr;
+    if (g.visibilityMargin != -1) {
+        double r = std::max(g.visibilityMargin, 0);
+        double sx = f.cx;
+        double sy = f.h - craft.y + (type.hitTop + type.hitBottom) / 2;
+        Region circle, panel;
+        RegionFromEllipse(circle, Trunc(sx - r), Trunc(sy - r), Trunc(sx + r), Trunc(sy + r));
+        const Surface& picture = SpriteTable[16].picture;
+        int pw = SurfaceExists(picture) ? picture.width : PanelWidth;
+        int ph = SurfaceExists(picture) ? picture.height : PanelHeight;
+        RegionFromRect(panel, f.px, f.py, f.px + pw, f.py + ph);
+        RegionUnion(visibleArea, circle, panel);
+        // Whatever lies outside the visible area is black.
+        if (!fresh)
+            FillRect(frame, 0, 0, f.w, f.h, 0);
+        frame.clip = &visibleArea;
+    } else if (!fresh && (backgroundScene.width < f.w || backgroundScene.height < f.h)) {
+        FillRect(frame, 0, 0, f.w, f.h, 0);
+    }
+
+    CopySurface(frame, 0, 0, backgroundScene, 0, 0, backgroundScene.width, backgroundScene.height);
+    if (!craft.intact)
+        DrawCrater(frame, f, type);
+    DrawStars(frame, f.h);
+    if (g.meteorX != 0 && g.meteorY != 0)
+        DrawPicture(frame, g.meteorX, f.h - g.meteorY, SpriteTable[1].picture);
+    DrawInstrumentPanel(frame, f.px, f.py, f.nearest, f.offsetFromPlatform, f.heightAbovePlatform);
+    int x = Trunc(craft.x), y = Trunc(f.h - craft.y);
+    if (craft.intact)
+        DrawCraft(frame, x, y, type);
+    DrawFlames(frame, x, y, type);
+    DrawDust(frame, f, type);
+    frame.clip = nullptr;
+
+    DrawLandingLights(frame, f);
+
+    clientWidth = std::max(clientWidth, 0);
+    clientHeight = std::max(clientHeight, 0);
+    if (client.width != clientWidth || client.height != clientHeight)
+        CreateSurface(client, clientWidth, clientHeight);
+    client.clip = nullptr;
+    OutputRect o = ChooseOutput(f.w, f.h, clientWidth, clientHeight);
+    FillMargins(client, o);
+    const ViewRect& v = f.view;
+    StretchCopy(client, o.x0, o.y0, o.dw, o.dh, frame, v.left, v.top, v.right - v.left, v.bottom - v.top);
+}
+
+} // namespace
+
+void ComposeClientPicture(Surface& client, int clientWidth, int clientHeight, bool writeRecorder)
+{
+    ComposeFrame(client, clientWidth, clientHeight, writeRecorder);
+}
+
+void PaintFrame()
+{
+    int width = 0, height = 0;
+    PlatformGetClientSize(&width, &height);
+    ComposeFrame(presented, width, height, true);
+    if (presented.width > 0 && presented.height > 0)
+        PlatformPresentFrame(presented.pixels.data(), presented.width, presented.height);
+}
