@@ -1,0 +1,464 @@
+#include "gfx/bmp.h"
+#include "gfx/canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+constexpr Color kRed = MakeColor(255, 0, 0);
+constexpr Color kGreen = MakeColor(0, 255, 0);
+constexpr Color kBlue = MakeColor(0, 0, 255);
+constexpr Color kGrey = MakeColor(90, 90, 90);
+
+int CountColor(const Surface& s, Color c)
+{
+    int n = 0;
+    for (Color p : s.pixels)
+        n += p == c;
+    return n;
+}
+
+// Fills the whole surface through `clip` and checks that exactly the region's pixels changed.
+void ExpectFillMatchesRegion(const Region& clip, int width, int height)
+{
+    Surface s;
+    CreateSurface(s, width, height);
+    s.clip = &clip;
+    FillRect(s, -5, -5, width + 5, height + 5, kRed);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            ASSERT_EQ(GetPixel(s, x, y) == kRed, RegionContains(clip, x, y)) << x << "," << y;
+}
+
+// A picture whose every pixel has its own colour (never black), so any mapping error shows.
+Surface Numbered(int width, int height)
+{
+    Surface s;
+    CreateSurface(s, width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            SetPixel(s, x, y, Color(1 + x + y * 4096));
+    return s;
+}
+
+// Destination pixel (x, y) of a stretch of a whole Numbered(sw, sh) picture comes from the source pixels that
+// the destination pixel covers; when the picture grows, the corners therefore map exactly onto the corners.
+void ExpectSampledFromBlock(const Surface& dst, int x, int y, int sw, int sh)
+{
+    Color c = GetPixel(dst, x, y) - 1;
+    int sx = int(c % 4096), sy = int(c / 4096);
+    EXPECT_LE(int64_t(sx) * dst.width, int64_t(x + 1) * sw - 1) << x << "," << y;
+    EXPECT_GT(int64_t(sx + 1) * dst.width, int64_t(x) * sw) << x << "," << y;
+    EXPECT_LE(int64_t(sy) * dst.height, int64_t(y + 1) * sh - 1) << x << "," << y;
+    EXPECT_GT(int64_t(sy + 1) * dst.height, int64_t(y) * sh) << x << "," << y;
+}
+
+} // namespace
+
+TEST(Canvas, SurfaceLifecycleAndBadSizes)
+{
+    Surface s;
+    CreateSurface(s, 0, 10);
+    EXPECT_FALSE(SurfaceExists(s));
+    FillRect(s, 0, 0, 5, 5, kRed); // no surface: nothing happens
+    EXPECT_EQ(GetPixel(s, 0, 0), ColorInvalid);
+    CreateSurface(s, 4, 3);
+    EXPECT_TRUE(SurfaceExists(s));
+    EXPECT_EQ(CountColor(s, 0), 12);
+    EXPECT_EQ(GetPixel(s, 4, 0), ColorInvalid);
+    EXPECT_EQ(GetPixel(s, -1, 0), ColorInvalid);
+    SetPixel(s, 4, 0, kRed);
+    SetPixel(s, 0, -1, kRed);
+    EXPECT_EQ(CountColor(s, kRed), 0);
+    ReleaseSurface(s);
+    EXPECT_FALSE(SurfaceExists(s));
+}
+
+TEST(Canvas, FillRectLeavesOutRightAndBottomEdges)
+{
+    Surface s;
+    CreateSurface(s, 10, 10);
+    FillRect(s, 2, 3, 5, 7, kRed);
+    EXPECT_EQ(CountColor(s, kRed), 3 * 4);
+    EXPECT_EQ(GetPixel(s, 2, 3), kRed);
+    EXPECT_EQ(GetPixel(s, 4, 6), kRed);
+    EXPECT_EQ(GetPixel(s, 5, 6), 0u);
+    EXPECT_EQ(GetPixel(s, 4, 7), 0u);
+    FillRect(s, 5, 5, 5, 9, kBlue);   // empty
+    FillRect(s, 8, 8, 3, 3, kBlue);   // inverted: nothing
+    FillRect(s, -20, 8, 40, 40, kGreen); // trimmed to the surface
+    EXPECT_EQ(CountColor(s, kBlue), 0);
+    EXPECT_EQ(CountColor(s, kGreen), 20);
+}
+
+TEST(Canvas, RegionsOfRectEllipsePolygonAndUnion)
+{
+    Region rect;
+    RegionFromRect(rect, 2, 3, 6, 5);
+    EXPECT_TRUE(RegionContains(rect, 2, 3));
+    EXPECT_TRUE(RegionContains(rect, 5, 4));
+    EXPECT_FALSE(RegionContains(rect, 6, 4));
+    EXPECT_FALSE(RegionContains(rect, 5, 5));
+    EXPECT_FALSE(RegionContains(rect, 1, 3));
+
+    // The ellipse inscribed in [10, 30) x [10, 30): symmetric, inside its box, corners cut off.
+    Region ellipse;
+    RegionFromEllipse(ellipse, 10, 10, 30, 30);
+    EXPECT_TRUE(RegionContains(ellipse, 20, 20));
+    EXPECT_TRUE(RegionContains(ellipse, 10, 20));
+    EXPECT_TRUE(RegionContains(ellipse, 29, 19));
+    EXPECT_FALSE(RegionContains(ellipse, 9, 20));
+    EXPECT_FALSE(RegionContains(ellipse, 30, 20));
+    EXPECT_FALSE(RegionContains(ellipse, 10, 10));
+    EXPECT_FALSE(RegionContains(ellipse, 29, 29));
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(RegionContains(ellipse, x, y), RegionContains(ellipse, 39 - x, 39 - y)) << x << "," << y;
+    Region none;
+    RegionFromEllipse(none, 7, 7, 7, 7); // zero visibility radius: nothing at all
+    EXPECT_FALSE(RegionContains(none, 7, 7));
+
+    // A rectangle traced as a polygon covers the same pixels as the rectangle region.
+    const CanvasPoint box[] = {{2, 3}, {6, 3}, {6, 5}, {2, 5}};
+    Region poly;
+    RegionFromPolygon(poly, box, 4);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(RegionContains(poly, x, y), RegionContains(rect, x, y)) << x << "," << y;
+
+    Region both;
+    RegionUnion(both, ellipse, rect);
+    for (int y = -2; y < 40; ++y)
+        for (int x = -2; x < 40; ++x)
+            ASSERT_EQ(RegionContains(both, x, y), RegionContains(ellipse, x, y) || RegionContains(rect, x, y));
+    RegionUnion(both, both, none); // in place, with an empty region
+    EXPECT_TRUE(RegionContains(both, 20, 20));
+    EXPECT_TRUE(RegionContains(both, 2, 3));
+}
+
+TEST(Canvas, EveryDrawingFunctionHonoursTheClip)
+{
+    Region ellipse, panel, clip;
+    RegionFromEllipse(ellipse, 8, 6, 28, 22);
+    RegionFromRect(panel, 0, 0, 7, 5);
+    RegionUnion(clip, ellipse, panel);
+    ExpectFillMatchesRegion(ellipse, 32, 24);
+    ExpectFillMatchesRegion(clip, 32, 24);
+    const CanvasPoint triangle[] = {{3, 2}, {30, 9}, {12, 23}};
+    Region tri;
+    RegionFromPolygon(tri, triangle, 3);
+    ExpectFillMatchesRegion(tri, 32, 24);
+
+    Surface src = Numbered(32, 24);
+    auto check = [&](const char* what, auto draw) {
+        Surface s;
+        CreateSurface(s, 32, 24);
+        s.clip = &clip;
+        draw(s);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 32; ++x)
+                if (!RegionContains(clip, x, y)) {
+                    ASSERT_EQ(GetPixel(s, x, y), 0u) << what << " at " << x << "," << y;
+                }
+        EXPECT_GT(32 * 24 - CountColor(s, 0), 0) << what << " drew nothing";
+    };
+    check("copy", [&](Surface& s) { CopySurface(s, 0, 0, src, 0, 0, 32, 24); });
+    check("stretch", [&](Surface& s) { StretchCopy(s, 0, 0, 32, 24, src, 0, 0, 16, 12); });
+    check("transparent", [&](Surface& s) { CopyTransparent(s, 0, 0, 32, 24, src, 0, 0, 32, 24); });
+    check("polygon", [&](Surface& s) { FillPolygon(s, triangle, 3, kRed, kBlue); });
+    check("pixels", [&](Surface& s) {
+        for (int i = 0; i < 32; ++i)
+            SetPixel(s, i, i * 3 / 4, kRed);
+    });
+    check("text", [&](Surface& s) { DrawText(s, 0, 2, "8888", kRed); });
+}
+
+TEST(Canvas, PolygonWindingOutlineAndSharedEdges)
+{
+    // A five-pointed star drawn in one stroke overlaps itself around the centre: the winding rule fills it.
+    const CanvasPoint star[] = {{20, 2}, {31, 36}, {2, 15}, {38, 15}, {9, 36}};
+    Surface s;
+    CreateSurface(s, 40, 40);
+    FillPolygon(s, star, 5, kRed, kBlue);
+    EXPECT_EQ(GetPixel(s, 20, 20), kRed);
+    EXPECT_EQ(GetPixel(s, 20, 6), kRed);   // a point
+    EXPECT_EQ(GetPixel(s, 20, 35), 0u);    // between the two lower points
+    EXPECT_EQ(GetPixel(s, 20, 2), kBlue);  // the top vertex is on the outline
+
+    // Rectangle: interior in the fill colour, all four sides (right and bottom included) in the pen.
+    const CanvasPoint box[] = {{2, 2}, {8, 2}, {8, 6}, {2, 6}};
+    Surface b;
+    CreateSurface(b, 12, 10);
+    FillPolygon(b, box, 4, kRed, kBlue);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 12; ++x) {
+            bool onSide = (x >= 2 && x <= 8 && (y == 2 || y == 6)) || (y >= 2 && y <= 6 && (x == 2 || x == 8));
+            bool inside = x > 2 && x < 8 && y > 2 && y < 6;
+            ASSERT_EQ(GetPixel(b, x, y), onSide ? kBlue : inside ? kRed : 0u) << x << "," << y;
+        }
+
+    // Slanted outline has no gaps: every pixel of the pen touches the next one (8-connected ring).
+    const CanvasPoint slant[] = {{1, 1}, {17, 6}, {5, 14}};
+    Surface t;
+    CreateSurface(t, 20, 16);
+    FillPolygon(t, slant, 3, kRed, kBlue);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 20; ++x) {
+            if (GetPixel(t, x, y) != kBlue)
+                continue;
+            int neighbours = 0;
+            for (int v = -1; v <= 1; ++v)
+                for (int u = -1; u <= 1; ++u)
+                    neighbours += (u || v) && GetPixel(t, x + u, y + v) == kBlue;
+            ASSERT_GE(neighbours, 2) << x << "," << y;
+        }
+
+    // Two triangles sharing a diagonal cover their square exactly once.
+    const CanvasPoint upper[] = {{0, 0}, {10, 0}, {10, 7}};
+    const CanvasPoint lower[] = {{0, 0}, {10, 7}, {0, 7}};
+    Region ru, rl;
+    RegionFromPolygon(ru, upper, 3);
+    RegionFromPolygon(rl, lower, 3);
+    for (int y = -1; y < 9; ++y)
+        for (int x = -1; x < 12; ++x) {
+            bool inSquare = x >= 0 && x < 10 && y >= 0 && y < 7;
+            ASSERT_EQ(int(RegionContains(ru, x, y)) + int(RegionContains(rl, x, y)), inSquare ? 1 : 0) << x << "," << y;
+        }
+
+    // Degenerate polygons draw no interior and do not fail.
+    FillPolygon(t, slant, 1, kGreen, kGreen);
+    FillPolygon(t, nullptr, 3, kGreen, kGreen);
+    EXPECT_EQ(CountColor(t, kGreen), 0);
+}
+
+TEST(Canvas, CopiesTrimToBothSurfacesAndHandleOverlap)
+{
+    Surface src = Numbered(8, 6);
+    Surface dst;
+    CreateSurface(dst, 5, 5);
+    CopySurface(dst, -2, 3, src, 1, 1, 8, 8);
+    EXPECT_EQ(GetPixel(dst, 0, 3), GetPixel(src, 3, 1));
+    EXPECT_EQ(GetPixel(dst, 4, 4), GetPixel(src, 7, 2));
+    EXPECT_EQ(GetPixel(dst, 0, 2), 0u);
+
+    // Scrolling a surface by one pixel within itself.
+    Surface s = Numbered(8, 6);
+    Surface before = s;
+    CopySurface(s, 1, 1, s, 0, 0, 8, 6);
+    EXPECT_EQ(GetPixel(s, 1, 1), GetPixel(before, 0, 0));
+    EXPECT_EQ(GetPixel(s, 7, 5), GetPixel(before, 6, 4));
+    EXPECT_EQ(GetPixel(s, 0, 0), GetPixel(before, 0, 0));
+}
+
+TEST(Canvas, TransparentCopySkipsBlackAndStretches)
+{
+    Surface cloud;
+    CreateSurface(cloud, 43, 43);
+    FillRect(cloud, 10, 10, 33, 33, kGrey);
+    FillRect(cloud, 15, 15, 18, 18, 0); // a black hole in the cloud
+    Surface frame;
+    CreateSurface(frame, 60, 60);
+    FillRect(frame, 0, 0, 60, 60, kBlue);
+    CopyTransparent(frame, 5, 5, 43, 43, cloud, 0, 0, 43, 43);
+    EXPECT_EQ(CountColor(frame, 0), 0);
+    EXPECT_EQ(CountColor(frame, kGrey), 23 * 23 - 9);
+    EXPECT_EQ(GetPixel(frame, 21, 21), kBlue);
+
+    // Shrunk to 10 x 10 and grown to 86 x 86: only cloud or background colours, never black.
+    for (int size : {10, 86, 1}) {
+        Surface f;
+        CreateSurface(f, 100, 100);
+        FillRect(f, 0, 0, 100, 100, kBlue);
+        CopyTransparent(f, 7, 3, size, size, cloud, 0, 0, 43, 43);
+        EXPECT_EQ(CountColor(f, 0), 0) << size;
+        EXPECT_EQ(CountColor(f, kGrey) + CountColor(f, kBlue), 100 * 100) << size;
+        EXPECT_GT(CountColor(f, kGrey), 0) << size;
+    }
+}
+
+TEST(Canvas, StretchMapsCornersForGrowAndShrink)
+{
+    struct Case {
+        int sw, sh, dw, dh;
+    };
+    for (Case c : {Case{640, 480, 960, 720}, Case{64, 48, 128, 96}, Case{64, 48, 32, 24}, Case{1024, 768, 1440, 1080},
+                   Case{229, 172, 640, 480}}) {
+        Surface src = Numbered(c.sw, c.sh);
+        Surface dst;
+        CreateSurface(dst, c.dw, c.dh);
+        StretchCopy(dst, 0, 0, c.dw, c.dh, src, 0, 0, c.sw, c.sh);
+        for (int x : {0, c.dw - 1})
+            for (int y : {0, c.dh - 1})
+                ExpectSampledFromBlock(dst, x, y, c.sw, c.sh);
+        EXPECT_EQ(CountColor(dst, 0), 0) << c.dw;
+
+        // The row-reusing fast path agrees with the clipped path pixel for pixel.
+        Region all;
+        RegionFromRect(all, 0, 0, c.dw, c.dh);
+        Surface slow;
+        CreateSurface(slow, c.dw, c.dh);
+        slow.clip = &all;
+        StretchCopy(slow, 0, 0, c.dw, c.dh, src, 0, 0, c.sw, c.sh);
+        EXPECT_EQ(slow.pixels, dst.pixels) << c.dw;
+    }
+
+    // Exact doubling: every source pixel becomes a 2 x 2 block.
+    Surface src = Numbered(5, 4);
+    Surface dst;
+    CreateSurface(dst, 10, 8);
+    StretchCopy(dst, 0, 0, 10, 8, src, 0, 0, 5, 4);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(GetPixel(dst, x, y), GetPixel(src, x / 2, y / 2));
+
+    // An output larger than the window shows its middle; a view rectangle reaching past the frame only
+    // draws where there is picture.
+    Surface window;
+    CreateSurface(window, 6, 4);
+    StretchCopy(window, -2, -2, 10, 8, src, 0, 0, 5, 4);
+    EXPECT_EQ(GetPixel(window, 0, 0), GetPixel(src, 1, 1));
+    EXPECT_EQ(GetPixel(window, 5, 3), GetPixel(src, 3, 2));
+    Surface partial;
+    CreateSurface(partial, 10, 8);
+    StretchCopy(partial, 0, 0, 10, 8, src, 3, 0, 5, 4);
+    EXPECT_EQ(GetPixel(partial, 0, 0), GetPixel(src, 3, 0));
+    EXPECT_EQ(GetPixel(partial, 3, 0), GetPixel(src, 4, 0));
+    EXPECT_EQ(GetPixel(partial, 4, 0), 0u);
+}
+
+TEST(Canvas, TextMeasuresAndDrawsInsideItsBox)
+{
+    EXPECT_EQ(TextHeight(), 14);
+    EXPECT_EQ(MeasureText(""), 0);
+    EXPECT_EQ(MeasureText(nullptr), 0);
+    int w1 = MeasureText("1"), w0 = MeasureText("0");
+    EXPECT_GT(w1, 3);
+    EXPECT_EQ(MeasureText("10"), w1 + w0);
+    EXPECT_EQ(MeasureText("100"), w1 + 2 * w0);
+    EXPECT_EQ(MeasureText("\x01"), MeasureText("?")); // unknown characters still take room
+
+    Surface s;
+    CreateSurface(s, 40, 30);
+    FillRect(s, 0, 0, 40, 30, kBlue);
+    DrawText(s, 10, 5, "10", kRed);
+    int ink = 0, partial = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            Color c = GetPixel(s, x, y);
+            if (c == kBlue)
+                continue;
+            ASSERT_TRUE(x >= 10 && x < 10 + MeasureText("10") && y >= 5 && y < 5 + TextHeight()) << x << "," << y;
+            ASSERT_EQ(ColorGreen(c), 0); // a blend of the two colours only
+            ink += c == kRed;
+            partial += c != kRed;
+        }
+    EXPECT_GT(ink, 10);
+    EXPECT_GT(partial, 0); // antialiased edges
+
+    DrawText(s, -100, -100, "12345", kGreen); // off the surface
+    DrawText(s, 35, 25, "10", kGreen);       // partly off
+    EXPECT_EQ(GetPixel(s, 0, 0), kBlue);
+}
+
+namespace {
+
+// A BMP file image with a 40-byte info header.
+std::vector<uint8_t> MakeBmp(int width, int height, int bits, const std::vector<uint8_t>& palette,
+                             const std::vector<uint8_t>& rows, uint32_t colorsUsed = 0)
+{
+    std::vector<uint8_t> f;
+    auto put16 = [&](uint32_t v) { f.push_back(uint8_t(v)); f.push_back(uint8_t(v >> 8)); };
+    auto put32 = [&](uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
+    uint32_t offset = 14 + 40 + uint32_t(palette.size());
+    f.push_back('B');
+    f.push_back('M');
+    put32(offset + uint32_t(rows.size()));
+    put32(0);
+    put32(offset);
+    put32(40);
+    put32(uint32_t(width));
+    put32(uint32_t(height));
+    put16(1);
+    put16(uint32_t(bits));
+    put32(0);
+    put32(uint32_t(rows.size()));
+    put32(0);
+    put32(0);
+    put32(colorsUsed);
+    put32(0);
+    f.insert(f.end(), palette.begin(), palette.end());
+    f.insert(f.end(), rows.begin(), rows.end());
+    return f;
+}
+
+} // namespace
+
+TEST(Bmp, DecodesPaletteAndTrueColourPictures)
+{
+    Surface s;
+    // 24-bit, 2 x 2, bottom-up: the first stored row is the bottom one; rows padded to 4 bytes.
+    auto b24 = MakeBmp(2, 2, 24, {}, {0, 0, 255, 0, 255, 0, 0, 0, /* bottom: red, green */
+                                      255, 0, 0, 255, 255, 255, 0, 0 /* top: blue, white */});
+    ASSERT_TRUE(DecodeBmp(b24.data(), b24.size(), s));
+    EXPECT_EQ(s.width, 2);
+    EXPECT_EQ(GetPixel(s, 0, 1), kRed);
+    EXPECT_EQ(GetPixel(s, 1, 1), kGreen);
+    EXPECT_EQ(GetPixel(s, 0, 0), kBlue);
+    EXPECT_EQ(GetPixel(s, 1, 0), MakeColor(255, 255, 255));
+
+    // 4-bit, 3 x 2, top-down (negative height), two palette entries only.
+    std::vector<uint8_t> pal = {0, 0, 0, 0, 0, 0, 255, 0};
+    auto b4 = MakeBmp(3, -2, 4, pal, {0x01, 0x00, 0, 0, /* row 0: black, red, black */
+                                      0x11, 0x10, 0, 0 /* row 1: red, red, red */}, 2);
+    ASSERT_TRUE(DecodeBmp(b4.data(), b4.size(), s));
+    EXPECT_EQ(s.height, 2);
+    EXPECT_EQ(GetPixel(s, 0, 0), 0u);
+    EXPECT_EQ(GetPixel(s, 1, 0), kRed);
+    EXPECT_EQ(GetPixel(s, 2, 1), kRed);
+
+    // 8-bit with an index past the palette reads as black rather than past the table.
+    auto b8 = MakeBmp(2, 1, 8, {0, 255, 0, 0}, {0, 200, 0, 0}, 1);
+    ASSERT_TRUE(DecodeBmp(b8.data(), b8.size(), s));
+    EXPECT_EQ(GetPixel(s, 0, 0), kGreen);
+    EXPECT_EQ(GetPixel(s, 1, 0), 0u);
+
+    // 32-bit: the fourth byte is ignored.
+    auto b32 = MakeBmp(1, 1, 32, {}, {10, 20, 30, 99});
+    ASSERT_TRUE(DecodeBmp(b32.data(), b32.size(), s));
+    EXPECT_EQ(GetPixel(s, 0, 0), MakeColor(30, 20, 10));
+}
+
+TEST(Bmp, RejectsTruncatedAndGarbledData)
+{
+    std::vector<uint8_t> pal(16 * 4, 0x40);
+    auto good = MakeBmp(5, 3, 4, pal, std::vector<uint8_t>(3 * 4, 0x12));
+    Surface s;
+    ASSERT_TRUE(DecodeBmp(good.data(), good.size(), s));
+    for (size_t n = 0; n < good.size(); ++n) {
+        std::vector<uint8_t> cut(good.begin(), good.begin() + n); // exact-size copy so tools catch over-reads
+        EXPECT_FALSE(DecodeBmp(cut.data(), cut.size(), s)) << n;
+        EXPECT_FALSE(SurfaceExists(s));
+    }
+    EXPECT_FALSE(DecodeBmp(nullptr, 100, s));
+
+    auto garble = [&](size_t at, uint32_t value, int bytes) {
+        std::vector<uint8_t> g = good;
+        for (int i = 0; i < bytes; ++i)
+            g[at + i] = uint8_t(value >> (8 * i));
+        return DecodeBmp(g.data(), g.size(), s);
+    };
+    EXPECT_FALSE(garble(0, 'X', 1));             // signature
+    EXPECT_FALSE(garble(10, 0xFFFFFFF0u, 4));    // pixel offset past the end
+    EXPECT_FALSE(garble(14, 0x7FFFFFFFu, 4));    // header size past the end
+    EXPECT_FALSE(garble(14, 20, 4));             // header too small
+    EXPECT_FALSE(garble(18, 0, 4));              // zero width
+    EXPECT_FALSE(garble(18, 0x80000000u, 4));    // most negative width
+    EXPECT_FALSE(garble(22, 0x80000000u, 4));    // most negative height
+    EXPECT_FALSE(garble(18, 100000, 4));         // width beyond the data
+    EXPECT_FALSE(garble(28, 16, 2));             // unsupported depth
+    EXPECT_FALSE(garble(30, 2, 4));              // run-length compressed
+    EXPECT_FALSE(garble(46, 17, 4));             // more palette colours than 4 bits can index
+    EXPECT_FALSE(SurfaceExists(s));
+}

@@ -1,0 +1,129 @@
+#include "render/rotate.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr Color kYellow = MakeColor(255, 255, 0);
+constexpr Color kWhite = MakeColor(255, 255, 255);
+constexpr Color kBackground = MakeColor(1, 2, 3);
+
+// A 43 x 43 craft-sized picture: a few coloured strokes on black, asymmetric so every turn shows.
+Surface Craft()
+{
+    Surface s;
+    CreateSurface(s, 43, 43);
+    FillRect(s, 19, 4, 24, 30, kWhite);
+    FillRect(s, 24, 10, 32, 13, kYellow);
+    FillRect(s, 8, 31, 36, 33, MakeColor(200, 0, 0));
+    return s;
+}
+
+// Pixels that are no longer the destination's background.
+int CountChanged(const Surface& s)
+{
+    int n = 0;
+    for (Color c : s.pixels)
+        n += c != kBackground;
+    return n;
+}
+
+Surface Turned(const Surface& source, int angle)
+{
+    Surface d;
+    CreateSurface(d, source.width, source.height);
+    FillRect(d, 0, 0, d.width, d.height, kBackground);
+    EXPECT_EQ(RotateSprite(&d, source.width / 2, source.height / 2, &source, source.width, source.height, angle), 1);
+    return d;
+}
+
+} // namespace
+
+// Runs first in this program: the table starts unfilled and a call without surfaces still fills it.
+TEST(Rotate, SineTableIsFilledOnFirstUseEvenWithoutSurfaces)
+{
+    EXPECT_EQ(SineTable[0], -1);
+    Surface s = Craft();
+    EXPECT_EQ(RotateSprite(nullptr, 21, 21, &s, 43, 43, 10), 0);
+    EXPECT_EQ(SineTable[0], 0);
+    EXPECT_EQ(SineTable[45], 181);
+    EXPECT_EQ(SineTable[90], 256);
+    EXPECT_EQ(SineTable[180], 0);
+    EXPECT_EQ(SineTable[270], -256);
+    Surface empty;
+    EXPECT_EQ(RotateSprite(&s, 21, 21, &empty, 43, 43, 10), 0);
+    EXPECT_EQ(RotateSprite(&s, 21, 21, nullptr, 43, 43, 10), 0);
+}
+
+TEST(Rotate, RotatePointTurnsClockwiseOnScreen)
+{
+    int x, y;
+    RotatePoint(90, 21, 21, 21, 5, &x, &y); // straight up from the centre turns to the right
+    EXPECT_EQ(x, 37);
+    EXPECT_EQ(y, 21);
+    RotatePoint(-90, 21, 21, 21, 5, &x, &y);
+    EXPECT_EQ(x, 5);
+    EXPECT_EQ(y, 21);
+    RotatePoint(0, 21, 21, 3, 40, &x, &y);
+    EXPECT_EQ(x, 3);
+    EXPECT_EQ(y, 40);
+    // Angles a full turn or more below zero reduce like any other.
+    int x2, y2;
+    RotatePoint(-450, 21, 21, 21, 5, &x2, &y2);
+    EXPECT_EQ(x2, 5);
+    EXPECT_EQ(y2, 21);
+    RotatePoint(810, 21, 21, 21, 5, &x2, &y2);
+    EXPECT_EQ(x2, 37);
+    EXPECT_EQ(y2, 21);
+}
+
+TEST(Rotate, AngleZeroCopiesAllButBlack)
+{
+    Surface src = Craft();
+    Surface d = Turned(src, 0);
+    for (int y = 0; y < 43; ++y)
+        for (int x = 0; x < 43; ++x) {
+            Color c = GetPixel(src, x, y);
+            ASSERT_EQ(GetPixel(d, x, y), c == 0 ? kBackground : c) << x << "," << y;
+        }
+}
+
+TEST(Rotate, EquivalentAnglesGiveTheSamePicture)
+{
+    Surface src = Craft();
+    EXPECT_EQ(Turned(src, -90).pixels, Turned(src, 270).pixels);
+    EXPECT_EQ(Turned(src, 87).pixels, Turned(src, -273).pixels);
+    EXPECT_EQ(Turned(src, -450).pixels, Turned(src, -90).pixels);
+    EXPECT_NE(Turned(src, 87).pixels, Turned(src, 0).pixels);
+
+    // A quarter turn moves the top of the body to the right of the centre.
+    Surface q = Turned(src, 90);
+    EXPECT_EQ(GetPixel(q, 37, 21), kWhite);
+    EXPECT_EQ(GetPixel(q, 21, 5), kBackground);
+}
+
+TEST(Rotate, BlackSourceAndOversizedStatedSizeLeaveDestinationAlone)
+{
+    Surface black;
+    CreateSurface(black, 43, 43);
+    for (int angle : {0, 33, -90, 87})
+        EXPECT_EQ(CountChanged(Turned(black, angle)), 0) << angle;
+
+    // A source smaller than the stated size: the missing part draws nothing (never an invalid colour).
+    Surface small;
+    CreateSurface(small, 10, 10);
+    FillRect(small, 0, 0, 10, 10, kYellow);
+    Surface d;
+    CreateSurface(d, 43, 43);
+    EXPECT_EQ(RotateSprite(&d, 21, 21, &small, 43, 43, 30), 1);
+    for (Color c : d.pixels)
+        ASSERT_TRUE(c == 0 || c == kYellow);
+
+    // Corners that turn past the destination's edge are cut off, not written elsewhere.
+    Surface big;
+    CreateSurface(big, 43, 43);
+    FillRect(big, 0, 0, 43, 43, kWhite);
+    Surface t = Turned(big, 45);
+    EXPECT_EQ(GetPixel(t, 21, 21), kWhite);
+    EXPECT_EQ(t.pixels.size(), size_t(43 * 43));
+}
