@@ -1,0 +1,303 @@
+// The timer dispatcher: the simulation step, the end-of-flight animations, the result, meteor, stars, repaint.
+#include "sim/tick.h"
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "app/options.h"
+#include "app/shell.h"
+#include "io/input.h"
+#include "io/sound.h"
+#include "platform/keys.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+#include "render/paint_frame.h"
+#include "render/sprites.h"
+#include "scoring/landing_report.h"
+#include "scoring/result_dialog.h"
+#include "sim/contact.h"
+#include "sim/game_state.h"
+#include "sim/pilot.h"
+#include "sim/random.h"
+#include "sim/timers.h"
+#include "world/background_scene.h"
+#include "world/playfield.h"
+#include "world/world.h"
+
+constexpr double Pi = std::numbers::pi;
+
+ControlInput ReadControlInput()
+{
+    ControlInput input = {0, 0, 0};
+    if (gameOptions.player == 0)
+        ComputerPilot(&input.thrust, &input.left, &input.right);
+    else
+        ReadPlayerInput(&input.thrust, &input.left, &input.right);
+    return input;
+}
+
+static void DriftWind()
+{
+    GameState& g = gameState;
+    if (std::fabs(g.wind - g.windTarget) < 0.05) {
+        int strength = RandomBelow(static_cast<int32_t>(g.windMax * 1000));
+        int side = RandomBelow(2) * 2 - 1;
+        g.windTarget = side * strength / 1000.0;
+    }
+    int direction = g.windTarget > g.wind ? 1 : -1;
+    g.wind += (RandomBelow(10) + 1) * direction / 10000.0;
+    g.windGust = RandomBelow(1000) * g.wind * 0.4 / 1000;
+}
+
+void StepFlight(const ControlInput& input)
+{
+    GameState& g = gameState;
+    Craft& c = g.craft;
+    const GameTypeInfo& type = CurrentGameType();
+
+    g.tipStep = 0;
+    c.mainEngineOn = c.jetLeftOn = c.jetRightOn = false;
+    bool mainFired = false;
+    bool jetFired = false;
+
+    DriftWind();
+
+    const double thrustFactor = g.thrustFactor;
+    if (!type.steersByRotating) {
+        if (input.thrust > 0 && c.fuel > 0) {
+            c.vy += input.thrust * thrustFactor / 100;
+            c.fuel -= input.thrust * 0.1 / 100;
+            c.mainEngineOn = mainFired = true;
+        }
+        if (input.left > 0 && c.fuel > 0) {
+            c.vx -= input.left / 100.0;
+            c.fuel -= input.left * 0.05 / 100;
+            c.jetLeftOn = jetFired = true;
+        }
+        if (input.right > 0 && c.fuel > 0) {
+            c.vx += input.right / 100.0;
+            c.fuel -= input.right * 0.05 / 100;
+            c.jetRightOn = jetFired = true;
+        }
+    } else {
+        // The engine pushes along the tilt the craft had at the start of the step; turning is free.
+        const double a = c.angle / 180 * Pi;
+        if (input.thrust > 0 && c.fuel > 0) {
+            c.vy += std::cos(a) * thrustFactor * input.thrust / 100;
+            c.vx += std::sin(a) * thrustFactor * input.thrust / 100;
+            c.fuel -= input.thrust * 0.1 / 100;
+            c.mainEngineOn = mainFired = true;
+        }
+        if (input.right > 0) {
+            c.angle += input.right / 100.0;
+            if (c.angle > 85)
+                c.angle = 85;
+        }
+        if (input.left > 0) {
+            c.angle -= input.left / 100.0;
+            if (c.angle < -85)
+                c.angle = -85;
+        }
+    }
+
+    double push = g.wind + g.windGust;
+    if (gameOptions.player == 0)
+        push /= 3;
+    c.vx += push;
+    if (c.fuel < 0)
+        c.fuel = 0;
+
+    // The engine sound outlives the last firing by 250 ms so that short pauses do not cut it.
+    if (!mainFired && !jetFired) {
+        if (!g.engineIdle) {
+            g.engineIdle = true;
+            PlatformSetTimer(TimerEngineStop, 250);
+        }
+    } else {
+        g.engineIdle = false;
+        PlatformKillTimer(TimerEngineStop);
+        UpdateEngineSound(mainFired, jetFired);
+    }
+
+    c.vy -= g.gravity;
+    {
+        MeteorLockGuard lock;
+        c.x += c.vx / 60;
+        c.y += c.vy / 60;
+    }
+    CheckContact();
+}
+
+static void SimulationStep()
+{
+    if (gameState.halted)
+        return;
+    StepFlight(ReadControlInput());
+}
+
+static void StepDust()
+{
+    GameState& g = gameState;
+    if (g.dustSize > 20) {
+        g.dustSize += g.dustSizeStep;
+    } else {
+        PlatformKillTimer(TimerDust);
+        PlatformSetTimer(TimerResult, 200);
+    }
+}
+
+static void StepPostLanding()
+{
+    if (gameState.postLandingFrame < 10)
+        ++gameState.postLandingFrame;
+    else
+        PlatformKillTimer(TimerPostLanding);
+}
+
+void StepTipOver()
+{
+    GameState& g = gameState;
+    Craft& c = g.craft;
+    const GameTypeInfo& type = CurrentGameType();
+    const int bodyHeight = type.hitBottom - type.hitTop;
+
+    if (std::fabs(c.angle) < 90) {
+        PlayTippingSound();
+        c.angle += g.tipStep;
+        const double a = c.angle / 180 * Pi;
+        const int dx = static_cast<int>(std::sin(a) * bodyHeight * 0.5);
+        const int dy = static_cast<int>((1 - std::cos(a)) * (bodyHeight - 25) * 0.5);
+        {
+            MeteorLockGuard lock;
+            c.x = g.tipOrigin.x + dx;
+            c.y = g.tipOrigin.y - dy;
+        }
+        g.tipStep *= 1.4;
+        return;
+    }
+
+    // The craft lies on its side: it is wrecked where the tip-over began.
+    if (c.angle > 90)
+        c.angle = 90;
+    if (c.angle < -90)
+        c.angle = -90;
+    c.intact = false;
+    c.mainEngineOn = true;
+    c.jetLeftOn = c.jetRightOn = false;
+    g.crashed = true;
+    PlayExplosionSound();
+    PlatformKillTimer(TimerTipOver);
+    {
+        MeteorLockGuard lock;
+        c.x = g.tipOrigin.x;
+        c.y = g.tipOrigin.y;
+    }
+    g.tipOrigin = {0, 0};
+    PlatformSetTimer(TimerResult, 200);
+}
+
+static void ShowResult()
+{
+    // A held Space (the thrust key) must not skip the verdict.
+    if (PlatformKeyState(KeySpace) != 0)
+        return;
+    PlatformKillTimer(TimerResult);
+    std::vector<char> details(ReportBufferSize, 0);
+    std::vector<char> title(ReportBufferSize, 0);
+    std::vector<char> message(ReportBufferSize, 0);
+    BuildLandingReport(details.data(), title.data(), message.data(), LandingOutcome());
+    ShowLandingResult(title.data(), details.data(), message.data());
+    GameState& g = gameState;
+    g.outcomeLanded = g.outcomeCrashed = g.outcomeEdgeTip = g.outcomeSpeedTip = g.outcomeRollTip = false;
+    StartNewGame();
+}
+
+static void LaunchMeteor()
+{
+    GameState& g = gameState;
+    {
+        MeteorLockGuard lock;
+        g.meteorX = RandomBelow(PlayfieldWidth() / 2);
+        g.meteorY = PlayfieldHeight();
+        g.meteorDx = RandomBelow(17) - 8;
+        g.meteorDy = RandomBelow(5) + 2;
+    }
+    double direction = std::atan(static_cast<double>(g.meteorDx) / g.meteorDy) * -180 / Pi;
+    RedrawMeteorPicture(static_cast<int>(direction));
+    PlatformKillTimer(TimerMeteorLaunch);
+    PlatformSetTimer(TimerMeteorFlight, 20);
+}
+
+static void MoveMeteor()
+{
+    GameState& g = gameState;
+    MeteorLockGuard lock;
+    g.meteorX += g.meteorDx;
+    g.meteorY -= g.meteorDy;
+    const int width = PlayfieldWidth();
+    const int pictureWidth = SpriteTable[1].picture.width;
+    bool ended = g.meteorX < 0 || g.meteorX > width - pictureWidth || g.meteorY < 0 ||
+                 g.meteorY > PlayfieldHeight() || TerrainProfile[g.meteorX] > g.meteorY;
+    if (!ended)
+        return;
+    PlatformKillTimer(TimerMeteorFlight);
+    g.meteorX = g.meteorY = 0;
+    PlatformSetTimer(TimerMeteorLaunch, 3000);
+}
+
+static void TwinkleIfSceneExists()
+{
+    if (BackgroundSceneExists())
+        TwinkleStars();
+}
+
+static void StopEngineSound()
+{
+    PlatformKillTimer(TimerEngineStop);
+    gameState.engineIdle = false;
+    StopAllSounds();
+    TwinkleIfSceneExists();
+}
+
+void OnTimer(int timerId)
+{
+    switch (timerId) {
+    case TimerStarTwinkle:
+        TwinkleIfSceneExists();
+        break;
+    case TimerMeteorLaunch:
+        LaunchMeteor();
+        break;
+    case TimerMeteorFlight:
+        MoveMeteor();
+        break;
+    case TimerStep:
+        SimulationStep();
+        break;
+    case TimerRepaint:
+        PlatformRequestRepaint();
+        PaintFrame();
+        break;
+    case TimerResult:
+        ShowResult();
+        break;
+    case TimerDust:
+        StepDust();
+        break;
+    case TimerTipOver:
+        StepTipOver();
+        break;
+    case TimerJoystick:
+        joystickAvailable = PollJoystickStatus();
+        break;
+    case TimerPostLanding:
+        StepPostLanding();
+        break;
+    case TimerEngineStop:
+        StopEngineSound();
+        break;
+    default:
+        break;
+    }
+}

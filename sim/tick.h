@@ -1,0 +1,17 @@
+// The simulation step and the end-of-flight animations, callable by the timer dispatcher and the simulator tool.
+#pragma once
+#include <cstdint>
+
+// The demands of one simulation step, in percent; only values above 0 act.
+struct ControlInput {
+    int32_t thrust;
+    int32_t left;
+    int32_t right;
+};
+
+// The demands of this step from the computer pilot (player 0) or the player's keyboard or joystick.
+ControlInput ReadControlInput();
+// The rest of a step once the demands are known: wind, engines, fuel, gravity, movement and the contact tests.
+void StepFlight(const ControlInput& input);
+// One step of the craft tipping over onto its side (timer 1007).
+void StepTipOver();
