@@ -1,0 +1,31 @@
+// Shared state and helpers of the GTK + SDL2 desktop backend (only platform/gtk includes this).
+#pragma once
+#include <gtk/gtk.h>
+#include <cstdint>
+
+// The main window (null before creation and after destruction).
+GtkWindow* MainGtkWindow();
+
+// Forgets every held key (a release may have gone to another window).
+void ClearKeyStates();
+
+// Dialog bookkeeping the loop needs: ends every open dialog's nested loop with `code` (the quit request).
+void EndAllDialogs(int code);
+
+// Stops and forgets every timer and posted command (the main window is gone).
+void ForgetTimersAndCommands();
+
+// Joystick capture polling, run by the timer source every `periodMs`: delivers AppJoystickButton for new presses.
+void StartJoystickPoll(int periodMs);
+void PollJoystickCapture();
+
+// SDL start-up and shut-down of the sound and joystick parts.
+void InitSdlServices();
+void ShutdownSound();
+
+// The program icon or another icon resource as a pixbuf of about `size` pixels; null when missing.
+GdkPixbuf* LoadIconPixbuf(int iconId, int size);
+
+// A menu or control text with '&' mnemonic marks ("&&" is a literal '&') for GTK: with `mnemonics` the marks become
+// '_' (a literal '_' is doubled); without, the marks are dropped. The result is freed with g_free.
+char* ConvertMnemonics(const char* text, bool mnemonics);

@@ -1,0 +1,608 @@
+// Modal dialogs built from the control tables, placed in dialog units scaled to the dialog font, and the message
+// boxes. Each dialog runs its own nested main loop; the game's timers and painting go on inside it.
+#include "platform/gtk/gtk_backend.h"
+#include "platform/dialog.h"
+#include "platform/msgbox.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr int SystemInformationIcon = 32516;
+constexpr int DialogIconSize = 32;
+constexpr int MaxTicks = 1000;
+
+struct ControlEntry {
+    Dialog* dialog;
+    int id;
+    ControlKind kind;
+    GtkWidget* widget; // the control itself (label, scale, button, image, frame)
+    int minimum, maximum, tickFrequency, lastPos;
+    bool dragging;
+};
+
+} // namespace
+
+struct Dialog {
+    const DialogTemplate* tmpl;
+    DialogProc proc;
+    GtkWidget* window;
+    GtkWidget* fixed;
+    GMainLoop* loop;
+    bool ended;
+    int result;
+    int quiet; // programmatic changes in progress: their signals are not the player's
+    double unitX, unitY;
+    int x, y;
+    std::vector<ControlEntry> controls;
+    std::vector<GtkWidget*> hiddenRadios; // one unchecked-state holder per radio group
+};
+
+namespace {
+
+std::vector<Dialog*> openDialogs;
+int messageBoxDepth = 0;
+int lastError = 0;
+GtkCssProvider* dialogStyle = nullptr;
+
+// Compact control metrics so that controls fit the rectangles of the tables.
+const char* DialogCss =
+    ".dravolinex-dialog button { padding: 1px 6px; min-height: 0; min-width: 0; }\n"
+    ".dravolinex-dialog radiobutton, .dravolinex-dialog checkbutton { padding: 0; min-height: 0; }\n"
+    ".dravolinex-dialog radiobutton radio, .dravolinex-dialog checkbutton check { margin: 0 4px 0 0; }\n"
+    ".dravolinex-dialog scale { padding: 0 4px; min-height: 0; }\n"
+    ".dravolinex-dialog scale marks.bottom { margin-top: 0; }\n"
+    ".dravolinex-dialog frame > border { border-radius: 0; }\n";
+
+void EnsureDialogStyle()
+{
+    if (dialogStyle) return;
+    dialogStyle = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(dialogStyle, DialogCss, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(dialogStyle),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+bool IsOpen(Dialog* dialog)
+{
+    return dialog && std::find(openDialogs.begin(), openDialogs.end(), dialog) != openDialogs.end();
+}
+
+ControlEntry* FindControl(Dialog* dialog, int id)
+{
+    if (!IsOpen(dialog) || id < 0) return nullptr;
+    for (ControlEntry& entry : dialog->controls)
+        if (entry.id == id) return &entry;
+    return nullptr;
+}
+
+void Notify(Dialog* dialog, DialogEvent event, int id, int code)
+{
+    if (dialog->ended) return;
+    dialog->proc(dialog, event, id, code);
+}
+
+// Dialog units from the dialog font, the way the classic dialog manager measures them: a quarter of the average
+// character width across, an eighth of the line height down.
+void MeasureDialogUnits(Dialog* dialog)
+{
+    PangoLayout* layout = gtk_widget_create_pango_layout(dialog->window,
+                                                         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    g_object_unref(layout);
+    double averageWidth = (width / 26.0 + 1) / 2;
+    dialog->unitX = averageWidth > 2 ? averageWidth / 4 : 1.5;
+    dialog->unitY = height > 4 ? height / 8.0 : 1.75;
+}
+
+int PixelsX(const Dialog* dialog, int units) { return int(std::lround(units * dialog->unitX)); }
+int PixelsY(const Dialog* dialog, int units) { return int(std::lround(units * dialog->unitY)); }
+
+void OnButtonClicked(GtkButton* button, gpointer data)
+{
+    ControlEntry* entry = static_cast<ControlEntry*>(data);
+    Dialog* dialog = entry->dialog;
+    if (dialog->quiet) return;
+    // GTK also "clicks" the radio button that loses the check; only the one that gained it was used.
+    if (entry->kind == ControlRadio && !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button))) return;
+    Notify(dialog, DialogCommand, entry->id, ButtonClicked);
+}
+
+void OnSliderChanged(GtkRange* range, gpointer data)
+{
+    ControlEntry* entry = static_cast<ControlEntry*>(data);
+    Dialog* dialog = entry->dialog;
+    int position = int(std::lround(gtk_range_get_value(range)));
+    int previous = entry->lastPos;
+    entry->lastPos = position;
+    if (dialog->quiet || position == previous) return;
+    if (entry->dragging) {
+        Notify(dialog, DialogSlider, entry->id, SliderThumbTrack);
+    } else {
+        // Keyboard and wheel: one step, then the end of the change.
+        Notify(dialog, DialogSlider, entry->id, position > previous ? SliderLineDown : SliderLineUp);
+        Notify(dialog, DialogSlider, entry->id, SliderEndTrack);
+    }
+}
+
+gboolean OnSliderPress(GtkWidget*, GdkEventButton* event, gpointer data)
+{
+    if (event->button == 1) static_cast<ControlEntry*>(data)->dragging = true;
+    return FALSE;
+}
+
+gboolean OnSliderRelease(GtkWidget*, GdkEventButton* event, gpointer data)
+{
+    ControlEntry* entry = static_cast<ControlEntry*>(data);
+    if (event->button != 1 || !entry->dragging) return FALSE;
+    entry->dragging = false;
+    Notify(entry->dialog, DialogSlider, entry->id, SliderThumbPosition);
+    Notify(entry->dialog, DialogSlider, entry->id, SliderEndTrack);
+    return FALSE;
+}
+
+void ApplyTicks(ControlEntry* entry)
+{
+    GtkScale* scale = GTK_SCALE(entry->widget);
+    gtk_scale_clear_marks(scale);
+    int frequency = entry->tickFrequency;
+    if (frequency <= 0) return;
+    if ((entry->maximum - entry->minimum) / frequency > MaxTicks) return;
+    for (int v = entry->minimum; v <= entry->maximum; v += frequency)
+        gtk_scale_add_mark(scale, v, GTK_POS_BOTTOM, nullptr);
+    if ((entry->maximum - entry->minimum) % frequency != 0)
+        gtk_scale_add_mark(scale, entry->maximum, GTK_POS_BOTTOM, nullptr);
+}
+
+GtkWidget* NewWrappingLabel(const char* text, unsigned style, float xalign)
+{
+    GtkWidget* label;
+    if (style & StyleNoPrefix) {
+        label = gtk_label_new(text);
+    } else {
+        char* mnemonic = ConvertMnemonics(text, true);
+        label = gtk_label_new_with_mnemonic(mnemonic);
+        g_free(mnemonic);
+    }
+    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_xalign(GTK_LABEL(label), xalign);
+    gtk_label_set_yalign(GTK_LABEL(label), 0);
+    if (xalign > 0) gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
+    return label;
+}
+
+// Builds one control; returns the widget to place (a sunken label's frame, or the control itself).
+GtkWidget* BuildControl(Dialog* dialog, const ControlDef& def, ControlEntry& entry, GtkWidget** radioLeader)
+{
+    const char* text = def.text ? def.text : "";
+    int width = std::max(1, PixelsX(dialog, def.width));
+    int height = std::max(1, PixelsY(dialog, def.height));
+    GtkWidget* placed = nullptr;
+    char* mnemonic = nullptr;
+    if (def.kind != ControlRadio) *radioLeader = nullptr;
+    switch (def.kind) {
+    case ControlGroupBox: {
+        char* caption = ConvertMnemonics(text, false);
+        placed = entry.widget = gtk_frame_new(caption);
+        g_free(caption);
+        gtk_widget_set_size_request(placed, width, height);
+        break;
+    }
+    case ControlLabel:
+        if (def.style & StyleSunken) {
+            entry.widget = NewWrappingLabel(text, def.style | StyleNoPrefix, 0);
+            gtk_widget_set_margin_start(entry.widget, 3);
+            gtk_widget_set_margin_end(entry.widget, 3);
+            gtk_widget_set_margin_top(entry.widget, 2);
+            gtk_widget_set_valign(entry.widget, GTK_ALIGN_START);
+            placed = gtk_frame_new(nullptr);
+            gtk_frame_set_shadow_type(GTK_FRAME(placed), GTK_SHADOW_IN);
+            gtk_container_add(GTK_CONTAINER(placed), entry.widget);
+        } else {
+            placed = entry.widget = NewWrappingLabel(text, def.style, (def.style & StyleCentred) ? 0.5f : 0.0f);
+        }
+        gtk_widget_set_size_request(placed, width, height);
+        break;
+    case ControlIcon: {
+        placed = entry.widget = gtk_image_new();
+        if (def.iconId == SystemInformationIcon) {
+            gtk_image_set_from_icon_name(GTK_IMAGE(placed), "dialog-information", GTK_ICON_SIZE_DND);
+        } else if (GdkPixbuf* picture = LoadIconPixbuf(def.iconId, DialogIconSize)) {
+            gtk_image_set_from_pixbuf(GTK_IMAGE(placed), picture);
+            g_object_unref(picture);
+        }
+        break;
+    }
+    case ControlSlider: {
+        GtkAdjustment* adjustment = gtk_adjustment_new(0, 0, 0, 1, 1, 0);
+        placed = entry.widget = gtk_scale_new(GTK_ORIENTATION_HORIZONTAL, adjustment);
+        gtk_scale_set_draw_value(GTK_SCALE(placed), FALSE);
+        gtk_scale_set_digits(GTK_SCALE(placed), 0);
+        gtk_range_set_round_digits(GTK_RANGE(placed), 0);
+        gtk_widget_set_size_request(placed, width, height);
+        gtk_widget_add_events(placed, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+        g_signal_connect(placed, "value-changed", G_CALLBACK(OnSliderChanged), &entry);
+        g_signal_connect(placed, "button-press-event", G_CALLBACK(OnSliderPress), &entry);
+        g_signal_connect(placed, "button-release-event", G_CALLBACK(OnSliderRelease), &entry);
+        break;
+    }
+    case ControlRadio:
+        if (!*radioLeader || (def.style & StyleGroupStart)) {
+            // A hidden member holds the group's "nothing checked" state, which GTK radios cannot show otherwise.
+            *radioLeader = gtk_radio_button_new(nullptr);
+            g_object_ref_sink(*radioLeader);
+            dialog->hiddenRadios.push_back(*radioLeader);
+        }
+        mnemonic = ConvertMnemonics(text, !(def.style & StyleNoPrefix));
+        placed = entry.widget = gtk_radio_button_new_with_mnemonic_from_widget(GTK_RADIO_BUTTON(*radioLeader), mnemonic);
+        gtk_widget_set_size_request(placed, width, height);
+        g_signal_connect(placed, "clicked", G_CALLBACK(OnButtonClicked), &entry);
+        break;
+    case ControlCheckBox:
+        mnemonic = ConvertMnemonics(text, !(def.style & StyleNoPrefix));
+        placed = entry.widget = gtk_check_button_new_with_mnemonic(mnemonic);
+        gtk_widget_set_size_request(placed, width, height);
+        g_signal_connect(placed, "clicked", G_CALLBACK(OnButtonClicked), &entry);
+        break;
+    case ControlButton:
+    case ControlDefaultButton:
+        mnemonic = ConvertMnemonics(text, !(def.style & StyleNoPrefix));
+        placed = entry.widget = gtk_button_new_with_mnemonic(mnemonic);
+        gtk_widget_set_size_request(placed, width, height);
+        g_signal_connect(placed, "clicked", G_CALLBACK(OnButtonClicked), &entry);
+        if (def.kind == ControlDefaultButton) {
+            gtk_widget_set_can_default(placed, TRUE);
+            gtk_window_set_default(GTK_WINDOW(dialog->window), placed);
+        }
+        break;
+    }
+    g_free(mnemonic);
+    return placed;
+}
+
+int DefaultButtonId(Dialog* dialog)
+{
+    for (const ControlEntry& entry : dialog->controls)
+        if (entry.kind == ControlDefaultButton) return entry.id;
+    return IdOk;
+}
+
+gboolean OnDialogKey(GtkWidget* window, GdkEventKey* event, gpointer data)
+{
+    Dialog* dialog = static_cast<Dialog*>(data);
+    guint modifiers = event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK);
+    if (event->keyval == GDK_KEY_Escape && !modifiers) {
+        Notify(dialog, DialogCommand, IdCancel, ButtonClicked);
+        return TRUE;
+    }
+    if ((event->keyval == GDK_KEY_Return || event->keyval == GDK_KEY_KP_Enter || event->keyval == GDK_KEY_ISO_Enter) &&
+        !(modifiers & (GDK_CONTROL_MASK | GDK_MOD1_MASK))) {
+        // Return presses a push button that has the focus, and otherwise the default button.
+        GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
+        if (focus && GTK_IS_BUTTON(focus) && !GTK_IS_TOGGLE_BUTTON(focus)) return FALSE;
+        Notify(dialog, DialogCommand, DefaultButtonId(dialog), ButtonClicked);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+gboolean OnDialogDelete(GtkWidget*, GdkEvent*, gpointer data)
+{
+    Notify(static_cast<Dialog*>(data), DialogCommand, IdCancel, ButtonClicked);
+    return TRUE;
+}
+
+// The size the dialog window will have (or has).
+void DialogSize(Dialog* dialog, int* width, int* height)
+{
+    GtkRequisition natural;
+    gtk_widget_get_preferred_size(dialog->window, nullptr, &natural);
+    *width = natural.width;
+    *height = natural.height;
+    if (gtk_widget_get_mapped(dialog->window)) {
+        GdkRectangle outer;
+        gdk_window_get_frame_extents(gtk_widget_get_window(dialog->window), &outer);
+        *width = outer.width;
+        *height = outer.height;
+    }
+}
+
+void PlaceInitially(Dialog* dialog)
+{
+    const DialogTemplate& tmpl = *dialog->tmpl;
+    int width, height;
+    DialogSize(dialog, &width, &height);
+    ScreenRect owner;
+    if (MainGtkWindow()) {
+        owner = tmpl.centred ? PlatformGetWindowRect() : PlatformGetClientScreenRect();
+    } else {
+        GdkRectangle area{0, 0, 1024, 768};
+        if (GdkMonitor* monitor = gdk_display_get_primary_monitor(gdk_display_get_default()))
+            gdk_monitor_get_geometry(monitor, &area);
+        owner = ScreenRect{area.x, area.y, area.x + area.width, area.y + area.height};
+    }
+    if (tmpl.centred) {
+        dialog->x = owner.left + (owner.right - owner.left - width) / 2;
+        dialog->y = owner.top + (owner.bottom - owner.top - height) / 2;
+    } else {
+        dialog->x = owner.left + PixelsX(dialog, tmpl.x);
+        dialog->y = owner.top + PixelsY(dialog, tmpl.y);
+    }
+}
+
+void FocusFirstControl(Dialog* dialog)
+{
+    GtkWidget* chosen = nullptr;
+    for (size_t i = 0; i < dialog->controls.size() && !chosen; i++)
+        if ((dialog->tmpl->controls[i].style & StyleTabStop) && gtk_widget_get_can_focus(dialog->controls[i].widget))
+            chosen = dialog->controls[i].widget;
+    if (!chosen) chosen = gtk_window_get_default_widget(GTK_WINDOW(dialog->window));
+    if (chosen) gtk_widget_grab_focus(chosen);
+}
+
+bool BuildDialog(Dialog* dialog)
+{
+    const DialogTemplate& tmpl = *dialog->tmpl;
+    EnsureDialogStyle();
+    dialog->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    if (!dialog->window) return false;
+    GtkWindow* window = GTK_WINDOW(dialog->window);
+    gtk_style_context_add_class(gtk_widget_get_style_context(dialog->window), "dravolinex-dialog");
+    gtk_window_set_title(window, tmpl.title ? tmpl.title : "");
+    gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+    gtk_window_set_resizable(window, FALSE);
+    gtk_window_set_modal(window, TRUE);
+    gtk_window_set_skip_taskbar_hint(window, TRUE);
+    if (GtkWindow* owner = MainGtkWindow()) {
+        gtk_window_set_transient_for(window, owner);
+        gtk_window_set_destroy_with_parent(window, TRUE);
+    }
+    MeasureDialogUnits(dialog);
+
+    dialog->fixed = gtk_fixed_new();
+    gtk_widget_set_size_request(dialog->fixed, PixelsX(dialog, tmpl.width), PixelsY(dialog, tmpl.height));
+    gtk_container_add(GTK_CONTAINER(dialog->window), dialog->fixed);
+
+    dialog->controls.reserve(size_t(tmpl.controlCount));
+    std::vector<GtkWidget*> placed;
+    GtkWidget* radioLeader = nullptr;
+    for (int i = 0; i < tmpl.controlCount; i++) {
+        const ControlDef& def = tmpl.controls[i];
+        dialog->controls.push_back(ControlEntry{dialog, def.id, def.kind, nullptr, 0, 0, 0, 0, false});
+        placed.push_back(BuildControl(dialog, def, dialog->controls.back(), &radioLeader));
+    }
+    // Group boxes first, so that they lie behind the controls they frame.
+    for (int pass = 0; pass < 2; pass++)
+        for (int i = 0; i < tmpl.controlCount; i++) {
+            const ControlDef& def = tmpl.controls[i];
+            if ((def.kind == ControlGroupBox) != (pass == 0) || !placed[size_t(i)]) continue;
+            gtk_fixed_put(GTK_FIXED(dialog->fixed), placed[size_t(i)], PixelsX(dialog, def.x), PixelsY(dialog, def.y));
+        }
+    gtk_widget_show_all(dialog->fixed);
+    g_signal_connect(dialog->window, "key-press-event", G_CALLBACK(OnDialogKey), dialog);
+    g_signal_connect(dialog->window, "delete-event", G_CALLBACK(OnDialogDelete), dialog);
+    return true;
+}
+
+void DestroyDialog(Dialog* dialog)
+{
+    if (dialog->window) gtk_widget_destroy(dialog->window);
+    for (GtkWidget* radio : dialog->hiddenRadios) {
+        gtk_widget_destroy(radio);
+        g_object_unref(radio);
+    }
+    if (dialog->loop) g_main_loop_unref(dialog->loop);
+    delete dialog;
+}
+
+void ReturnFocusToMainWindow()
+{
+    ClearKeyStates();
+    if (GtkWindow* owner = MainGtkWindow()) gtk_window_present(owner);
+}
+
+} // namespace
+
+void EndAllDialogs(int code)
+{
+    for (Dialog* dialog : openDialogs) DialogEnd(dialog, code);
+}
+
+int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
+{
+    if (!proc || tmpl.controlCount < 0 || (tmpl.controlCount > 0 && !tmpl.controls) || tmpl.width <= 0 ||
+        tmpl.height <= 0) {
+        lastError = EINVAL;
+        return -1;
+    }
+    Dialog* dialog = new Dialog{&tmpl, proc, nullptr, nullptr, nullptr, false, 0, 0, 1.5, 1.75, 0, 0, {}, {}};
+    if (!BuildDialog(dialog)) {
+        lastError = ENOMEM;
+        DestroyDialog(dialog);
+        return -1;
+    }
+    openDialogs.push_back(dialog);
+    PlaceInitially(dialog);
+    dialog->proc(dialog, DialogInit, 0, 0);
+    if (!dialog->ended) {
+        FocusFirstControl(dialog);
+        gtk_window_move(GTK_WINDOW(dialog->window), dialog->x, dialog->y);
+        gtk_widget_show(dialog->window);
+        gtk_window_present(GTK_WINDOW(dialog->window));
+        dialog->loop = g_main_loop_new(nullptr, FALSE);
+        if (!dialog->ended) g_main_loop_run(dialog->loop);
+    }
+    int result = dialog->result;
+    openDialogs.erase(std::find(openDialogs.begin(), openDialogs.end(), dialog));
+    DestroyDialog(dialog);
+    ReturnFocusToMainWindow();
+    return result;
+}
+
+Dialog* PlatformForegroundDialog()
+{
+    if (messageBoxDepth > 0 || openDialogs.empty()) return nullptr;
+    return openDialogs.back();
+}
+
+void DialogSendCommand(Dialog* dialog, int controlId)
+{
+    if (IsOpen(dialog)) Notify(dialog, DialogCommand, controlId, ButtonClicked);
+}
+
+void DialogEnd(Dialog* dialog, int result)
+{
+    if (!IsOpen(dialog) || dialog->ended) return;
+    dialog->ended = true;
+    dialog->result = result;
+    if (dialog->window) gtk_widget_hide(dialog->window);
+    if (dialog->loop) g_main_loop_quit(dialog->loop);
+}
+
+void DialogSetSliderRange(Dialog* dialog, int id, int minimum, int maximum)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    if (!entry || entry->kind != ControlSlider) return;
+    if (maximum < minimum) maximum = minimum;
+    entry->minimum = minimum;
+    entry->maximum = maximum;
+    dialog->quiet++;
+    gtk_range_set_range(GTK_RANGE(entry->widget), minimum, maximum);
+    gtk_range_set_increments(GTK_RANGE(entry->widget), 1, std::max(1, (maximum - minimum) / 5));
+    entry->lastPos = int(std::lround(gtk_range_get_value(GTK_RANGE(entry->widget))));
+    dialog->quiet--;
+    ApplyTicks(entry);
+}
+
+void DialogSetSliderTicks(Dialog* dialog, int id, int frequency)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    if (!entry || entry->kind != ControlSlider) return;
+    entry->tickFrequency = frequency;
+    ApplyTicks(entry);
+}
+
+void DialogSetSliderPos(Dialog* dialog, int id, int position)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    if (!entry || entry->kind != ControlSlider) return;
+    position = std::clamp(position, entry->minimum, entry->maximum);
+    dialog->quiet++;
+    gtk_range_set_value(GTK_RANGE(entry->widget), position);
+    entry->lastPos = position;
+    dialog->quiet--;
+}
+
+int DialogGetSliderPos(Dialog* dialog, int id)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    if (!entry || entry->kind != ControlSlider) return 0;
+    return int(std::lround(gtk_range_get_value(GTK_RANGE(entry->widget))));
+}
+
+void DialogSetCheck(Dialog* dialog, int id, bool checked)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    if (!entry || (entry->kind != ControlRadio && entry->kind != ControlCheckBox)) return;
+    GtkToggleButton* toggle = GTK_TOGGLE_BUTTON(entry->widget);
+    if (gtk_toggle_button_get_active(toggle) == checked) return;
+    dialog->quiet++;
+    if (entry->kind == ControlRadio && !checked) {
+        // Unchecking a radio button: its group's hidden member takes the check.
+        GSList* group = gtk_radio_button_get_group(GTK_RADIO_BUTTON(entry->widget));
+        for (GtkWidget* hidden : dialog->hiddenRadios)
+            if (g_slist_find(group, hidden)) gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(hidden), TRUE);
+    } else {
+        gtk_toggle_button_set_active(toggle, checked);
+    }
+    dialog->quiet--;
+}
+
+bool DialogGetCheck(Dialog* dialog, int id)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    if (!entry || (entry->kind != ControlRadio && entry->kind != ControlCheckBox)) return false;
+    return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(entry->widget));
+}
+
+void DialogSetText(Dialog* dialog, int id, const char* text)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    if (!entry) return;
+    text = text ? text : "";
+    if (GTK_IS_LABEL(entry->widget)) gtk_label_set_text(GTK_LABEL(entry->widget), text);
+    else if (GTK_IS_BUTTON(entry->widget)) gtk_button_set_label(GTK_BUTTON(entry->widget), text);
+    else if (GTK_IS_FRAME(entry->widget)) gtk_frame_set_label(GTK_FRAME(entry->widget), text);
+}
+
+void DialogSetCaption(Dialog* dialog, const char* text)
+{
+    if (IsOpen(dialog)) gtk_window_set_title(GTK_WINDOW(dialog->window), text ? text : "");
+}
+
+void DialogSetIcon(Dialog* dialog, int id, int iconId)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    if (!entry || entry->kind != ControlIcon) return;
+    if (GdkPixbuf* picture = LoadIconPixbuf(iconId, DialogIconSize)) {
+        gtk_image_set_from_pixbuf(GTK_IMAGE(entry->widget), picture);
+        g_object_unref(picture);
+    }
+}
+
+ScreenRect DialogGetRect(Dialog* dialog)
+{
+    if (!IsOpen(dialog)) return ScreenRect{0, 0, 0, 0};
+    int width, height;
+    DialogSize(dialog, &width, &height);
+    return ScreenRect{dialog->x, dialog->y, dialog->x + width, dialog->y + height};
+}
+
+void DialogMove(Dialog* dialog, int x, int y)
+{
+    if (!IsOpen(dialog)) return;
+    dialog->x = x;
+    dialog->y = y;
+    gtk_window_move(GTK_WINDOW(dialog->window), x, y);
+}
+
+bool PlatformAskYesNo(const char* text, const char* caption)
+{
+    GtkWidget* box = gtk_message_dialog_new(MainGtkWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
+                                            GTK_BUTTONS_YES_NO, "%s", text ? text : "");
+    gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
+    messageBoxDepth++;
+    gint answer = gtk_dialog_run(GTK_DIALOG(box));
+    messageBoxDepth--;
+    gtk_widget_destroy(box);
+    ReturnFocusToMainWindow();
+    return answer == GTK_RESPONSE_YES;
+}
+
+void PlatformErrorBox(const char* text, const char* caption)
+{
+    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
+                                            text ? text : "");
+    gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
+    gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+    messageBoxDepth++;
+    gtk_dialog_run(GTK_DIALOG(box));
+    messageBoxDepth--;
+    gtk_widget_destroy(box);
+    ReturnFocusToMainWindow();
+}
+
+int PlatformLastError()
+{
+    return lastError ? lastError : errno;
+}
+
+const char* PlatformErrorText(int code)
+{
+    return g_strerror(code);
+}

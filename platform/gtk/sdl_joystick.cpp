@@ -1,0 +1,152 @@
+// Joystick slots on SDL2 joysticks: positions mapped to 0..65535, buttons as bits, plugging noticed on every read,
+// and the captured device's button presses delivered to the game.
+#include "platform/gtk/gtk_backend.h"
+#include "platform/app_entry.h"
+#include "platform/joystick.h"
+
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+#include <glib-unix.h>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int SlotCount = 16;
+constexpr uint32_t AxisMaximum = 65535;
+constexpr uint32_t PeriodMin = 10;
+constexpr uint32_t Threshold = AxisMaximum / 10; // dead zone: centre ± a tenth of the range
+
+SDL_Joystick* opened[SlotCount];
+int capturedSlot = -1;
+uint32_t capturedButtons = 0;
+int virtualIndex = -1;
+int virtualPressTicks = 0; // polls left with the virtual button held
+
+void Refresh()
+{
+    SDL_JoystickUpdate();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+// The open joystick of `slot` (slot n is the n-th device SDL knows), or null when nothing is plugged in there.
+SDL_Joystick* SlotJoystick(int slot)
+{
+    if (slot < 0 || slot >= SlotCount) return nullptr;
+    if (opened[slot] && !SDL_JoystickGetAttached(opened[slot])) {
+        SDL_JoystickClose(opened[slot]);
+        opened[slot] = nullptr;
+    }
+    if (!opened[slot] && slot < SDL_NumJoysticks()) opened[slot] = SDL_JoystickOpen(slot);
+    return opened[slot];
+}
+
+uint32_t AxisValue(SDL_Joystick* joystick, int axis)
+{
+    if (axis >= SDL_JoystickNumAxes(joystick)) return AxisMaximum / 2;
+    return uint32_t(int32_t(SDL_JoystickGetAxis(joystick, axis)) + 32768);
+}
+
+// SIGUSR1 presses the test joystick's first button for a moment.
+gboolean PressVirtualButton(gpointer)
+{
+    virtualPressTicks = 3;
+    return G_SOURCE_CONTINUE;
+}
+
+void DriveVirtualJoystick()
+{
+    if (virtualIndex < 0) return;
+    SDL_Joystick* joystick = SlotJoystick(virtualIndex);
+    if (!joystick) return;
+    SDL_JoystickSetVirtualButton(joystick, 0, virtualPressTicks > 0 ? SDL_PRESSED : SDL_RELEASED);
+    if (virtualPressTicks > 0) virtualPressTicks--;
+}
+
+void AttachVirtualJoystick()
+{
+    const char* wanted = getenv("DRAVOLINEX_VIRTUAL_JOYSTICK");
+    if (!wanted || strcmp(wanted, "1") != 0) return;
+    virtualIndex = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
+    if (virtualIndex < 0) {
+        fprintf(stderr, "dravolinex: no virtual joystick (%s)\n", SDL_GetError());
+        return;
+    }
+    g_unix_signal_add(SIGUSR1, PressVirtualButton, nullptr);
+}
+
+} // namespace
+
+void InitSdlServices()
+{
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_JOYSTICK) != 0) {
+        // Audio may be missing while joysticks work, and the other way round.
+        SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+        SDL_InitSubSystem(SDL_INIT_AUDIO);
+    }
+    SDL_JoystickEventState(SDL_IGNORE);
+    AttachVirtualJoystick();
+}
+
+int PlatformJoystickCount()
+{
+    return SlotCount;
+}
+
+bool PlatformJoystickGetPosition(int id, JoystickPosition* position)
+{
+    Refresh();
+    DriveVirtualJoystick();
+    if (virtualIndex >= 0) SDL_JoystickUpdate();
+    SDL_Joystick* joystick = SlotJoystick(id);
+    if (!joystick || !position) return false;
+    position->x = AxisValue(joystick, 0);
+    position->y = AxisValue(joystick, 1);
+    position->z = AxisValue(joystick, 2);
+    position->buttons = 0;
+    int buttons = std::min(SDL_JoystickNumButtons(joystick), 32);
+    for (int b = 0; b < buttons; b++)
+        if (SDL_JoystickGetButton(joystick, b)) position->buttons |= 1u << b;
+    return true;
+}
+
+bool PlatformJoystickGetCaps(int id, JoystickCaps* caps)
+{
+    Refresh();
+    if (!SlotJoystick(id) || !caps) return false;
+    *caps = JoystickCaps{0, AxisMaximum, 0, AxisMaximum, PeriodMin};
+    return true;
+}
+
+bool PlatformJoystickGetThreshold(int id, uint32_t* threshold)
+{
+    if (!SlotJoystick(id) || !threshold) return false;
+    *threshold = Threshold;
+    return true;
+}
+
+void PlatformJoystickCapture(int id, uint32_t periodMs, bool)
+{
+    if (id < 0 || id >= SlotCount) return;
+    capturedSlot = id;
+    capturedButtons = 0;
+    JoystickPosition position;
+    if (PlatformJoystickGetPosition(id, &position)) capturedButtons = position.buttons;
+    StartJoystickPoll(int(std::max<uint32_t>(periodMs, PeriodMin)));
+}
+
+void PollJoystickCapture()
+{
+    if (capturedSlot < 0) return;
+    JoystickPosition position;
+    if (!PlatformJoystickGetPosition(capturedSlot, &position)) {
+        capturedButtons = 0;
+        return;
+    }
+    uint32_t pressed = position.buttons & ~capturedButtons;
+    capturedButtons = position.buttons;
+    if (pressed) AppJoystickButton();
+}

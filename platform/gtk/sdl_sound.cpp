@@ -1,0 +1,119 @@
+// One-voice player for the embedded WAVE sounds on an SDL2 audio device (8000 Hz, unsigned 8-bit, mono). Without a
+// device the game runs silently.
+#include "platform/gtk/gtk_backend.h"
+#include "platform/sound.h"
+#include "resources/resources.h"
+
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr int DeviceRate = 8000;
+constexpr Uint8 Silence = 0x80;
+
+SDL_AudioDeviceID device = 0;
+bool deviceFailed = false;
+std::map<int, std::vector<Uint8>> decodedSounds; // sound id → samples in the device format
+
+// What the audio thread plays; changed only with the device locked.
+const std::vector<Uint8>* voice = nullptr;
+size_t voicePosition = 0;
+bool voiceLoops = false;
+
+void FillAudio(void*, Uint8* stream, int length)
+{
+    int written = 0;
+    while (written < length && voice && !voice->empty()) {
+        size_t left = voice->size() - voicePosition;
+        size_t chunk = std::min(left, size_t(length - written));
+        memcpy(stream + written, voice->data() + voicePosition, chunk);
+        written += int(chunk);
+        voicePosition += chunk;
+        if (voicePosition >= voice->size()) {
+            voicePosition = 0;
+            if (!voiceLoops) voice = nullptr;
+        }
+    }
+    if (written < length) memset(stream + written, Silence, size_t(length - written));
+}
+
+bool OpenDevice()
+{
+    if (device) return true;
+    if (deviceFailed) return false;
+    SDL_AudioSpec wanted{}, obtained{};
+    wanted.freq = DeviceRate;
+    wanted.format = AUDIO_U8;
+    wanted.channels = 1;
+    wanted.samples = 256;
+    wanted.callback = FillAudio;
+    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (!device) {
+        deviceFailed = true;
+        fprintf(stderr, "dravolinex: no sound (%s)\n", SDL_GetError());
+        return false;
+    }
+    SDL_PauseAudioDevice(device, 0);
+    return true;
+}
+
+// The sound resource converted to the device format, decoded once.
+const std::vector<Uint8>* DecodedSound(int soundId)
+{
+    auto found = decodedSounds.find(soundId);
+    if (found != decodedSounds.end()) return found->second.empty() ? nullptr : &found->second;
+    std::vector<Uint8>& samples = decodedSounds[soundId];
+    ResourceData wave = FindResource(ResourceSound, soundId);
+    if (!wave.data || wave.size == 0 || wave.size > 0x7FFFFFFF) return nullptr;
+    SDL_AudioSpec spec{};
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(wave.data, int(wave.size)), 1, &spec, &buffer, &length)) return nullptr;
+    SDL_AudioCVT convert;
+    int needed = SDL_BuildAudioCVT(&convert, spec.format, spec.channels, spec.freq, AUDIO_U8, 1, DeviceRate);
+    if (needed == 0) {
+        samples.assign(buffer, buffer + length);
+    } else if (needed > 0) {
+        std::vector<Uint8> work(size_t(length) * size_t(convert.len_mult));
+        memcpy(work.data(), buffer, length);
+        convert.buf = work.data();
+        convert.len = int(length);
+        if (SDL_ConvertAudio(&convert) == 0) samples.assign(work.begin(), work.begin() + convert.len_cvt);
+    }
+    SDL_FreeWAV(buffer);
+    return samples.empty() ? nullptr : &samples;
+}
+
+} // namespace
+
+void PlatformPlaySound(int soundId, unsigned flags)
+{
+    if (!OpenDevice()) return;
+    const std::vector<Uint8>* sound = DecodedSound(soundId);
+    SDL_LockAudioDevice(device);
+    voice = sound; // a sound that cannot be read still silences the one before
+    voicePosition = 0;
+    voiceLoops = (flags & SoundLoop) != 0;
+    SDL_UnlockAudioDevice(device);
+}
+
+void PlatformPurgeSounds()
+{
+    if (!device) return;
+    SDL_LockAudioDevice(device);
+    voice = nullptr;
+    voicePosition = 0;
+    SDL_UnlockAudioDevice(device);
+}
+
+void ShutdownSound()
+{
+    if (!device) return;
+    SDL_CloseAudioDevice(device);
+    device = 0;
+}
