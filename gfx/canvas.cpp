@@ -42,7 +42,7 @@ void FillRect(Surface& s, int left, int top, int right, int bottom, Color color)
         return;
     for (int y = top; y < bottom; ++y) {
         Color* row = &s.pixels[size_t(y) * s.width];
-        ForEachVisibleSpan(s, y, left, right, [&](int a, int b) { std::fill(row + a, row + b, color); });
+        ForEachVisibleSpan(s, y, left, right, [&](int a, int b) { FillPixels(row + a, b - a, color); });
     }
 }
 
@@ -135,6 +135,78 @@ Surface UnclippedCopy(const Surface& s)
 
 std::vector<int> columnMap, rowMap; // kept between frames so the stretch allocates nothing
 
+// A growing row as runs: source pixel first + j fills runLength[j] consecutive destination pixels.
+struct RowRuns {
+    int first = 0;       // source column of the first run
+    int longest = 0;     // the longest run; 0 when the row shrinks somewhere (a source column is skipped)
+    int step = 0;        // for a shrinking row whose source columns are evenly spaced, their spacing
+    int safeRuns = 0;    // runs that may write `longest` pixels without passing the row's end
+    std::vector<uint8_t> runLength;
+};
+RowRuns rowRuns;
+
+void MakeRowRuns(const std::vector<int>& map, RowRuns& runs)
+{
+    runs.runLength.clear();
+    runs.longest = 0;
+    runs.safeRuns = 0;
+    runs.step = 0;
+    if (map.empty())
+        return;
+    runs.first = map[0];
+    if (map.size() > 1 && map[1] - map[0] > 1) {
+        runs.step = map[1] - map[0];
+        for (size_t i = 2; i < map.size() && runs.step; ++i)
+            if (map[i] - map[i - 1] != runs.step)
+                runs.step = 0;
+    }
+    int length = 1;
+    for (size_t i = 1; i <= map.size(); ++i) {
+        if (i < map.size() && map[i] == map[i - 1] && length < 255) {
+            ++length;
+            continue;
+        }
+        if (i < map.size() && map[i] != map[i - 1] + 1) {
+            runs.longest = 0; // a skipped source column: not a growing row
+            runs.runLength.clear();
+            return;
+        }
+        runs.runLength.push_back(uint8_t(length));
+        runs.longest = std::max(runs.longest, length);
+        length = 1;
+    }
+    int end = 0, width = int(map.size());
+    for (uint8_t l : runs.runLength) {
+        if (end + runs.longest > width)
+            break;
+        end += l;
+        ++runs.safeRuns;
+    }
+}
+
+// Writes every run as `kLongest` copies and moves on by the run's true length: the surplus copies are
+// overwritten by the next run, which keeps the loop free of branches. The last runs are written exactly.
+template <int kLongest>
+void CopyRuns(Color* to, const Color* from, const RowRuns& runs)
+{
+    const uint8_t* length = runs.runLength.data();
+    const int count = int(runs.runLength.size());
+    from += runs.first;
+    int j = 0;
+    for (; j < runs.safeRuns; ++j) {
+        Color c = from[j];
+        for (int k = 0; k < kLongest; ++k)
+            to[k] = c;
+        to += length[j];
+    }
+    for (; j < count; ++j) {
+        Color c = from[j];
+        for (int k = 0; k < length[j]; ++k)
+            to[k] = c;
+        to += length[j];
+    }
+}
+
 } // namespace
 
 void StretchCopy(Surface& dst, int dx, int dy, int dw, int dh, const Surface& src, int sx, int sy, int sw, int sh)
@@ -152,6 +224,8 @@ void StretchCopy(Surface& dst, int dx, int dy, int dw, int dh, const Surface& sr
         return;
     const int width = cols.last - cols.first;
     const int* map = columnMap.data();
+    if (!dst.clip)
+        MakeRowRuns(columnMap, rowRuns);
     int previousSource = -1;
     for (int y = rows.first; y < rows.last; ++y) {
         int sourceRow = rowMap[size_t(y - rows.first)];
@@ -161,6 +235,19 @@ void StretchCopy(Surface& dst, int dx, int dy, int dw, int dh, const Surface& sr
             if (sourceRow == previousSource) {
                 // The same source row as the destination row above: copy that finished row.
                 std::memcpy(to, to - dst.width, size_t(width) * sizeof(Color));
+            } else if (rowRuns.longest == 1) {
+                std::memcpy(to, from + rowRuns.first, size_t(width) * sizeof(Color));
+            } else if (rowRuns.longest == 2) {
+                CopyRuns<2>(to, from, rowRuns);
+            } else if (rowRuns.longest == 3) {
+                CopyRuns<3>(to, from, rowRuns);
+            } else if (rowRuns.longest == 4) {
+                CopyRuns<4>(to, from, rowRuns);
+            } else if (rowRuns.step > 1) {
+                from += rowRuns.first;
+                const int step = rowRuns.step;
+                for (int i = 0; i < width; ++i)
+                    to[i] = from[step * i];
             } else {
                 for (int i = 0; i < width; ++i)
                     to[i] = from[map[i]];

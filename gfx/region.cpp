@@ -295,7 +295,7 @@ void FillPolygon(Surface& s, const CanvasPoint* points, int count, Color fill, C
         for (int i = r.rowStart[size_t(row)]; i < r.rowStart[size_t(row) + 1]; ++i) {
             int a = std::max(r.spans[size_t(2 * i)], 0), b = std::min(r.spans[size_t(2 * i + 1)], s.width);
             if (a < b)
-                ForEachVisibleSpan(s, y, a, b, [&](int u, int v) { std::fill(line + u, line + v, fill); });
+                ForEachVisibleSpan(s, y, a, b, [&](int u, int v) { FillPixels(line + u, v - u, fill); });
         }
     }
     for (int i = 0; i < count; ++i) {

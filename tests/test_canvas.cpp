@@ -284,7 +284,8 @@ TEST(Canvas, StretchMapsCornersForGrowAndShrink)
         int sw, sh, dw, dh;
     };
     for (Case c : {Case{640, 480, 960, 720}, Case{64, 48, 128, 96}, Case{64, 48, 32, 24}, Case{1024, 768, 1440, 1080},
-                   Case{229, 172, 640, 480}}) {
+                   Case{229, 172, 640, 480}, Case{64, 48, 64, 48}, Case{10, 8, 64, 48}, Case{96, 72, 32, 24},
+                   Case{100, 75, 33, 31}}) {
         Surface src = Numbered(c.sw, c.sh);
         Surface dst;
         CreateSurface(dst, c.dw, c.dh);
