@@ -1,0 +1,405 @@
+// The settings dialogs, the Game Paused box and the landing result dialog, driven by scripted players.
+#include <gtest/gtest.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/options.h"
+#include "app/shell.h"
+#include "dialogs/dialogs.h"
+#include "io/input.h"
+#include "platform/headless/headless.h"
+#include "scoring/result_dialog.h"
+#include "sim/game_state.h"
+
+namespace {
+
+int hookCalls = 0;
+void CountHook() { ++hookCalls; }
+
+// Replaces the opener's hook with a counter, so a test sees exactly when the world would be rebuilt.
+HeadlessStep CountWorldRebuilds()
+{
+    return CallInDialog([](Dialog*) { optionsChangedHook = CountHook; });
+}
+
+const HeadlessControl* FindControl(const HeadlessDialogRecord& record, int id)
+{
+    for (const HeadlessControl& control : record.controls)
+        if (control.id == id)
+            return &control;
+    return nullptr;
+}
+
+std::string ControlText(const HeadlessDialogRecord& record, int id)
+{
+    const HeadlessControl* control = FindControl(record, id);
+    return control ? control->text : "<missing>";
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HeadlessReset();
+        gameState = {};
+        gameOptions = {};
+        SetDefaultOptions();
+        gameOptions.gameWidth = 640;
+        gameOptions.gameHeight = 480;
+        optionsChangedHook = nullptr;
+        hookCalls = 0;
+        joystickAvailable = false;
+        ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
+    }
+    // A world rebuilt behind a dialog leaves pictures behind; release them as the program's clean-up does.
+    void TearDown() override { CleanupApplication(); }
+    const HeadlessDialogRecord& LastDialog() { return HeadlessDialogs().back(); }
+};
+
+// ---- Game Feature Settings ----
+
+TEST(DifficultyMapping, RowsOfTheTable)
+{
+    struct Row {
+        int p, fuel, planet, platform, roughness, visibility, wind;
+    };
+    const Row rows[] = {
+        {0, 25, 0, 0, 1, 0, 0},      {9, 25, 0, 0, 1, 0, 0},      {10, 25, 0, 1, 1, 0, 0},
+        {20, 25, 0, 2, 1, 0, 0},     {21, 50, 0, 2, 1, 0, 0},     {25, 50, 0, 2, 1, 0, 0},
+        {26, 50, 1, 2, 2, 0, 0},     {40, 50, 1, 4, 2, 0, 33},    {42, 75, 1, 4, 2, 0, 33},
+        {49, 75, 1, 5, 2, 0, 33},    {50, 75, 1, 5, 2, 50, 33},   {51, 75, 2, 5, 3, 50, 33},
+        {63, 100, 2, 6, 3, 50, 33},  {76, 100, 3, 8, 4, 50, 33},  {80, 100, 3, 8, 4, 50, 66},
+        {83, 100, 3, 9, 4, 50, 66},  {84, 125, 3, 9, 4, 50, 66},  {92, 125, 3, 10, 4, 50, 66},
+        {100, 125, 3, 10, 4, 100, 66},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.p);
+        gameOptions = {};
+        ApplyDifficulty(r.p);
+        EXPECT_EQ(gameOptions.difficulty, r.p);
+        EXPECT_EQ(gameOptions.fuelAmount, r.fuel);
+        EXPECT_EQ(gameOptions.planet, r.planet);
+        EXPECT_EQ(gameOptions.platformSize, r.platform);
+        EXPECT_EQ(gameOptions.surfaceRoughness, r.roughness);
+        EXPECT_EQ(gameOptions.visibility, r.visibility);
+        EXPECT_EQ(gameOptions.windStrength, r.wind);
+    }
+}
+
+TEST_F(DialogTest, SettingsOpenWithTheSlidersOfTheOptions)
+{
+    ApplyDifficulty(100); // fuel 125 lies beyond the fuel slider's last position
+    gameOptions.gameType = 1;
+    HeadlessQueueDialog(144, {PressEscape()});
+    EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
+    EXPECT_TRUE(gameState.halted);
+
+    const HeadlessDialogRecord& d = LastDialog();
+    EXPECT_EQ(d.title, "Game Feature Settings");
+    struct Expected {
+        int id, min, max, pos, ticks;
+    };
+    const Expected sliders[] = {
+        {1018, 0, 1, 1, 1}, {1000, 0, 1, 1, 1}, {1015, 0, 100, 100, 10}, {1027, 1, 4, 4, 1}, {1021, 0, 10, 10, 1},
+        {1024, 1, 4, 4, 1}, {1014, 0, 3, 2, 1}, {1008, 0, 3, 3, 1},      {1011, 0, 2, 2, 1},
+    };
+    for (const Expected& e : sliders) {
+        SCOPED_TRACE(e.id);
+        const HeadlessControl* c = FindControl(d, e.id);
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->kind, ControlSlider);
+        EXPECT_EQ(c->sliderMin, e.min);
+        EXPECT_EQ(c->sliderMax, e.max);
+        EXPECT_EQ(c->sliderPos, e.pos);
+        EXPECT_EQ(c->sliderTicks, e.ticks);
+    }
+    EXPECT_EQ(gameOptions.fuelAmount, 125);
+}
+
+TEST_F(DialogTest, DifficultyFollowsTheDragAndRebuildsTheWorldOnRelease)
+{
+    bool checkedDuringDrag = false;
+    HeadlessQueueDialog(144, {
+        CountWorldRebuilds(),
+        SliderStep(1015, 50, {SliderThumbTrack}),
+        CallInDialog([&](Dialog* dialog) {
+            // The six world sliders already show the new values, but nothing was rebuilt yet.
+            EXPECT_EQ(hookCalls, 0);
+            EXPECT_EQ(HeadlessDialogControl(dialog, 1011)->sliderPos, 1);
+            EXPECT_EQ(HeadlessDialogControl(dialog, 1014)->sliderPos, 1);
+            checkedDuringDrag = true;
+        }),
+        DragSlider(1015, 84),
+        PressEscape(),
+    });
+    EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
+    EXPECT_TRUE(checkedDuringDrag);
+    EXPECT_EQ(hookCalls, 1);
+    EXPECT_EQ(gameOptions.difficulty, 84);
+    EXPECT_EQ(gameOptions.fuelAmount, 125);
+    EXPECT_EQ(FindControl(LastDialog(), 1024)->sliderPos, 4);
+}
+
+TEST_F(DialogTest, WorldSlidersCommitOnlyWhenReleased)
+{
+    gameOptions.difficulty = 30;
+    HeadlessQueueDialog(144, {
+        CountWorldRebuilds(),
+        SliderStep(1014, 3, {SliderThumbTrack}), // still dragging: nothing yet
+        CallInDialog([](Dialog*) { EXPECT_EQ(gameOptions.windStrength, 0); }),
+        SliderStep(1014, 3, {SliderEndTrack}),
+        DragSlider(1024, 3),
+        SliderKey(1011, SliderBottom),
+        DragSlider(1000, 1),
+        DragSlider(1018, 0),
+        PressEscape(),
+    });
+    RunGameSettingsDialog();
+    EXPECT_EQ(gameOptions.windStrength, 99);
+    EXPECT_EQ(gameOptions.fuelAmount, 75);
+    EXPECT_EQ(gameOptions.visibility, 100);
+    EXPECT_EQ(gameOptions.gameType, 1);
+    EXPECT_EQ(gameOptions.player, 0);
+    EXPECT_EQ(gameOptions.difficulty, 30); // hand-set world options leave the difficulty alone
+    EXPECT_EQ(hookCalls, 5);
+}
+
+TEST_F(DialogTest, SettingsResultsAndWhatTheySave)
+{
+    // OK without a change counts as Cancel and writes nothing.
+    HeadlessQueueDialog(144, {PressEnter()});
+    EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
+    EXPECT_EQ(HeadlessStoreWrites(), 0);
+
+    // Cancel after a change keeps it in memory, unsaved.
+    HeadlessQueueDialog(144, {CountWorldRebuilds(), DragSlider(1008, 2), PressEscape()});
+    EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
+    EXPECT_EQ(gameOptions.planet, 2);
+    EXPECT_EQ(HeadlessStoreWrites(), 0);
+
+    // OK after a change saves the record.
+    HeadlessQueueDialog(144, {CountWorldRebuilds(), DragSlider(1008, 3), PressEnter()});
+    EXPECT_EQ(RunGameSettingsDialog(), IdOk);
+    uint32_t type = 0;
+    std::vector<uint8_t> stored;
+    ASSERT_TRUE(HeadlessStoreGet(SettingsKeyPath, OptionsValueName, &type, &stored));
+    ASSERT_EQ(stored.size(), 60u);
+    EXPECT_EQ(std::memcmp(stored.data(), &gameOptions, 60), 0);
+    EXPECT_EQ(gameOptions.planet, 3);
+
+    // The button to the other settings dialog posts its command.
+    HeadlessQueueDialog(144, {ClickControl(IdViewControlsButton)});
+    EXPECT_EQ(RunGameSettingsDialog(), IdViewControlsButton);
+    EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdViewControls});
+    EXPECT_TRUE(gameState.halted);
+}
+
+std::jmp_buf exitJump;
+
+TEST_F(DialogTest, SettingsThatCannotOpenReportTheErrorAndEndTheProgram)
+{
+    HeadlessSetExitHook([](int) { std::longjmp(exitJump, 1); });
+    HeadlessFailNextDialog(1813);
+    if (setjmp(exitJump) == 0) {
+        RunGameSettingsDialog();
+        FAIL() << "the program went on";
+    }
+    EXPECT_TRUE(HeadlessExitRequested());
+    EXPECT_EQ(HeadlessExitCode(), 1813);
+    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
+    const HeadlessMessageBox& box = HeadlessMessageBoxes()[0];
+    EXPECT_EQ(box.text, std::string("DialogBox failed with error 1813: ") + PlatformErrorText(1813));
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_FALSE(box.question);
+}
+
+TEST_F(DialogTest, ViewControlsThatCannotOpenReportTheErrorAndStayPaused)
+{
+    HeadlessFailNextDialog(8);
+    EXPECT_EQ(RunViewControlsDialog(), -1);
+    EXPECT_FALSE(HeadlessExitRequested());
+    EXPECT_TRUE(gameState.halted);
+    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
+    EXPECT_EQ(HeadlessMessageBoxes()[0].caption, "Error");
+}
+
+// ---- View & Controls ----
+
+TEST(ControlsDescription, WordsForEachDeviceAndFlip)
+{
+    char text[256];
+    gameOptions = {};
+    gameOptions.flipHorizontal = 1;
+    gameOptions.flipVertical = 1; // the keyboard's thrust key is never flipped
+    FormatControlsDescription(text, sizeof text);
+    EXPECT_STREQ(text, "You are playing using the Keyboard.\nControls are:\n\tUp: Space\n\tLeft: Right Arrow\n\t"
+                       "Right: Left Arrow");
+
+    gameOptions.inputDevice = 1;
+    FormatControlsDescription(text, sizeof text);
+    EXPECT_STREQ(text, "You are playing using the Joystick.\nControls are:\n\tUp: Joystick Down\n\t"
+                       "Left: Joystick Right\n\tRight: Joystick Left");
+
+    gameOptions.flipHorizontal = 0;
+    gameOptions.flipVertical = 0;
+    FormatControlsDescription(text, sizeof text);
+    EXPECT_STREQ(text, "You are playing using the Joystick.\nControls are:\n\tUp: Joystick Up\n\t"
+                       "Left: Joystick Left\n\tRight: Joystick Right");
+}
+
+TEST_F(DialogTest, ViewControlsOpenWithTheOptionsChecked)
+{
+    gameOptions.gameWidth = 700; // none of the four fixed sizes
+    gameOptions.gameHeight = 480;
+    gameOptions.zoom = 2;
+    gameOptions.flipHorizontal = 1;
+    joystickAvailable = true;
+    HeadlessQueueDialog(165, {PressEscape()});
+    EXPECT_EQ(RunViewControlsDialog(), IdCancel);
+
+    const HeadlessDialogRecord& d = LastDialog();
+    EXPECT_EQ(d.title, "View & Controls Settings");
+    for (int id : {1021, 1022, 1023, 1024, 1032, 1026, 1028, 1031, 1018})
+        EXPECT_FALSE(FindControl(d, id)->checked) << id;
+    for (int id : {1025, 1027, 1019})
+        EXPECT_TRUE(FindControl(d, id)->checked) << id;
+    EXPECT_EQ(FindControl(d, JoystickStatusControl)->iconId, IconJoystick);
+    EXPECT_EQ(FindControl(d, 1020)->sliderMax, 1);
+    EXPECT_NE(ControlText(d, 1030).find("Left: Right Arrow"), std::string::npos);
+}
+
+TEST_F(DialogTest, SizeAndZoomClicksRebuildOnlyOnRealChanges)
+{
+    HeadlessQueueDialog(165, {
+        CountWorldRebuilds(),
+        ClickControl(1022), // 640x480 is already in force
+        ClickControl(1028), // best fit is already in force
+        ClickControl(1023),
+        ClickControl(1032),
+        ClickControl(1019), // a flip changes the text, not the world
+        PressEnter(),
+    });
+    EXPECT_EQ(RunViewControlsDialog(), IdOk);
+    EXPECT_EQ(hookCalls, 2);
+    EXPECT_EQ(gameOptions.gameWidth, 800);
+    EXPECT_EQ(gameOptions.gameHeight, 600);
+    EXPECT_EQ(gameOptions.zoom, -2);
+    EXPECT_EQ(gameOptions.flipHorizontal, 1);
+    EXPECT_NE(ControlText(LastDialog(), 1030).find("Left: Right Arrow"), std::string::npos);
+    uint32_t type = 0;
+    std::vector<uint8_t> stored;
+    ASSERT_TRUE(HeadlessStoreGet(SettingsKeyPath, OptionsValueName, &type, &stored));
+    EXPECT_EQ(std::memcmp(stored.data(), &gameOptions, 60), 0);
+}
+
+TEST_F(DialogTest, OkAfterClickingTheChoicesInForceSavesNothing)
+{
+    HeadlessQueueDialog(165, {ClickControl(1022), ClickControl(1028), PressEnter()});
+    EXPECT_EQ(RunViewControlsDialog(), IdCancel);
+    EXPECT_EQ(HeadlessStoreWrites(), 0);
+}
+
+TEST_F(DialogTest, FullWindowSizeIsTheClientSizeCappedAndNeverEmpty)
+{
+    HeadlessSetClientSize(6000, 700);
+    HeadlessQueueDialog(165, {CountWorldRebuilds(), ClickControl(1025), ClickControl(1025), PressEnter()});
+    EXPECT_EQ(RunViewControlsDialog(), IdOk);
+    EXPECT_EQ(gameOptions.gameWidth, 5000);
+    EXPECT_EQ(gameOptions.gameHeight, 700);
+    EXPECT_EQ(hookCalls, 1);
+
+    // A minimised window has no client area: the smallest fixed size stands in.
+    HeadlessSetClientSize(0, 0);
+    HeadlessQueueDialog(165, {CountWorldRebuilds(), ClickControl(1025), PressEscape()});
+    RunViewControlsDialog();
+    EXPECT_EQ(gameOptions.gameWidth, 320);
+    EXPECT_EQ(gameOptions.gameHeight, 200);
+}
+
+TEST_F(DialogTest, InputDeviceSliderSnapsBackWithoutAJoystick)
+{
+    HeadlessQueueDialog(165, {CountWorldRebuilds(), DragSlider(1020, 1), PressEnter()});
+    EXPECT_EQ(RunViewControlsDialog(), IdCancel);
+    EXPECT_EQ(gameOptions.inputDevice, 0);
+    EXPECT_EQ(FindControl(LastDialog(), 1020)->sliderPos, 0);
+    EXPECT_EQ(FindControl(LastDialog(), JoystickStatusControl)->iconId, IconNoJoystick);
+
+    joystickAvailable = true;
+    HeadlessQueueDialog(165, {CountWorldRebuilds(), DragSlider(1020, 1), PressEnter()});
+    EXPECT_EQ(RunViewControlsDialog(), IdOk);
+    EXPECT_EQ(gameOptions.inputDevice, 1);
+    EXPECT_EQ(hookCalls, 0);
+    EXPECT_NE(ControlText(LastDialog(), 1030).find("using the Joystick"), std::string::npos);
+}
+
+TEST_F(DialogTest, ViewControlsLeadsBackToTheGameSettings)
+{
+    HeadlessQueueDialog(165, {ClickControl(IdGameSettingsButton)});
+    EXPECT_EQ(RunViewControlsDialog(), IdGameSettingsButton);
+    EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
+    EXPECT_TRUE(gameState.halted);
+}
+
+// ---- Game Paused and About ----
+
+TEST_F(DialogTest, PauseHoldsTheGameUntilItCloses)
+{
+    bool haltedWhileOpen = false;
+    HeadlessQueueDialog(166, {CallInDialog([&](Dialog*) { haltedWhileOpen = gameState.halted; }), PressEscape()});
+    EXPECT_EQ(RunPauseDialog(), IdCancel);
+    EXPECT_TRUE(haltedWhileOpen);
+    EXPECT_FALSE(gameState.halted);
+    bool informationIcon = false;
+    for (const HeadlessControl& c : LastDialog().controls)
+        informationIcon = informationIcon || (c.kind == ControlIcon && c.iconId == 32516);
+    EXPECT_TRUE(informationIcon);
+
+    HeadlessQueueDialog(103, {PressEnter()});
+    EXPECT_EQ(RunAboutDialog(), IdOk);
+    EXPECT_FALSE(gameState.halted);
+}
+
+TEST_F(DialogTest, AboutOpensBesideTheWindowNotCentred)
+{
+    HeadlessQueueDialog(103, {PressEnter()});
+    RunAboutDialog();
+    ScreenRect client = PlatformGetClientScreenRect();
+    const HeadlessDialogRecord& d = LastDialog();
+    EXPECT_EQ(d.rect.left, client.left + 22 * 3 / 2);
+    EXPECT_EQ(d.rect.top, client.top + 17 * 13 / 8);
+}
+
+// ---- landing result ----
+
+TEST_F(DialogTest, ResultShowsTheTextsAtTheTopRightOfThePlayfield)
+{
+    HeadlessQueueDialog(164, {PressEnter()});
+    EXPECT_EQ(ShowLandingResult("Landed!", "    Planet: 10\n    Fuel: 5", "Well done.\nScore: 15"), IdOk);
+    const HeadlessDialogRecord& d = LastDialog();
+    EXPECT_EQ(d.caption, "Landed!");
+    EXPECT_EQ(ControlText(d, 1003), "Well done.\nScore: 15");
+    EXPECT_EQ(ControlText(d, 1004), "    Planet: 10\n    Fuel: 5");
+    ScreenRect client = PlatformGetClientScreenRect();
+    EXPECT_EQ(d.rect.right, client.right);
+    EXPECT_EQ(d.rect.top, client.top);
+    EXPECT_TRUE(HeadlessPostedCommands().empty());
+}
+
+TEST_F(DialogTest, ResultOverANarrowWindowReachesLeftOfThePlayfield)
+{
+    HeadlessSetClientSize(200, 150);
+    HeadlessQueueDialog(164, {PressEscape()});
+    EXPECT_EQ(ShowLandingResult("Crashed", "", "Sorry"), IdCancel);
+    ScreenRect client = PlatformGetClientScreenRect();
+    const HeadlessDialogRecord& d = LastDialog();
+    int width = 221 * 3 / 2;
+    EXPECT_EQ(d.rect.left, client.right - width);
+    EXPECT_LT(d.rect.left, client.left);
+    EXPECT_EQ(d.rect.top, client.top);
+}
+
+} // namespace

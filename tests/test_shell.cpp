@@ -1,0 +1,297 @@
+// The program's spine, run headless: start-up, the pause protocol around the dialogs, new game, exit and close.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/options.h"
+#include "app/shell.h"
+#include "dialogs/dialogs.h"
+#include "platform/app_entry.h"
+#include "platform/headless/headless.h"
+#include "scoring/result_dialog.h"
+#include "sim/game_state.h"
+#include "sim/timers.h"
+
+namespace {
+
+std::vector<int> DialogIds()
+{
+    std::vector<int> ids;
+    for (const HeadlessDialogRecord& d : HeadlessDialogs())
+        ids.push_back(d.resourceId);
+    return ids;
+}
+
+bool OptionsStored(GameOptions* stored = nullptr)
+{
+    uint32_t type = 0;
+    std::vector<uint8_t> bytes;
+    if (!HeadlessStoreGet(SettingsKeyPath, OptionsValueName, &type, &bytes) || bytes.size() != 60)
+        return false;
+    if (stored)
+        std::memcpy(stored, bytes.data(), 60);
+    return true;
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HeadlessReset();
+        gameOptions = {};
+        gameState = {};
+        optionsChangedHook = nullptr;
+    }
+    // Every run ends with the clean-up, as the program's does, so no picture outlives the test.
+    void TearDown() override
+    {
+        AppShutdown();
+        HeadlessReset();
+    }
+
+    // Starts the program and lets the first round's dialogs run: settings OK, then Continue.
+    void StartAndContinue()
+    {
+        ASSERT_TRUE(AppStartup());
+        HeadlessQueueDialog(144, {PressEnter()});
+        HeadlessQueueDialog(166, {PressEnter()});
+        HeadlessPump();
+        ASSERT_FALSE(gameState.halted);
+    }
+};
+
+TEST_F(ShellTest, FirstRoundStartsHaltedWithTheSettingsDialogPosted)
+{
+    GameOptions stored{};
+    stored.player = 1;
+    stored.surfaceRoughness = 2;
+    stored.fuelAmount = 50;
+    stored.planet = 2;
+    HeadlessStorePut(SettingsKeyPath, OptionsValueName, StoreTypeBinary, &stored, 60);
+
+    ASSERT_TRUE(AppStartup());
+    EXPECT_EQ(HeadlessWindowTitle(), "Dravolinex");
+    EXPECT_EQ(gameOptions.planet, 2);
+    EXPECT_TRUE(gameState.halted);
+    EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
+    EXPECT_TRUE(HeadlessDialogs().empty());
+    EXPECT_EQ(HeadlessTimerPeriod(TimerStep), 10);
+    EXPECT_EQ(HeadlessTimerPeriod(TimerRepaint), 50);
+    EXPECT_EQ(HeadlessTimerPeriod(TimerStarTwinkle), 200);
+    EXPECT_TRUE(HeadlessTimerRunning(TimerMeteorLaunch));
+}
+
+TEST_F(ShellTest, OkOrCancelLeadsToGamePausedAndContinueClearsTheHalt)
+{
+    for (bool ok : {true, false}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        SetUp();
+        ASSERT_TRUE(AppStartup());
+        bool haltedInPause = false;
+        HeadlessQueueDialog(144, {ok ? PressEnter() : PressEscape()});
+        HeadlessQueueDialog(166, {CallInDialog([&](Dialog*) { haltedInPause = gameState.halted; }),
+                                  ClickControl(IdOk)});
+        HeadlessPump();
+        EXPECT_EQ(DialogIds(), (std::vector<int>{144, 166}));
+        EXPECT_TRUE(haltedInPause);
+        EXPECT_FALSE(gameState.halted);
+        EXPECT_EQ(HeadlessStoreWrites(), 0);
+    }
+}
+
+TEST_F(ShellTest, SettingsDialogsLeadToEachOtherWhileTheGameStaysPaused)
+{
+    ASSERT_TRUE(AppStartup());
+    std::vector<bool> halted;
+    auto noteHalt = CallInDialog([&](Dialog*) { halted.push_back(gameState.halted); });
+    HeadlessQueueDialog(144, {noteHalt, ClickControl(IdViewControlsButton)});
+    HeadlessQueueDialog(165, {noteHalt, ClickControl(IdGameSettingsButton)});
+    HeadlessQueueDialog(144, {noteHalt, ClickControl(IdViewControlsButton)});
+    HeadlessQueueDialog(165, {noteHalt, PressEscape()});
+    HeadlessQueueDialog(166, {noteHalt, PressEnter()});
+    HeadlessPump();
+    EXPECT_EQ(DialogIds(), (std::vector<int>{144, 165, 144, 165, 166}));
+    for (const HeadlessDialogRecord& d : HeadlessDialogs())
+        EXPECT_EQ(d.depth, 1) << "one dialog at a time";
+    EXPECT_EQ(halted, std::vector<bool>(5, true));
+    EXPECT_FALSE(gameState.halted);
+}
+
+TEST_F(ShellTest, TimersOfTheRoundRunOnTheVirtualClockBehindTheDialogs)
+{
+    ASSERT_TRUE(AppStartup());
+    HeadlessQueueDialog(144, {PressEnter()});
+    HeadlessQueueDialog(166, {AdvanceInDialog(1000), PressEnter()});
+    HeadlessPump();
+    EXPECT_EQ(HeadlessTimerExpiries(TimerStep), 100u);
+    EXPECT_EQ(HeadlessTimerExpiries(TimerRepaint), 20u);
+    EXPECT_EQ(HeadlessTimerExpiries(TimerStarTwinkle), 5u);
+}
+
+TEST_F(ShellTest, DeclinedNewGameLeavesTheRoundAsItWas)
+{
+    StartAndContinue();
+    HeadlessAdvance(200);
+    const Craft before = gameState.craft;
+    const int32_t recorded = recordCount;
+    std::vector<uint64_t> dues;
+    for (int id : {TimerStep, TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch})
+        dues.push_back(HeadlessTimerDue(id));
+
+    HeadlessQueueAnswer(false);
+    AppCommand(CmdNewGame);
+
+    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
+    const HeadlessMessageBox& box = HeadlessMessageBoxes()[0];
+    EXPECT_TRUE(box.question);
+    EXPECT_EQ(box.text, "Are you sure you want to stop the current game?");
+    EXPECT_EQ(box.caption, "New Game");
+
+    EXPECT_FALSE(gameState.halted);
+    EXPECT_EQ(gameState.craft.x, before.x);
+    EXPECT_EQ(gameState.craft.y, before.y);
+    EXPECT_EQ(gameState.craft.vy, before.vy);
+    EXPECT_EQ(gameState.craft.fuel, before.fuel);
+    EXPECT_EQ(recordCount, recorded);
+    std::vector<uint64_t> duesAfter;
+    for (int id : {TimerStep, TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch})
+        duesAfter.push_back(HeadlessTimerDue(id));
+    EXPECT_EQ(duesAfter, dues);
+    EXPECT_TRUE(HeadlessPostedCommands().empty());
+}
+
+TEST_F(ShellTest, TheRoundStandsStillWhileTheNewGameQuestionIsUp)
+{
+    StartAndContinue();
+    HeadlessAdvance(100);
+    const Craft before = gameState.craft;
+    int stepsWhileAsking = 0, haltedSteps = 0;
+    HeadlessHandlers forward;
+    forward.command = AppCommand;
+    forward.paint = AppPaint;
+    forward.joystickButton = AppJoystickButton;
+    forward.closeRequested = AppCloseRequested;
+    forward.destroyed = AppDestroyed;
+    forward.timer = [&](int id) {
+        if (id == TimerStep && HeadlessMessageBoxOpen()) {
+            ++stepsWhileAsking;
+            haltedSteps += gameState.halted ? 1 : 0;
+        }
+        AppTimer(id);
+    };
+    HeadlessSetMessageHandlers(forward);
+    HeadlessQueueAnswer(false, 500);
+    AppCommand(CmdNewGame);
+    HeadlessClearMessageHandlers();
+    EXPECT_EQ(stepsWhileAsking, 50);
+    EXPECT_EQ(haltedSteps, 50);
+    EXPECT_EQ(gameState.craft.y, before.y);
+    EXPECT_EQ(gameState.craft.vy, before.vy);
+    EXPECT_FALSE(gameState.halted);
+}
+
+TEST_F(ShellTest, AcceptedNewGameStartsOverHalted)
+{
+    StartAndContinue();
+    for (int id : {TimerResult, TimerDust, TimerPostLanding, TimerTipOver})
+        PlatformSetTimer(id, 100);
+    HeadlessQueueAnswer(true);
+    AppCommand(CmdNewGame);
+    EXPECT_TRUE(gameState.halted);
+    for (int id : {TimerResult, TimerDust, TimerPostLanding, TimerTipOver})
+        EXPECT_FALSE(HeadlessTimerRunning(id)) << id;
+    EXPECT_TRUE(HeadlessTimerRunning(TimerStep));
+    EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
+}
+
+TEST_F(ShellTest, ExitGameButtonSavesAndEndsTheProgram)
+{
+    HeadlessQueueDialog(144, {ClickControl(IdExitGame)});
+    EXPECT_EQ(AppMain(), 0);
+    EXPECT_TRUE(HeadlessWindowWasDestroyed());
+    EXPECT_FALSE(HeadlessLoopLimitReached());
+    EXPECT_EQ(DialogIds(), std::vector<int>{144});
+    GameOptions stored{};
+    ASSERT_TRUE(OptionsStored(&stored));
+    // No size was chosen: the first round took the client size, and that is what is kept.
+    EXPECT_EQ(stored.gameWidth, HeadlessDefaultClientWidth);
+    EXPECT_EQ(stored.gameHeight, HeadlessDefaultClientHeight);
+    uint32_t type = 0;
+    std::vector<uint8_t> placement;
+    EXPECT_TRUE(HeadlessStoreGet(SettingsKeyPath, WindowValueName, &type, &placement));
+    EXPECT_EQ(placement.size(), 16u);
+}
+
+TEST_F(ShellTest, ResultDialogExitSavesAndEnds)
+{
+    StartAndContinue();
+    HeadlessQueueDialog(164, {ClickControl(IdExitGame)});
+    EXPECT_EQ(ShowLandingResult("Crashed", "", "Sorry"), IdExitGame);
+    EXPECT_TRUE(HeadlessWindowWasDestroyed());
+    EXPECT_TRUE(OptionsStored());
+}
+
+TEST_F(ShellTest, CloseBoxEndsWithoutSaving)
+{
+    StartAndContinue();
+    HeadlessClickCloseBox();
+    EXPECT_TRUE(HeadlessWindowWasDestroyed());
+    EXPECT_EQ(PlatformRunMessageLoop(), 0);
+    EXPECT_FALSE(HeadlessLoopLimitReached());
+    AppShutdown();
+    EXPECT_EQ(HeadlessStoreWrites(), 0);
+    EXPECT_FALSE(OptionsStored());
+}
+
+TEST_F(ShellTest, CleanupStopsTheRunningTimersButNotTheFlightEndTimers)
+{
+    StartAndContinue();
+    PlatformSetTimer(TimerMeteorFlight, 20);
+    PlatformSetTimer(TimerJoystick, 500);
+    PlatformSetTimer(TimerResult, 200);
+    AppShutdown();
+    for (int id : {TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch, TimerMeteorFlight, TimerStep, TimerJoystick})
+        EXPECT_FALSE(HeadlessTimerRunning(id)) << id;
+    EXPECT_TRUE(HeadlessTimerRunning(TimerResult));
+}
+
+TEST_F(ShellTest, NoWindowMeansNoGame)
+{
+    HeadlessFailWindowCreation(true);
+    EXPECT_EQ(AppMain(), 0);
+    EXPECT_TRUE(HeadlessPostedCommands().empty());
+    EXPECT_FALSE(HeadlessTimerRunning(TimerStep));
+    EXPECT_TRUE(HeadlessDialogs().empty());
+}
+
+TEST_F(ShellTest, MenuCommandsOpenTheirDialogs)
+{
+    StartAndContinue();
+    size_t opened = HeadlessDialogs().size();
+
+    // The About box leaves the round running; Pause holds it until Continue.
+    bool haltedInAbout = true;
+    HeadlessQueueDialog(103, {CallInDialog([&](Dialog*) { haltedInAbout = gameState.halted; }), PressEnter()});
+    AppCommand(CmdAbout);
+    EXPECT_FALSE(haltedInAbout);
+
+    HeadlessQueueDialog(166, {PressEscape()});
+    AppCommand(CmdPause);
+    EXPECT_FALSE(gameState.halted);
+
+    // View & Controls with OK leads to Game Paused; the game-selection items do nothing.
+    HeadlessQueueDialog(165, {PressEnter()});
+    HeadlessQueueDialog(166, {PressEnter()});
+    AppCommand(CmdViewControls);
+    for (int id : {int(CmdLandingPractice), int(CmdLandingChallenge), int(CmdRocketLifter), 12345})
+        AppCommand(id);
+
+    std::vector<int> ids = DialogIds();
+    EXPECT_EQ(std::vector<int>(ids.begin() + opened, ids.end()), (std::vector<int>{103, 166, 165, 166}));
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    EXPECT_FALSE(gameState.halted);
+}
+
+} // namespace
