@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "render/composed_frame.h"
 #include "render/panel.h"
 #include "render/sprites.h"
 #include "sim/game_state.h"
@@ -40,17 +41,13 @@ void DrawPicture(Surface& frame, int x, int y, const Surface& picture)
     CopyTransparent(frame, x, y, picture.width, picture.height, picture, 0, 0, picture.width, picture.height);
 }
 
-struct ViewRect {
-    int left, top, right, bottom;
-};
-
 struct FrameLayout {
     int w, h;             // playfield size
     double cx;            // craft centre column
     int nearest;          // nearest platform, or NoPlatform
     int offsetFromPlatform;
     int heightAbovePlatform;
-    ViewRect view;
+    FrameView view;
     int px, py;           // panel origin
 };
 
@@ -91,7 +88,7 @@ void ChooseView(FrameLayout& f)
     if (!(-mg < f.heightAbovePlatform && f.heightAbovePlatform < Trunc(0.75 * zh)))
         return;
     const LandingPlatform& n = platforms[f.nearest];
-    ViewRect v;
+    FrameView v;
     v.top = h - n.y - zh;
     v.bottom = h - n.y + m;
     int vw = Trunc((zh + m) / (static_cast<double>(h) / w)); // the close-up keeps the playfield's proportions
@@ -253,6 +250,7 @@ void FillMargins(Surface& client, const OutputRect& o)
 Surface frame;       // the playfield-size frame, kept between frames to spare an allocation each time
 Surface presented;   // the client-size picture that PaintFrame shows
 Region visibleArea;  // the limited-visibility clip
+FrameView shownView;
 
 void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool writeRecorder)
 {
@@ -320,11 +318,22 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
     client.clip = nullptr;
     OutputRect o = ChooseOutput(f.w, f.h, clientWidth, clientHeight);
     FillMargins(client, o);
-    const ViewRect& v = f.view;
+    const FrameView& v = f.view;
+    shownView = v;
     StretchCopy(client, o.x0, o.y0, o.dw, o.dh, frame, v.left, v.top, v.right - v.left, v.bottom - v.top);
 }
 
 } // namespace
+
+const Surface& ComposedFrame()
+{
+    return frame;
+}
+
+FrameView ComposedView()
+{
+    return shownView;
+}
 
 void ComposeClientPicture(Surface& client, int clientWidth, int clientHeight, bool writeRecorder)
 {

@@ -1,0 +1,394 @@
+// Frame painting: what the player sees of the craft, crater, dust, lights, visibility and each zoom mode.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "app/options.h"
+#include "platform/headless/headless.h"
+#include "platform/window.h"
+#include "render/composed_frame.h"
+#include "render/paint_frame.h"
+#include "render/sprites.h"
+#include "sim/game_state.h"
+#include "sim/random.h"
+#include "world/background_scene.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr Color Sky = 0x402010, Ground = 0x208040, Plate = 0x808080, Margin = 0x404040, Dust = 0xA0A0A0;
+constexpr int W = 640, H = 480, Surface0 = 100; // flat ground 100 high: its top row is 380
+
+// Distinct colours tell which picture was drawn.
+Color CraftTag(int row)
+{
+    return MakeColor(250, row, 7);
+}
+Color FlameTag(int row)
+{
+    return MakeColor(7, row % 250, 250 - row / 250);
+}
+
+// A 43 x 43 picture, black but for an 11 x 11 square at (15, 15) in `color`.
+void MakePicture(Surface& picture, Color color)
+{
+    CreateSurface(picture, 43, 43);
+    FillRect(picture, 15, 15, 26, 26, color);
+}
+
+class RenderTest : public ::testing::Test {
+protected:
+    Surface client;
+
+    void SetUp() override
+    {
+        HeadlessReset();
+        PlatformCreateMainWindow("Dravolinex");
+        gameOptions = {};
+        gameOptions.gameWidth = W;
+        gameOptions.gameHeight = H;
+        gameOptions.zoom = 1;
+        gameState = {};
+        gameState.visibilityMargin = -1;
+        gameState.blinkPhase = -1;
+        gameState.craft.intact = true;
+        recordCount = 0;
+        for (Star& s : stars)
+            s = {};
+        for (int x = 0; x <= W; ++x)
+            TerrainProfile[x] = Surface0;
+
+        ReleaseBackgroundScene();
+        CreateSurface(backgroundScene, W, H);
+        FillRect(backgroundScene, 0, 0, W, H - Surface0, Sky);
+        FillRect(backgroundScene, 0, H - Surface0, W, H, Ground);
+
+        for (int row = 0; row < 120; ++row)
+            MakePicture(RotatedSprites[row].picture, CraftTag(row));
+        for (int row = 120; row < RotatedCount; ++row)
+            MakePicture(RotatedSprites[row].picture, FlameTag(row));
+        for (int row = 4; row < 16; ++row)
+            MakePicture(SpriteTable[row].picture, FlameTag(row));
+        for (int row : {2, 31, 32, 33})
+            MakePicture(SpriteTable[row].picture, CraftTag(200 + row));
+        for (int row : DustCloudRows) {
+            CreateSurface(SpriteTable[row].picture, 43, 43);
+            FillRect(SpriteTable[row].picture, 0, 0, 43, 43, Dust);
+        }
+        CreateSurface(SpriteTable[16].picture, 76, 44);
+        FillRect(SpriteTable[16].picture, 0, 0, 76, 44, Plate);
+    }
+    void TearDown() override
+    {
+        ReleaseGraphics();
+        ReleaseBackgroundScene();
+    }
+
+    void PlaceCraft(double x, double y)
+    {
+        gameState.craft.x = x;
+        gameState.craft.y = y;
+    }
+    Color Paint(int x, int y, int clientWidth = W, int clientHeight = H)
+    {
+        ComposeClientPicture(client, clientWidth, clientHeight, false);
+        return GetPixel(client, x, y);
+    }
+    Color FrameAt(int x, int y) { return GetPixel(ComposedFrame(), x, y); }
+};
+
+TEST_F(RenderTest, ZoomModesPlaceTheOutputInTheWindow)
+{
+    gameOptions.zoom = 0; // best fit: 960 x 720 at x0 = 160
+    EXPECT_EQ(Paint(159, 300, 1280, 720), Margin);
+    EXPECT_EQ(GetPixel(client, 160, 0), Sky);
+    EXPECT_EQ(GetPixel(client, 1119, 719), Ground);
+    EXPECT_EQ(GetPixel(client, 1120, 300), Margin);
+
+    gameOptions.zoom = -2; // half size: 320 x 240 at (480, 240)
+    EXPECT_EQ(Paint(480, 240, 1280, 720), Sky);
+    EXPECT_EQ(GetPixel(client, 799, 479), Ground);
+    EXPECT_EQ(GetPixel(client, 479, 240), Margin);
+    EXPECT_EQ(GetPixel(client, 480, 239), Margin);
+    EXPECT_EQ(GetPixel(client, 800, 479), Margin);
+    EXPECT_EQ(GetPixel(client, 799, 480), Margin);
+
+    gameOptions.zoom = 1; // actual size, centred: 640 x 480 at (320, 120)
+    EXPECT_EQ(Paint(320, 120, 1280, 720), Sky);
+    EXPECT_EQ(GetPixel(client, 959, 599), Ground);
+    EXPECT_EQ(GetPixel(client, 319, 120), Margin);
+    EXPECT_EQ(GetPixel(client, 320, 119), Margin);
+    EXPECT_EQ(GetPixel(client, 960, 599), Margin);
+    EXPECT_EQ(GetPixel(client, 959, 600), Margin);
+    EXPECT_EQ(GetPixel(client, 0, 0), Margin);
+    EXPECT_EQ(GetPixel(client, 1279, 719), Margin);
+
+    gameOptions.zoom = 2; // double size, larger than the window: its middle shows, no margins
+    Paint(0, 0, 1280, 720);
+    for (int x : {0, 1279})
+        for (int y : {0, 719})
+            EXPECT_NE(GetPixel(client, x, y), Margin);
+    EXPECT_EQ(GetPixel(client, 0, 639), Sky);    // frame row (639 + 120) / 2 = 379
+    EXPECT_EQ(GetPixel(client, 0, 640), Ground); // frame row 380
+
+    gameOptions.zoom = -1; // full window, proportions not kept
+    Paint(0, 0, 1000, 300);
+    EXPECT_EQ(GetPixel(client, 0, 0), Sky);
+    EXPECT_EQ(GetPixel(client, 999, 299), Ground);
+}
+
+TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
+{
+    gameOptions.zoom = 0;
+    HeadlessSetClientSize(0, 0);
+    PaintFrame();
+    EXPECT_EQ(HeadlessLastFrame().count, 0);
+    ComposeClientPicture(client, 0, 0, false);
+    EXPECT_EQ(client.width, 0);
+
+    HeadlessSetClientSize(800, 700);
+    PaintFrame();
+    EXPECT_EQ(HeadlessLastFrame().count, 1);
+    EXPECT_EQ(HeadlessLastFrame().width, 800);
+    EXPECT_EQ(HeadlessLastFrame().height, 700);
+    ASSERT_EQ(HeadlessLastFrame().pixels.size(), 800u * 700u);
+    EXPECT_EQ(HeadlessLastFrame().pixels[0], Margin); // best fit 800 x 600: rows 0..49 are margin
+    EXPECT_EQ(HeadlessLastFrame().pixels[50 * 800], Sky);
+}
+
+TEST_F(RenderTest, PicturesNeverDrawTheirBlackPixels)
+{
+    PlaceCraft(300, 300); // top-left on row 180
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(315, 195), CraftTag(60 + 30)); // the upright rocket
+    EXPECT_EQ(FrameAt(302, 182), Sky);
+    EXPECT_EQ(FrameAt(330, 210), Sky);
+
+    // Missing pictures draw nothing and do not stop the frame.
+    ReleaseGraphics();
+    gameState.craft.mainEngineOn = gameState.craft.jetLeftOn = true;
+    EXPECT_EQ(Paint(320, 200), Sky);
+}
+
+TEST_F(RenderTest, CraftPictureFollowsAngleAndTouchdown)
+{
+    PlaceCraft(300, 300);
+    gameState.craft.angle = 89.5; // the 87-degree image
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(320, 200), CraftTag(60 + 59));
+    gameState.craft.angle = -91; // the -90-degree image
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(320, 200), CraftTag(60 + 0));
+
+    gameOptions.gameType = 1; // the legged craft uses the first block
+    gameState.craft.angle = 3;
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(320, 200), CraftTag(31));
+
+    gameState.postLandingFrame = 4; // touch-down frames: row 33
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(320, 200), CraftTag(233));
+    gameState.postLandingFrame = 99; // past the table: the last frame
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(320, 200), CraftTag(202));
+
+    gameState.craft.intact = false; // a wreck is not drawn
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(320, 200), Sky);
+
+    EXPECT_EQ(RotatedRowOfAngle(2.9), 30);
+    EXPECT_EQ(RotatedRowOfAngle(3), 31);
+    EXPECT_EQ(RotatedRowOfAngle(95), 59);
+    EXPECT_EQ(RotatedRowOfAngle(-95), 0);
+    EXPECT_EQ(RotatedRowOfAngle(std::nan("")), 0);
+    EXPECT_EQ(RotatedRowOfAngle(1e300), 59);
+}
+
+TEST_F(RenderTest, FlamesAndDustFlickerFromTheGenerator)
+{
+    PlaceCraft(300, 300);
+    gameState.craft.jetRightOn = gameState.craft.jetLeftOn = gameState.craft.mainEngineOn = true;
+    uint64_t before = RandomDrawCount();
+    Paint(0, 0);
+    EXPECT_EQ(RandomDrawCount() - before, 3u); // one variant per burning flame
+    Color flame = FrameAt(320, 200); // the main flame is drawn last
+    EXPECT_TRUE(flame == FlameTag(4) || flame == FlameTag(5) || flame == FlameTag(6) || flame == FlameTag(7));
+
+    // A wrecked legged craft burns its main flame upright (k = 30).
+    gameOptions.gameType = 1;
+    gameState.craft = {};
+    PlaceCraft(300, 300);
+    gameState.craft.angle = 60;
+    gameState.craft.mainEngineOn = true;
+    gameState.crashed = true;
+    Paint(0, 0);
+    flame = FrameAt(320, 200);
+    bool upright = false;
+    for (int j = 0; j < 4; ++j)
+        upright = upright || flame == FlameTag(120 + 60 * j + 30);
+    EXPECT_TRUE(upright);
+
+    // Dust after a landing: a cloud of about dustSize centred on the feet (row 480 - (300 - 31) = 211).
+    gameState = {};
+    gameState.visibilityMargin = -1;
+    gameState.craft.intact = true;
+    PlaceCraft(300, 300);
+    gameState.landed = true;
+    gameState.dustSize = 18;
+    before = RandomDrawCount();
+    Paint(0, 0);
+    EXPECT_EQ(RandomDrawCount() - before, 2u);
+    EXPECT_EQ(FrameAt(321, 211), Dust);
+    EXPECT_EQ(FrameAt(321 - 12, 211), Sky);
+    EXPECT_EQ(FrameAt(321 + 12, 211), Sky);
+}
+
+TEST_F(RenderTest, LimitedVisibilityShowsACircleAndThePanel)
+{
+    PlaceCraft(300, 300); // centre (321, 196)
+    gameState.visibilityMargin = 0;
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(321, 196), 0u);
+    EXPECT_EQ(FrameAt(600, 50), 0u);
+    EXPECT_EQ(FrameAt(5, 5), Plate); // the panel at (640 / 125, 640 / 125)
+    EXPECT_EQ(FrameAt(80, 48), Plate);
+    EXPECT_EQ(FrameAt(81, 48), 0u);
+
+    gameState.visibilityMargin = 40;
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(321, 196), CraftTag(90));
+    EXPECT_EQ(FrameAt(321 + 35, 196), Sky);
+    EXPECT_EQ(FrameAt(321 + 45, 196), 0u);
+    EXPECT_EQ(FrameAt(321, 196 - 45), 0u);
+    EXPECT_EQ(FrameAt(600, 50), 0u);
+
+    gameState.visibilityMargin = -1; // unlimited again: nothing black remains
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(600, 50), Sky);
+}
+
+TEST_F(RenderTest, CraterIsABowlUnderTheWreck)
+{
+    const GameTypeInfo& rocket = GameTypeTable[0];
+    int half = rocket.craterHalfWidth, centre = 121;
+    PlaceCraft(100, 131);
+    gameState.craft.intact = false;
+    Paint(0, 0);
+    int top = H - Surface0;
+    EXPECT_EQ(FrameAt(centre - half - 1, top), Ground);
+    EXPECT_EQ(FrameAt(centre + half, top), Ground);
+    for (int col = centre - half; col < centre + half; ++col) {
+        int depth = static_cast<int>(std::cos(std::numbers::pi * (col - centre) / half / 2.5) * rocket.craterDepth);
+        EXPECT_EQ(FrameAt(col, top + depth - 1), 0u) << col;
+        EXPECT_EQ(FrameAt(col, top + depth), Ground) << col;
+    }
+    EXPECT_EQ(FrameAt(centre, top + rocket.craterDepth - 1), 0u);
+    EXPECT_EQ(FrameAt(centre, top - 1), Sky);
+
+    PlaceCraft(-18, 131); // a wreck at the left edge never digs column 0
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(0, top), Ground);
+    EXPECT_EQ(FrameAt(1, top), 0u);
+}
+
+TEST_F(RenderTest, CloseUpAndLandingLightsNearAPlatform)
+{
+    gameState.platformCount = 2;
+    platforms[0] = {100, 100, 40, 10};
+    platforms[1] = {300, 100, 40, 10};
+    PlaceCraft(299, 31 + 105); // centred over platform 1, feet 5 above: offset 0, height 0
+    Paint(0, 0);
+    FrameView v = ComposedView();
+    EXPECT_EQ(v.top, H - 100 - 144);
+    EXPECT_EQ(v.bottom, H - 100 + 28);
+    EXPECT_EQ(v.left, 320 - 114);
+    EXPECT_EQ(v.right, 320 + 114);
+    // The panel rides in the close-up's corner; the locator marks cross at its centre.
+    EXPECT_EQ(FrameAt(v.left + 5, v.top + 5), Plate);
+    EXPECT_EQ(FrameAt(v.left + 5 + 45, v.top + 5 + 15), LocatorColor);
+
+    // Lights on rows H - y - 5 and H - y - 4 at both ends: lit in the first phase after coming near.
+    for (int row : {375, 376}) {
+        EXPECT_EQ(FrameAt(300, row), LightGreen);
+        EXPECT_EQ(FrameAt(301, row), LightGreen);
+        EXPECT_EQ(FrameAt(338, row), LightRed);
+        EXPECT_EQ(FrameAt(339, row), LightRed);
+    }
+    EXPECT_EQ(FrameAt(300, 374), Sky);
+    EXPECT_EQ(FrameAt(300, 377), Sky);
+    EXPECT_EQ(FrameAt(302, 375), Sky);
+    HeadlessAdvance(251); // the next two phases are dark
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(300, 375), Sky);
+    HeadlessAdvance(251);
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(300, 375), Sky);
+    HeadlessAdvance(251);
+    Paint(0, 0);
+    EXPECT_EQ(FrameAt(300, 375), LightGreen);
+
+    // Drifting sideways out of the close-up returns to the full view; far away the lights go out.
+    PlaceCraft(299 + 100, 31 + 105);
+    Paint(0, 0);
+    v = ComposedView();
+    EXPECT_EQ(v.left, 0);
+    EXPECT_EQ(v.right, W);
+    EXPECT_EQ(gameState.blinkPhase, -1);
+
+    // Of two equally near platforms the first in the table wins.
+    platforms[1] = {300, 200, 40, 10};
+    platforms[0] = {200, 100, 40, 10};
+    PlaceCraft(249, 31 + 105); // centre 270: 50 from both
+    Paint(0, 0);
+    EXPECT_EQ(ComposedView().top, H - 100 - 144);
+}
+
+TEST_F(RenderTest, OnlyFramesOfAFlightAreRecorded)
+{
+    HeadlessSetClientSize(W, H);
+    PaintFrame();
+    PaintFrame();
+    EXPECT_EQ(recordCount, 2);
+    ComposeClientPicture(client, W, H, false);
+    EXPECT_EQ(recordCount, 2);
+    for (bool* flag : {&gameState.landed, &gameState.crashed, &gameState.halted}) {
+        *flag = true;
+        PaintFrame();
+        *flag = false;
+    }
+    EXPECT_EQ(recordCount, 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST(LoadGraphicsTest, TurnedImagesAndTheMeteorPicture)
+{
+    HeadlessReset();
+    PlatformCreateMainWindow("Dravolinex");
+    gameState.meteorX = gameState.meteorY = 7;
+    LoadGraphics();
+    EXPECT_EQ(gameState.meteorX, 0);
+    EXPECT_EQ(gameState.meteorY, 0);
+    EXPECT_EQ(HeadlessTimerPeriod(1008), 500);
+
+    // The upright images are the pictures themselves (missing pictures give empty rows alike).
+    EXPECT_EQ(RotatedSprites[30].picture.pixels, SpriteTable[2].picture.pixels);
+    EXPECT_EQ(RotatedSprites[90].picture.pixels, SpriteTable[3].picture.pixels);
+    EXPECT_EQ(RotatedSprites[150].picture.pixels, SpriteTable[4].picture.pixels);
+    EXPECT_EQ(RotatedSprites[359].picture.width, SpriteTable[4].picture.width);
+
+    // The meteor as drawn is its own picture: turning it leaves the upright source alone.
+    std::vector<Color> upright = SpriteTable[0].picture.pixels;
+    RedrawMeteorPicture(45);
+    EXPECT_EQ(SpriteTable[0].picture.pixels, upright);
+    RedrawMeteorPicture(0);
+    EXPECT_EQ(SpriteTable[1].picture.pixels, upright);
+    ReleaseGraphics();
+    RedrawMeteorPicture(30); // no pictures: nothing to do
+    EXPECT_FALSE(SurfaceExists(SpriteTable[1].picture));
+}
+
+} // namespace

@@ -1,0 +1,154 @@
+// The background scene: sky rows, ground kept below the surface line, platform bars and centred labels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/options.h"
+#include "sim/game_state.h"
+#include "sim/random.h"
+#include "world/background_scene.h"
+#include "world/world.h"
+
+namespace {
+
+class SceneTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ReleaseBackgroundScene();
+        gameState = {};
+        gameOptions = {};
+        SeedRandom(1234);
+    }
+    void TearDown() override { ReleaseBackgroundScene(); }
+
+    // A hilly world of w x h with one platform of 10 points on a flat stretch.
+    void MakeWorld(int planet, int w, int h)
+    {
+        gameOptions.gameWidth = w;
+        gameOptions.gameHeight = h;
+        gameState.planetIndex = planet;
+        for (int x = 0; x <= w; ++x)
+            TerrainProfile[x] = 60 + (x * 7 % 90);
+        gameState.platformCount = 1;
+        platforms[0] = {200, 100, 40, 10};
+        for (int x = 200; x <= 240; ++x)
+            TerrainProfile[x] = 100;
+    }
+    bool IsGround(const PlanetInfo& planet, Color c)
+    {
+        return std::find(std::begin(planet.groundColors), std::end(planet.groundColors), c) !=
+               std::end(planet.groundColors);
+    }
+};
+
+TEST_F(SceneTest, SkyRunsFromTopColourTowardsBottomColour)
+{
+    for (int planet = 0; planet < 4; ++planet) {
+        ReleaseBackgroundScene();
+        MakeWorld(planet, 640, 480);
+        DrawBackgroundScene();
+        const PlanetInfo& p = PlanetTable[planet];
+        EXPECT_EQ(GetPixel(backgroundScene, 0, 0), p.skyTop) << p.name;
+        EXPECT_EQ(GetPixel(backgroundScene, 639, 0), p.skyTop) << p.name;
+        // The bottom row's share is 99 hundredths; it lies under the ground, so recompute it from a sky row
+        // of a one-column world without terrain.
+        auto mix = [&](int shift) {
+            int top = (p.skyTop >> shift) & 0xFF, bottom = (p.skyBottom >> shift) & 0xFF;
+            return top + 99 * (bottom - top) / 100;
+        };
+        Color expected = MakeColor(mix(0), mix(8), mix(16));
+        ReleaseBackgroundScene();
+        gameOptions.gameWidth = 1;
+        TerrainProfile[0] = 0;
+        gameState.platformCount = 0;
+        DrawBackgroundScene();
+        EXPECT_EQ(GetPixel(backgroundScene, 0, 479), expected) << p.name;
+    }
+}
+
+TEST_F(SceneTest, GroundStaysBelowTheSurfaceLine)
+{
+    MakeWorld(1, 640, 480);
+    DrawBackgroundScene();
+    const PlanetInfo& p = PlanetTable[1];
+    for (int x = 0; x < 640; ++x) {
+        int surface = 480 - TerrainProfile[x];
+        for (int y = 0; y < surface; ++y) {
+            bool bar = x >= 200 && x < 240 && y >= surface - 3;
+            if (!bar)
+                ASSERT_FALSE(IsGround(p, GetPixel(backgroundScene, x, y))) << x << "," << y;
+        }
+        // Inside the ground, away from the label, every pixel has a ground colour.
+        if (x < 190 || x > 250)
+            ASSERT_TRUE(IsGround(p, GetPixel(backgroundScene, x, surface + 1))) << x;
+        ASSERT_TRUE(IsGround(p, GetPixel(backgroundScene, x, 479))) << x;
+    }
+}
+
+TEST_F(SceneTest, PlatformBarAndCentredLabel)
+{
+    MakeWorld(2, 640, 480);
+    DrawBackgroundScene();
+    Color label = PlanetTable[2].labelColor;
+    // The bar: four rows standing on the surface (heights 100..103), columns 200..239.
+    for (int y = 377; y <= 380; ++y) {
+        EXPECT_EQ(GetPixel(backgroundScene, 200, y), label) << y;
+        EXPECT_EQ(GetPixel(backgroundScene, 239, y), label) << y;
+        EXPECT_NE(GetPixel(backgroundScene, 240, y), label) << y;
+        EXPECT_NE(GetPixel(backgroundScene, 199, y), label) << y;
+    }
+    EXPECT_NE(GetPixel(backgroundScene, 220, 376), label);
+    // The label "10" lies just below the surface, centred under the platform.
+    int minX = 640, maxX = -1, minY = 480;
+    for (int y = 381; y < 400; ++y)
+        for (int x = 180; x < 260; ++x)
+            if (GetPixel(backgroundScene, x, y) == label) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+            }
+    ASSERT_GE(maxX, minX) << "no label drawn";
+    EXPECT_GE(minY, 382);
+    EXPECT_LE(minY, 386);
+    EXPECT_GT(maxX - minX, 6); // two digits
+    EXPECT_LE(std::abs((minX - 200) - (239 - maxX)), 2);
+}
+
+TEST_F(SceneTest, DrawnOnceAndFromAFixedNumberOfDraws)
+{
+    MakeWorld(0, 640, 480);
+    DrawBackgroundScene();
+    Surface first = backgroundScene;
+    uint64_t draws = RandomDrawCount();
+    DrawBackgroundScene(); // a scene exists: nothing changes, nothing is drawn from the generator
+    EXPECT_EQ(RandomDrawCount(), draws);
+    EXPECT_EQ(backgroundScene.pixels, first.pixels);
+
+    // The same generator state draws the same scene.
+    ReleaseBackgroundScene();
+    SeedRandom(1234);
+    DrawBackgroundScene();
+    EXPECT_EQ(backgroundScene.pixels, first.pixels);
+
+    // A one-pixel world: each pass makes one blotch (eight radii, a colour, a column step) and one row step.
+    ReleaseBackgroundScene();
+    MakeWorld(0, 1, 1);
+    gameState.platformCount = 0;
+    uint64_t before = RandomDrawCount();
+    DrawBackgroundScene();
+    EXPECT_EQ(RandomDrawCount() - before, 3u * 11u);
+}
+
+TEST_F(SceneTest, PlayfieldWithoutAreaHasNoScene)
+{
+    MakeWorld(0, 0, 0);
+    DrawBackgroundScene();
+    EXPECT_FALSE(BackgroundSceneExists());
+    gameOptions.gameWidth = -5;
+    gameOptions.gameHeight = 100;
+    DrawBackgroundScene();
+    EXPECT_FALSE(BackgroundSceneExists());
+}
+
+} // namespace
