@@ -1,0 +1,344 @@
+// Whole flights under the game's own timers on the virtual clock: landing, tip-overs, crashes,
+// the playfield's sides, the halted state, the engine sound's tail and the hand-over to the next flight.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "app/options.h"
+#include "io/input.h"
+#include "io/sound.h"
+#include "platform/app_entry.h"
+#include "platform/headless/headless.h"
+#include "sim/game_state.h"
+#include "sim/tick.h"
+#include "sim/timers.h"
+#include "world/world.h"
+
+namespace {
+
+constexpr int ResultDialogId = 164;
+constexpr int SettingsDialogId = 144;
+constexpr int PauseDialogId = 166;
+
+size_t soundsBefore = 0; // the start-up priming's sounds are not the flight's
+
+int CountSounds(int soundId)
+{
+    const auto& events = HeadlessSoundEvents();
+    return static_cast<int>(std::count_if(events.begin() + soundsBefore, events.end(),
+                                          [&](const HeadlessSoundEvent& e) { return e.soundId == soundId; }));
+}
+
+int CountDialogs(int resourceId)
+{
+    const auto& dialogs = HeadlessDialogs();
+    return static_cast<int>(std::count_if(dialogs.begin(), dialogs.end(),
+                                          [&](const HeadlessDialogRecord& d) { return d.resourceId == resourceId; }));
+}
+
+// The game started as a player starts it, the settings dialog cancelled and the pause continued, then a
+// world built by hand: ground at height 100 everywhere and one platform of width 40 at column 300.
+class FlightTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HeadlessReset();
+        gameState = {};
+        engineSoundOn = tippingSoundOn = false;
+        joystickId = -1;
+        HeadlessQueueDialog(SettingsDialogId, {PressEscape()});
+        HeadlessQueueDialog(PauseDialogId, {PressEnter()});
+        ASSERT_TRUE(AppStartup());
+        HeadlessPump();
+        ASSERT_FALSE(gameState.halted);
+        ASSERT_EQ(gameOptions.player, 1);
+        soundsBefore = HeadlessSoundEvents().size();
+    }
+    void TearDown() override
+    {
+        HeadlessSetKey(KeySpace, false);
+        AppShutdown();
+    }
+
+    void UseCraft(int gameType)
+    {
+        gameOptions.gameType = gameType;
+    }
+
+    void FlatWorld()
+    {
+        std::fill(std::begin(TerrainProfile), std::end(TerrainProfile), 100);
+        gameState.platformCount = 1;
+        platforms[0] = {300, 100, 40, 24};
+    }
+
+    // Puts the craft's body centre over `column` with its feet `above` pixels over the ground.
+    void PlaceCraft(double column, double above, double vx, double vy, double angle = 0)
+    {
+        FlatWorld();
+        Craft& c = gameState.craft;
+        c.x = column - 21;
+        c.y = 100 + 31 + above;
+        c.vx = vx;
+        c.vy = vy;
+        c.angle = angle;
+        gameState.wind = gameState.windTarget = gameState.windMax = gameState.windGust = 0;
+    }
+
+    // Runs the flight until it ends (at most `ms`).
+    void FlyUntilContact(uint64_t ms = 3000)
+    {
+        for (uint64_t t = 0; t < ms && HeadlessTimerRunning(TimerStep); t += 10)
+            HeadlessAdvance(10);
+        ASSERT_FALSE(HeadlessTimerRunning(TimerStep));
+    }
+};
+
+TEST_F(FlightTest, GentleDescentOntoPlatformLandsAndLeadsToNextFlight)
+{
+    PlaceCraft(320, 10, 0, -20);
+    FlyUntilContact();
+    const GameState& g = gameState;
+    EXPECT_TRUE(g.landed);
+    EXPECT_EQ(LandingOutcome(), 1);
+    EXPECT_EQ(g.touchdownPlatform, 0);
+    EXPECT_DOUBLE_EQ(g.craft.y, 100 + 31 + 5);
+    EXPECT_EQ(g.craft.angle, 0);
+    EXPECT_EQ(HeadlessSoundEvents().back().soundId, SoundTouchdown);
+    EXPECT_EQ(HeadlessSoundEvents().back().flags, 0x42005u);
+    EXPECT_EQ(HeadlessTimerPeriod(TimerDust), 100);
+    EXPECT_FALSE(HeadlessTimerRunning(TimerPostLanding)); // only the legged craft has touch-down frames
+
+    // Dust 50, 46, ... 18: the ninth expiry starts the result timer; Space held keeps the verdict back.
+    HeadlessSetKey(KeySpace, true);
+    HeadlessAdvance(900);
+    EXPECT_LE(g.dustSize, 20);
+    EXPECT_FALSE(HeadlessTimerRunning(TimerDust));
+    EXPECT_EQ(HeadlessTimerPeriod(TimerResult), 200);
+    HeadlessAdvance(1000);
+    EXPECT_EQ(CountDialogs(ResultDialogId), 0);
+
+    HeadlessQueueDialog(ResultDialogId, {PressEnter()});
+    HeadlessSetKey(KeySpace, false);
+    HeadlessAdvance(200); // the first query after the release still sees the press-since bit
+    HeadlessAdvance(200);
+    ASSERT_EQ(CountDialogs(ResultDialogId), 1);
+    const HeadlessDialogRecord* result = nullptr;
+    for (const auto& d : HeadlessDialogs())
+        if (d.resourceId == ResultDialogId)
+            result = &d;
+    EXPECT_EQ(result->caption, "Successful Landing");
+    // The next flight: outcome cleared, a new round halted behind a new settings dialog.
+    EXPECT_EQ(LandingOutcome(), 0);
+    EXPECT_FALSE(g.landed);
+    EXPECT_FALSE(HeadlessTimerRunning(TimerResult));
+    HeadlessAdvance(10);
+    EXPECT_EQ(CountDialogs(SettingsDialogId), 2);
+}
+
+TEST_F(FlightTest, LeggedCraftLandingRunsTouchdownFrames)
+{
+    UseCraft(1);
+    PlaceCraft(320, 6, 0, -10);
+    FlyUntilContact();
+    EXPECT_TRUE(gameState.landed);
+    EXPECT_EQ(HeadlessTimerPeriod(TimerPostLanding), 70);
+    HeadlessAdvance(70 * 12);
+    EXPECT_EQ(gameState.postLandingFrame, 10);
+    EXPECT_FALSE(HeadlessTimerRunning(TimerPostLanding));
+}
+
+struct TipCase {
+    const char* name;
+    int gameType;
+    double column, vx, angle;
+    int outcome;
+    double tipStep;
+};
+
+class TipOverTest : public FlightTest, public ::testing::WithParamInterface<TipCase> {};
+
+TEST_P(TipOverTest, SoftTouchTipsTheCraftOverOntoItsSide)
+{
+    const TipCase& tip = GetParam();
+    UseCraft(tip.gameType);
+    PlaceCraft(tip.column, 1, tip.vx, -30, tip.angle);
+    FlyUntilContact();
+    GameState& g = gameState;
+    EXPECT_EQ(LandingOutcome(), tip.outcome);
+    EXPECT_EQ(g.tipPlatform, 0);
+    EXPECT_EQ(HeadlessTimerPeriod(TimerTipOver), 100);
+    EXPECT_FALSE(HeadlessTimerRunning(TimerMeteorLaunch));
+    const TipOrigin origin = g.tipOrigin;
+    const size_t contactSounds = HeadlessSoundEvents().size();
+
+    // Eleven steps pass 90 degrees, the twelfth wrecks the craft where the tip-over began.
+    HeadlessAdvance(1100);
+    EXPECT_FALSE(g.crashed);
+    EXPECT_GT(std::fabs(g.craft.angle), 90);
+    EXPECT_EQ(g.craft.angle > 0, tip.tipStep > 0);
+    HeadlessAdvance(100);
+    EXPECT_TRUE(g.crashed);
+    EXPECT_FALSE(g.craft.intact);
+    EXPECT_EQ(g.craft.angle, 90 * tip.tipStep);
+    EXPECT_EQ(g.craft.x, origin.x);
+    EXPECT_EQ(g.craft.y, origin.y);
+    EXPECT_FALSE(g.outcomeCrashed);
+    // The tipping sound starts with the first tip-over step (the engine-stop timer, still armed from the
+    // descent, may cut it once; the next step then starts it again); the explosion ends the sequence.
+    ASSERT_GT(HeadlessSoundEvents().size(), contactSounds);
+    EXPECT_EQ(HeadlessSoundEvents()[contactSounds].soundId, SoundTipping);
+    EXPECT_LE(CountSounds(SoundTipping), 2);
+    EXPECT_EQ(HeadlessSoundEvents().back().soundId, SoundExplosion);
+    EXPECT_EQ(HeadlessTimerPeriod(TimerResult), 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, TipOverTest,
+    ::testing::Values(TipCase{"LeftEdge", 0, 300 - 4, 0, 0, 3, -1}, TipCase{"RightEdge", 0, 340 + 4, 0, 0, 3, 1},
+                      TipCase{"SlidingRight", 0, 318, 45, 0, 4, 1}, TipCase{"SlidingLeft", 0, 322, -45, 0, 4, -1},
+                      TipCase{"RollingLeft", 1, 320, 0, -5, 5, -1}, TipCase{"RollingRight", 1, 320, 0, 5, 5, 1}),
+    [](const ::testing::TestParamInfo<TipCase>& info) { return std::string(info.param.name); });
+
+TEST_F(FlightTest, HardTouchOnPlatformIsCrash)
+{
+    PlaceCraft(320, 4, 0, -45);
+    FlyUntilContact();
+    const GameState& g = gameState;
+    EXPECT_EQ(LandingOutcome(), 2);
+    EXPECT_TRUE(g.crashed);
+    EXPECT_FALSE(g.craft.intact);
+    EXPECT_TRUE(g.craft.mainEngineOn);
+    EXPECT_EQ(HeadlessSoundEvents().back().soundId, SoundExplosion);
+    EXPECT_EQ(HeadlessSoundEvents().back().flags, 0x40005u);
+    EXPECT_EQ(HeadlessTimerPeriod(TimerResult), 200);
+    EXPECT_FALSE(HeadlessTimerRunning(TimerTipOver));
+}
+
+TEST_F(FlightTest, TouchingGroundAwayFromPlatformIsCrashAtAnySpeed)
+{
+    PlaceCraft(100, 2, 0, -1);
+    FlyUntilContact();
+    EXPECT_EQ(LandingOutcome(), 2);
+}
+
+TEST_F(FlightTest, LeavingThePlayfieldSidewaysCrashesHighAboveGround)
+{
+    PlaceCraft(6, 300, -30, 0); // the body's left edge crosses column 0 within a few steps
+    FlyUntilContact();
+    EXPECT_EQ(LandingOutcome(), 2);
+    EXPECT_GT(gameState.craft.y, 300);
+
+    TearDown();
+    SetUp();
+    PlaceCraft(gameOptions.gameWidth - 8, 300, 30, 0);
+    FlyUntilContact();
+    EXPECT_EQ(LandingOutcome(), 2);
+}
+
+TEST_F(FlightTest, HaltedStepsChangeNothingWhileOtherTimersRun)
+{
+    PlaceCraft(320, 200, 3, -5);
+    gameState.craft.fuel = 50;
+    HeadlessSetKey(KeySpace, true);
+    gameState.halted = true;
+    const Craft before = gameState.craft;
+    const uint64_t repaints = HeadlessTimerExpiries(TimerRepaint);
+    HeadlessAdvance(1000);
+    EXPECT_EQ(gameState.craft.x, before.x);
+    EXPECT_EQ(gameState.craft.y, before.y);
+    EXPECT_EQ(gameState.craft.fuel, 50);
+    EXPECT_EQ(CountSounds(SoundEngine), 0);
+    EXPECT_EQ(HeadlessTimerExpiries(TimerRepaint), repaints + 20);
+
+    gameState.halted = false;
+    HeadlessAdvance(10);
+    EXPECT_LT(gameState.craft.fuel, 50);
+    EXPECT_EQ(HeadlessSoundPlaying(), SoundEngine);
+}
+
+TEST_F(FlightTest, EngineSoundOutlivesTheLastFiringBy250ms)
+{
+    PlaceCraft(320, 2000, 0, 0);
+    gameState.craft.y = 470;
+    gameState.craft.vy = 0;
+    HeadlessSetKey(KeySpace, true);
+    HeadlessAdvance(100);
+    EXPECT_EQ(CountSounds(SoundEngine), 1); // one start, not one per step
+    EXPECT_EQ(HeadlessSoundEvents().back().flags, 0x4200Du);
+
+    // A 200 ms pause keeps the loop going without a restart.
+    HeadlessSetKey(KeySpace, false);
+    HeadlessAdvance(200);
+    EXPECT_EQ(HeadlessSoundPlaying(), SoundEngine);
+    HeadlessSetKey(KeySpace, true);
+    HeadlessAdvance(50);
+    EXPECT_EQ(CountSounds(SoundEngine), 1);
+
+    // A 300 ms pause stops it; the next firing starts it afresh.
+    HeadlessSetKey(KeySpace, false);
+    HeadlessAdvance(300);
+    EXPECT_EQ(HeadlessSoundPlaying(), 0);
+    HeadlessSetKey(KeySpace, true);
+    HeadlessAdvance(20);
+    EXPECT_EQ(CountSounds(SoundEngine), 2);
+}
+
+// The horizontal speed a step gave the craft beyond the wind of that step.
+double SteeredSpeed()
+{
+    return gameState.craft.vx - (gameState.wind + gameState.windGust);
+}
+
+TEST_F(FlightTest, SideJetsAndTurningFollowTheCraftKind)
+{
+    // Rocket with an empty tank: neither thrust nor steering.
+    PlaceCraft(320, 300, 0, 0);
+    gameState.craft.fuel = 0;
+    StepFlight({100, 100, 0});
+    EXPECT_FALSE(gameState.craft.mainEngineOn);
+    EXPECT_FALSE(gameState.craft.jetLeftOn);
+    EXPECT_DOUBLE_EQ(SteeredSpeed(), 0);
+
+    // Both jets fire: the pushes cancel, the fuel use adds up.
+    PlaceCraft(320, 300, 0, 0);
+    gameState.craft.fuel = 10;
+    StepFlight({0, 100, 100});
+    EXPECT_DOUBLE_EQ(SteeredSpeed(), 0);
+    EXPECT_DOUBLE_EQ(gameState.craft.fuel, 10 - 0.05 - 0.05);
+
+    // A joystick at half deflection pushes half as hard.
+    PlaceCraft(320, 300, 0, 0);
+    StepFlight({0, 0, 50});
+    EXPECT_DOUBLE_EQ(SteeredSpeed(), 0.5);
+
+    // The legged craft turns with an empty tank, stops at 85 degrees, and pushes along its tilt.
+    UseCraft(1);
+    PlaceCraft(320, 300, 0, 0, 84.5);
+    gameState.craft.fuel = 0;
+    StepFlight({0, 0, 100});
+    EXPECT_EQ(gameState.craft.angle, 85);
+    PlaceCraft(320, 300, 0, 0, 30);
+    gameState.craft.fuel = 10;
+    StepFlight({100, 0, 0});
+    EXPECT_NEAR(SteeredSpeed(), std::sin(30 / 180.0 * 3.141592653589793) * gameState.thrustFactor, 1e-12);
+    EXPECT_FALSE(gameState.craft.jetLeftOn || gameState.craft.jetRightOn);
+}
+
+TEST_F(FlightTest, ComputerPilotFeelsAThirdOfTheWind)
+{
+    PlaceCraft(320, 300, 0, 0);
+    gameState.wind = gameState.windTarget = 0.3;
+    StepFlight({0, 0, 0});
+    EXPECT_DOUBLE_EQ(gameState.craft.vx, gameState.wind + gameState.windGust);
+    PlaceCraft(320, 300, 0, 0);
+    gameState.wind = gameState.windTarget = 0.3;
+    gameOptions.player = 0;
+    StepFlight({0, 0, 0});
+    EXPECT_DOUBLE_EQ(gameState.craft.vx, (gameState.wind + gameState.windGust) / 3);
+    gameOptions.player = 1;
+}
+
+} // namespace
