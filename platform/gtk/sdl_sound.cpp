@@ -7,6 +7,8 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -52,7 +54,15 @@ bool OpenDevice()
     wanted.channels = 1;
     wanted.samples = 256;
     wanted.callback = FillAudio;
+    // The sound library of the system may print several lines when no card exists; the game prints one.
+    fflush(stderr);
+    int savedStderr = dup(STDERR_FILENO);
+    int quiet = open("/dev/null", O_WRONLY);
+    if (quiet >= 0) dup2(quiet, STDERR_FILENO);
     device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (savedStderr >= 0) dup2(savedStderr, STDERR_FILENO);
+    if (quiet >= 0) close(quiet);
+    if (savedStderr >= 0) close(savedStderr);
     if (!device) {
         deviceFailed = true;
         fprintf(stderr, "dravolinex: no sound (%s)\n", SDL_GetError());

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Plays the real desktop game in a virtual X server with xdotool, like a player: the settings dialog at start, the
+# pause, a flight with the engine held, the verdict, the next round, Exit from the menu, and a changed option that
+# survives a restart. Screenshots land in the output directory for inspection.
+#   run_desktop_test.sh GAME_EXECUTABLE OUTPUT_DIRECTORY
+set -u
+game=$(realpath "$1")
+out=$(realpath -m "${2:-desktop-test}")
+
+if [ -z "${DRAVOLINEX_IN_XVFB:-}" ]; then
+  mkdir -p "$out"
+  export DRAVOLINEX_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$game" "$out"
+fi
+
+rm -rf "$out"/*.png "$out/config" "$out"/*.log "$out/audio.raw"
+export XDG_CONFIG_HOME="$out/config"
+failures=0
+pid=
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+shot() { import -window root "$out/$1.png"; }
+
+# Waits up to $2 seconds for a visible window whose name matches $1; prints its id.
+wait_window() {
+  local i id
+  for i in $(seq 1 $(( $2 * 5 ))); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# Top row of the craft's pure red in the playfield right of the instrument panel; empty when it is out of sight.
+craft_top() {
+  convert "$out/$1.png" -crop 700x600+90+0 +repage -fill black +opaque '#FF0000' -trim info: 2>/dev/null |
+    awk '{ split($4, g, "+"); if ($3 != "1x1") print g[3] }'
+}
+
+start_game() {
+  "$game" > "$out/$1.log" 2>&1 &
+  pid=$!
+}
+
+# File > Exit (Alt+F, then X) from the running game; the process must end by itself with code 0.
+exit_by_menu() {
+  local main
+  main=$(xdotool search --onlyvisible --name '^Dravolinex$' | head -1)
+  [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null
+  xdotool key alt+f; sleep 0.5; xdotool key x
+  local i
+  for i in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then fail "$1: the game did not end after File > Exit"; kill "$pid"; wait "$pid"; return; fi
+  wait "$pid"; local code=$?
+  [ "$code" = 0 ] && pass "$1: File > Exit ends the game with code 0" || fail "$1: exit code $code"
+}
+
+# The 60-byte options record in the settings file, as fifteen numbers.
+stored_options() {
+  local file="$XDG_CONFIG_HOME/dravolinex/settings" at
+  [ -f "$file" ] || return 1
+  at=$(grep -obUa options "$file" | head -1 | cut -d: -f1)
+  [ -n "$at" ] || return 1
+  od -An -tu4 -v -j $((at + 7 + 8)) -N 60 "$file" | tr -s ' \n' ' '
+}
+
+# ---- round one: flight with the engine, verdict, next round, exit (with the sound written to a file) ----
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw"
+start_game round1
+if wait_window "Game Feature Settings" 15 > /dev/null; then pass "the Game Feature Settings dialog opens at start"
+else fail "no Game Feature Settings dialog at start"; fi
+sleep 0.5; shot 01-game-settings
+xdotool key Return
+if wait_window "Game Paused" 5 > /dev/null; then pass "OK leads to Game Paused"; else fail "no Game Paused dialog"; fi
+sleep 0.3; shot 02-paused
+xdotool key Return
+sleep 0.3; shot 03-flight-start
+main=$(wait_window '^Dravolinex$' 5)
+xdotool windowfocus "$main" 2>/dev/null
+before=$(craft_top 03-flight-start)
+audio_mark=$(stat -c %s "$out/audio.raw" 2>/dev/null || echo 0)
+xdotool keydown space; sleep 0.8; shot 04-engine-held
+sleep 0.7; xdotool keyup space
+after=$(craft_top 04-engine-held)
+sound_end=$(stat -c %s "$out/audio.raw" 2>/dev/null || echo 0)
+echo "craft top before $before, with the engine held ${after:-out of sight}"
+if [ -n "$before" ] && { [ -z "$after" ] || [ "$after" -lt "$before" ]; }; then pass "holding Space makes the craft climb"
+else fail "the craft did not climb while Space was held"; fi
+engine=$(tail -c +$((audio_mark + 1)) "$out/audio.raw" 2>/dev/null | head -c $((sound_end - audio_mark)) |
+         od -An -tx1 -v | tr -s ' \n' '\n' | grep -cv '^80$\|^$')
+[ "${engine:-0}" -gt 100 ] && pass "engine sound written while Space is held ($engine samples)" ||
+  fail "no engine sound samples while Space was held"
+
+result=$(wait_window 'Successful Landing|Unsuccessful Landing Attempt' 90)
+if [ -n "$result" ]; then pass "the flight ends with the verdict \"$(xdotool getwindowname "$result")\""
+else fail "no landing result dialog"; fi
+sleep 0.5; shot 05-result
+xdotool key Escape
+if wait_window "Game Feature Settings" 10 > /dev/null; then pass "Escape on the verdict starts the next round"
+else fail "no Game Feature Settings dialog after the verdict"; fi
+sleep 0.5; shot 06-next-round
+xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+exit_by_menu round1
+first=$(stored_options) && pass "the settings file holds the options: $first" || fail "no options in the settings file"
+unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
+
+# ---- round two: change the craft (Tab to the Game Type slider, End), OK, exit ----
+start_game round2
+wait_window "Game Feature Settings" 15 > /dev/null || fail "round two: no Game Feature Settings dialog"
+sleep 0.5
+xdotool key Tab; sleep 0.2; xdotool key End; sleep 0.5; shot 07-craft-changed
+xdotool key Return
+wait_window "Game Paused" 5 > /dev/null || fail "round two: no Game Paused dialog"
+xdotool key Return; sleep 0.3
+exit_by_menu round2
+second=$(stored_options)
+game_type=$(echo "$second" | awk '{ print $3 }')
+[ "$game_type" = 1 ] && pass "the changed craft is saved (game type 1)" || fail "game type saved as '$game_type': $second"
+
+# ---- round three: the change is read back ----
+start_game round3
+dialog=$(wait_window "Game Feature Settings" 15) || fail "round three: no Game Feature Settings dialog"
+sleep 0.5; shot 08-restarted
+xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+exit_by_menu round3
+third=$(stored_options)
+[ "$(echo "$third" | awk '{ print $3 }')" = 1 ] && pass "the restarted game keeps the changed craft" ||
+  fail "the restarted game lost the change: $third"
+
+echo "screenshots in $out"
+[ "$failures" = 0 ] && echo "desktop test passed" || echo "desktop test: $failures failures"
+[ "$failures" = 0 ]
