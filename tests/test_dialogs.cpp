@@ -1,6 +1,7 @@
 // The settings dialogs, the Game Paused box and the landing result dialog, driven by scripted players.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <csetjmp>
 #include <cstring>
 #include <string>
@@ -64,29 +65,21 @@ protected:
 
 TEST(DifficultyMapping, RowsOfTheTable)
 {
-    struct Row {
-        int p, fuel, planet, platform, roughness, visibility, wind;
+    // p, fuel, planet, platform size, roughness, visibility, wind
+    const std::array<int, 7> rows[] = {
+        {0, 25, 0, 0, 1, 0, 0},     {9, 25, 0, 0, 1, 0, 0},     {10, 25, 0, 1, 1, 0, 0},   {20, 25, 0, 2, 1, 0, 0},
+        {21, 50, 0, 2, 1, 0, 0},    {25, 50, 0, 2, 1, 0, 0},    {26, 50, 1, 2, 2, 0, 0},   {40, 50, 1, 4, 2, 0, 33},
+        {42, 75, 1, 4, 2, 0, 33},   {49, 75, 1, 5, 2, 0, 33},   {50, 75, 1, 5, 2, 50, 33}, {51, 75, 2, 5, 3, 50, 33},
+        {63, 100, 2, 6, 3, 50, 33}, {76, 100, 3, 8, 4, 50, 33}, {80, 100, 3, 8, 4, 50, 66}, {83, 100, 3, 9, 4, 50, 66},
+        {84, 125, 3, 9, 4, 50, 66}, {92, 125, 3, 10, 4, 50, 66}, {100, 125, 3, 10, 4, 100, 66},
     };
-    const Row rows[] = {
-        {0, 25, 0, 0, 1, 0, 0},      {9, 25, 0, 0, 1, 0, 0},      {10, 25, 0, 1, 1, 0, 0},
-        {20, 25, 0, 2, 1, 0, 0},     {21, 50, 0, 2, 1, 0, 0},     {25, 50, 0, 2, 1, 0, 0},
-        {26, 50, 1, 2, 2, 0, 0},     {40, 50, 1, 4, 2, 0, 33},    {42, 75, 1, 4, 2, 0, 33},
-        {49, 75, 1, 5, 2, 0, 33},    {50, 75, 1, 5, 2, 50, 33},   {51, 75, 2, 5, 3, 50, 33},
-        {63, 100, 2, 6, 3, 50, 33},  {76, 100, 3, 8, 4, 50, 33},  {80, 100, 3, 8, 4, 50, 66},
-        {83, 100, 3, 9, 4, 50, 66},  {84, 125, 3, 9, 4, 50, 66},  {92, 125, 3, 10, 4, 50, 66},
-        {100, 125, 3, 10, 4, 100, 66},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.p);
+    for (const std::array<int, 7>& row : rows) {
         gameOptions = {};
-        ApplyDifficulty(r.p);
-        EXPECT_EQ(gameOptions.difficulty, r.p);
-        EXPECT_EQ(gameOptions.fuelAmount, r.fuel);
-        EXPECT_EQ(gameOptions.planet, r.planet);
-        EXPECT_EQ(gameOptions.platformSize, r.platform);
-        EXPECT_EQ(gameOptions.surfaceRoughness, r.roughness);
-        EXPECT_EQ(gameOptions.visibility, r.visibility);
-        EXPECT_EQ(gameOptions.windStrength, r.wind);
+        ApplyDifficulty(row[0]);
+        const GameOptions& o = gameOptions;
+        EXPECT_EQ((std::array<int, 7>{o.difficulty, o.fuelAmount, o.planet, o.platformSize, o.surfaceRoughness,
+                                      o.visibility, o.windStrength}),
+                  row);
     }
 }
 
@@ -100,22 +93,12 @@ TEST_F(DialogTest, SettingsOpenWithTheSlidersOfTheOptions)
 
     const HeadlessDialogRecord& d = LastDialog();
     EXPECT_EQ(d.title, "Game Feature Settings");
-    struct Expected {
-        int id, min, max, pos, ticks;
-    };
-    const Expected sliders[] = {
-        {1018, 0, 1, 1, 1}, {1000, 0, 1, 1, 1}, {1015, 0, 100, 100, 10}, {1027, 1, 4, 4, 1}, {1021, 0, 10, 10, 1},
-        {1024, 1, 4, 4, 1}, {1014, 0, 3, 2, 1}, {1008, 0, 3, 3, 1},      {1011, 0, 2, 2, 1},
-    };
-    for (const Expected& e : sliders) {
-        SCOPED_TRACE(e.id);
-        const HeadlessControl* c = FindControl(d, e.id);
+    // id, minimum, maximum, position, tick spacing
+    for (const std::array<int, 5>& e : {std::array<int, 5>{1015, 0, 100, 100, 10}, {1000, 0, 1, 1, 1},
+                                        {1024, 1, 4, 4, 1}, {1014, 0, 3, 2, 1}, {1011, 0, 2, 2, 1}}) {
+        const HeadlessControl* c = FindControl(d, e[0]);
         ASSERT_NE(c, nullptr);
-        EXPECT_EQ(c->kind, ControlSlider);
-        EXPECT_EQ(c->sliderMin, e.min);
-        EXPECT_EQ(c->sliderMax, e.max);
-        EXPECT_EQ(c->sliderPos, e.pos);
-        EXPECT_EQ(c->sliderTicks, e.ticks);
+        EXPECT_EQ((std::array<int, 5>{c->id, c->sliderMin, c->sliderMax, c->sliderPos, c->sliderTicks}), e);
     }
     EXPECT_EQ(gameOptions.fuelAmount, 125);
 }
@@ -251,29 +234,13 @@ TEST(ControlsDescription, WordsForEachDeviceAndFlip)
                        "Left: Joystick Left\n\tRight: Joystick Right");
 }
 
-TEST_F(DialogTest, ViewControlsOpenWithTheOptionsChecked)
-{
-    gameOptions.gameWidth = 700; // none of the four fixed sizes
-    gameOptions.gameHeight = 480;
-    gameOptions.zoom = 2;
-    gameOptions.flipHorizontal = 1;
-    joystickAvailable = true;
-    HeadlessQueueDialog(165, {PressEscape()});
-    EXPECT_EQ(RunViewControlsDialog(), IdCancel);
-
-    const HeadlessDialogRecord& d = LastDialog();
-    EXPECT_EQ(d.title, "View & Controls Settings");
-    for (int id : {1021, 1022, 1023, 1024, 1032, 1026, 1028, 1031, 1018})
-        EXPECT_FALSE(FindControl(d, id)->checked) << id;
-    for (int id : {1025, 1027, 1019})
-        EXPECT_TRUE(FindControl(d, id)->checked) << id;
-    EXPECT_EQ(FindControl(d, JoystickStatusControl)->iconId, IconJoystick);
-    EXPECT_EQ(FindControl(d, 1020)->sliderMax, 1);
-    EXPECT_NE(ControlText(d, 1030).find("Left: Right Arrow"), std::string::npos);
-}
-
 TEST_F(DialogTest, SizeAndZoomClicksRebuildOnlyOnRealChanges)
 {
+    // Clicking only the choices in force changes nothing: OK then counts as Cancel and saves nothing.
+    HeadlessQueueDialog(165, {ClickControl(1022), ClickControl(1028), PressEnter()});
+    EXPECT_EQ(RunViewControlsDialog(), IdCancel);
+    EXPECT_EQ(HeadlessStoreWrites(), 0);
+
     HeadlessQueueDialog(165, {
         CountWorldRebuilds(),
         ClickControl(1022), // 640x480 is already in force
@@ -296,18 +263,13 @@ TEST_F(DialogTest, SizeAndZoomClicksRebuildOnlyOnRealChanges)
     EXPECT_EQ(std::memcmp(stored.data(), &gameOptions, 60), 0);
 }
 
-TEST_F(DialogTest, OkAfterClickingTheChoicesInForceSavesNothing)
-{
-    HeadlessQueueDialog(165, {ClickControl(1022), ClickControl(1028), PressEnter()});
-    EXPECT_EQ(RunViewControlsDialog(), IdCancel);
-    EXPECT_EQ(HeadlessStoreWrites(), 0);
-}
-
 TEST_F(DialogTest, FullWindowSizeIsTheClientSizeCappedAndNeverEmpty)
 {
     HeadlessSetClientSize(6000, 700);
     HeadlessQueueDialog(165, {CountWorldRebuilds(), ClickControl(1025), ClickControl(1025), PressEnter()});
     EXPECT_EQ(RunViewControlsDialog(), IdOk);
+    EXPECT_FALSE(FindControl(LastDialog(), 1022)->checked);
+    EXPECT_TRUE(FindControl(LastDialog(), 1025)->checked);
     EXPECT_EQ(gameOptions.gameWidth, 5000);
     EXPECT_EQ(gameOptions.gameHeight, 700);
     EXPECT_EQ(hookCalls, 1);
@@ -318,6 +280,14 @@ TEST_F(DialogTest, FullWindowSizeIsTheClientSizeCappedAndNeverEmpty)
     RunViewControlsDialog();
     EXPECT_EQ(gameOptions.gameWidth, 320);
     EXPECT_EQ(gameOptions.gameHeight, 200);
+
+    // Any size but the four fixed ones opens with "Full Window Size" checked.
+    gameOptions.gameWidth = 700;
+    HeadlessQueueDialog(165, {PressEscape()});
+    RunViewControlsDialog();
+    for (int id : {1021, 1022, 1023, 1024})
+        EXPECT_FALSE(FindControl(LastDialog(), id)->checked) << id;
+    EXPECT_TRUE(FindControl(LastDialog(), 1025)->checked);
 }
 
 TEST_F(DialogTest, InputDeviceSliderSnapsBackWithoutAJoystick)
@@ -336,46 +306,9 @@ TEST_F(DialogTest, InputDeviceSliderSnapsBackWithoutAJoystick)
     EXPECT_NE(ControlText(LastDialog(), 1030).find("using the Joystick"), std::string::npos);
 }
 
-TEST_F(DialogTest, ViewControlsLeadsBackToTheGameSettings)
-{
-    HeadlessQueueDialog(165, {ClickControl(IdGameSettingsButton)});
-    EXPECT_EQ(RunViewControlsDialog(), IdGameSettingsButton);
-    EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
-    EXPECT_TRUE(gameState.halted);
-}
-
-// ---- Game Paused and About ----
-
-TEST_F(DialogTest, PauseHoldsTheGameUntilItCloses)
-{
-    bool haltedWhileOpen = false;
-    HeadlessQueueDialog(166, {CallInDialog([&](Dialog*) { haltedWhileOpen = gameState.halted; }), PressEscape()});
-    EXPECT_EQ(RunPauseDialog(), IdCancel);
-    EXPECT_TRUE(haltedWhileOpen);
-    EXPECT_FALSE(gameState.halted);
-    bool informationIcon = false;
-    for (const HeadlessControl& c : LastDialog().controls)
-        informationIcon = informationIcon || (c.kind == ControlIcon && c.iconId == 32516);
-    EXPECT_TRUE(informationIcon);
-
-    HeadlessQueueDialog(103, {PressEnter()});
-    EXPECT_EQ(RunAboutDialog(), IdOk);
-    EXPECT_FALSE(gameState.halted);
-}
-
-TEST_F(DialogTest, AboutOpensBesideTheWindowNotCentred)
-{
-    HeadlessQueueDialog(103, {PressEnter()});
-    RunAboutDialog();
-    ScreenRect client = PlatformGetClientScreenRect();
-    const HeadlessDialogRecord& d = LastDialog();
-    EXPECT_EQ(d.rect.left, client.left + 22 * 3 / 2);
-    EXPECT_EQ(d.rect.top, client.top + 17 * 13 / 8);
-}
-
 // ---- landing result ----
 
-TEST_F(DialogTest, ResultShowsTheTextsAtTheTopRightOfThePlayfield)
+TEST_F(DialogTest, ResultShowsTheTextsAtTheTopRightOfThePlayfieldUnclamped)
 {
     HeadlessQueueDialog(164, {PressEnter()});
     EXPECT_EQ(ShowLandingResult("Landed!", "    Planet: 10\n    Fuel: 5", "Well done.\nScore: 15"), IdOk);
@@ -386,20 +319,16 @@ TEST_F(DialogTest, ResultShowsTheTextsAtTheTopRightOfThePlayfield)
     ScreenRect client = PlatformGetClientScreenRect();
     EXPECT_EQ(d.rect.right, client.right);
     EXPECT_EQ(d.rect.top, client.top);
-    EXPECT_TRUE(HeadlessPostedCommands().empty());
-}
 
-TEST_F(DialogTest, ResultOverANarrowWindowReachesLeftOfThePlayfield)
-{
+    // A window narrower than the dialog: its left edge lies left of the playfield.
     HeadlessSetClientSize(200, 150);
     HeadlessQueueDialog(164, {PressEscape()});
     EXPECT_EQ(ShowLandingResult("Crashed", "", "Sorry"), IdCancel);
-    ScreenRect client = PlatformGetClientScreenRect();
-    const HeadlessDialogRecord& d = LastDialog();
-    int width = 221 * 3 / 2;
-    EXPECT_EQ(d.rect.left, client.right - width);
-    EXPECT_LT(d.rect.left, client.left);
-    EXPECT_EQ(d.rect.top, client.top);
+    client = PlatformGetClientScreenRect();
+    EXPECT_EQ(LastDialog().rect.left, client.right - 221 * 3 / 2);
+    EXPECT_LT(LastDialog().rect.left, client.left);
+    EXPECT_EQ(LastDialog().rect.top, client.top);
+    EXPECT_TRUE(HeadlessPostedCommands().empty());
 }
 
 } // namespace

@@ -133,47 +133,18 @@ TEST_F(ShellTest, TimersOfTheRoundRunOnTheVirtualClockBehindTheDialogs)
 TEST_F(ShellTest, DeclinedNewGameLeavesTheRoundAsItWas)
 {
     StartAndContinue();
-    HeadlessAdvance(200);
-    const Craft before = gameState.craft;
-    const int32_t recorded = recordCount;
-    std::vector<uint64_t> dues;
-    for (int id : {TimerStep, TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch})
-        dues.push_back(HeadlessTimerDue(id));
-
-    HeadlessQueueAnswer(false);
-    AppCommand(CmdNewGame);
-
-    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
-    const HeadlessMessageBox& box = HeadlessMessageBoxes()[0];
-    EXPECT_TRUE(box.question);
-    EXPECT_EQ(box.text, "Are you sure you want to stop the current game?");
-    EXPECT_EQ(box.caption, "New Game");
-
-    EXPECT_FALSE(gameState.halted);
-    EXPECT_EQ(gameState.craft.x, before.x);
-    EXPECT_EQ(gameState.craft.y, before.y);
-    EXPECT_EQ(gameState.craft.vy, before.vy);
-    EXPECT_EQ(gameState.craft.fuel, before.fuel);
-    EXPECT_EQ(recordCount, recorded);
-    std::vector<uint64_t> duesAfter;
-    for (int id : {TimerStep, TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch})
-        duesAfter.push_back(HeadlessTimerDue(id));
-    EXPECT_EQ(duesAfter, dues);
-    EXPECT_TRUE(HeadlessPostedCommands().empty());
-}
-
-TEST_F(ShellTest, TheRoundStandsStillWhileTheNewGameQuestionIsUp)
-{
-    StartAndContinue();
     HeadlessAdvance(100);
     const Craft before = gameState.craft;
+    const std::vector<int> roundTimers = {TimerStep, TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch};
+    std::vector<int> periods;
+    for (int id : roundTimers)
+        periods.push_back(HeadlessTimerPeriod(id));
+
+    // Count the simulation steps that come while the question is up, and whether they find the round halted.
     int stepsWhileAsking = 0, haltedSteps = 0;
     HeadlessHandlers forward;
     forward.command = AppCommand;
     forward.paint = AppPaint;
-    forward.joystickButton = AppJoystickButton;
-    forward.closeRequested = AppCloseRequested;
-    forward.destroyed = AppDestroyed;
     forward.timer = [&](int id) {
         if (id == TimerStep && HeadlessMessageBoxOpen()) {
             ++stepsWhileAsking;
@@ -185,11 +156,25 @@ TEST_F(ShellTest, TheRoundStandsStillWhileTheNewGameQuestionIsUp)
     HeadlessQueueAnswer(false, 500);
     AppCommand(CmdNewGame);
     HeadlessClearMessageHandlers();
+
+    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
+    const HeadlessMessageBox& box = HeadlessMessageBoxes()[0];
+    EXPECT_TRUE(box.question);
+    EXPECT_EQ(box.text, "Are you sure you want to stop the current game?");
+    EXPECT_EQ(box.caption, "New Game");
     EXPECT_EQ(stepsWhileAsking, 50);
     EXPECT_EQ(haltedSteps, 50);
+
+    EXPECT_FALSE(gameState.halted);
+    EXPECT_EQ(gameState.craft.x, before.x);
     EXPECT_EQ(gameState.craft.y, before.y);
     EXPECT_EQ(gameState.craft.vy, before.vy);
-    EXPECT_FALSE(gameState.halted);
+    EXPECT_EQ(gameState.craft.fuel, before.fuel);
+    std::vector<int> periodsAfter;
+    for (int id : roundTimers)
+        periodsAfter.push_back(HeadlessTimerPeriod(id));
+    EXPECT_EQ(periodsAfter, periods);
+    EXPECT_TRUE(HeadlessPostedCommands().empty());
 }
 
 TEST_F(ShellTest, AcceptedNewGameStartsOverHalted)
