@@ -1,0 +1,390 @@
+// The embedded pictures, icons and sounds: present, well-formed, and showing what the game relies on.
+#include "gfx/bmp.h"
+#include "resources/icon_decode.h"
+#include "resources/resources.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const Color Black = MakeColor(0, 0, 0);
+const Color Yellow = MakeColor(255, 255, 0);
+const Color Green = MakeColor(0, 255, 0);
+const Color Red = MakeColor(255, 0, 0);
+const Color White = MakeColor(255, 255, 255);
+
+Surface LoadPicture(int id)
+{
+    Surface s;
+    ResourceData r = FindResource(ResourceBitmap, id);
+    EXPECT_NE(r.data, nullptr) << "bitmap " << id;
+    if (r.data) {
+        EXPECT_TRUE(DecodeBmp(r.data, r.size, s)) << "bitmap " << id;
+    }
+    return s;
+}
+
+struct Extent {
+    int left = 1 << 20, top = 1 << 20, right = -1, bottom = -1;
+    bool Empty() const { return right < 0; }
+};
+
+// Bounding box of the picture's non-black pixels (black is transparent when drawn).
+Extent Drawn(const Surface& s)
+{
+    Extent e;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x)
+            if (GetPixel(s, x, y) != Black) {
+                e.left = std::min(e.left, x);
+                e.right = std::max(e.right, x);
+                e.top = std::min(e.top, y);
+                e.bottom = std::max(e.bottom, y);
+            }
+    return e;
+}
+
+bool HasColour(const Surface& s, Color c)
+{
+    return std::find(s.pixels.begin(), s.pixels.end(), c) != s.pixels.end();
+}
+
+TEST(Pictures, EveryPictureOfTheSpriteTableIsEmbeddedAtItsSize)
+{
+    struct Size {
+        int id, w, h;
+    };
+    std::vector<Size> sizes = {{109, 23, 23}, {143, 76, 44}, {152, 25, 24}, {153, 25, 24}};
+    for (int id = 130; id <= 142; ++id)
+        sizes.push_back({id, 43, 43});
+    for (int id = 144; id <= 151; ++id)
+        sizes.push_back({id, 32, 32});
+    for (int id = 154; id <= 161; ++id)
+        sizes.push_back({id, 43, 43});
+    for (const Size& z : sizes) {
+        Surface s = LoadPicture(z.id);
+        EXPECT_EQ(s.width, z.w) << "bitmap " << z.id;
+        EXPECT_EQ(s.height, z.h) << "bitmap " << z.id;
+        if (z.id != 143) {
+            EXPECT_FALSE(Drawn(s).Empty()) << "bitmap " << z.id << " draws nothing";
+        }
+    }
+}
+
+TEST(Pictures, CraftStandOnRow31WithinTheirColumns)
+{
+    Extent rocket = Drawn(LoadPicture(158));
+    EXPECT_GE(rocket.left, 14);
+    EXPECT_LE(rocket.right, 28);
+    EXPECT_EQ(rocket.bottom, 31);
+    Surface rocketPic = LoadPicture(158);
+    EXPECT_TRUE(HasColour(rocketPic, White));
+    EXPECT_TRUE(HasColour(rocketPic, Red));
+
+    Surface legged = LoadPicture(130);
+    Extent e = Drawn(legged);
+    EXPECT_EQ(e.top, 1);
+    EXPECT_EQ(e.bottom, 31);
+    EXPECT_EQ(e.left, 7);
+    EXPECT_EQ(e.right, 35);
+    EXPECT_TRUE(HasColour(legged, Yellow));
+    // Both feet of the outer legs rest on row 31.
+    EXPECT_EQ(GetPixel(legged, 7, 31), Yellow);
+    EXPECT_EQ(GetPixel(legged, 35, 31), Yellow);
+}
+
+TEST(Pictures, TouchdownFramesLowerTheBodyButKeepTheFeet)
+{
+    Surface upright = LoadPicture(130);
+    for (int k = 1; k <= 3; ++k) {
+        Surface frame = LoadPicture(158 + k);
+        Extent e = Drawn(frame);
+        EXPECT_EQ(e.top, 1 + k) << "frame " << 158 + k;
+        EXPECT_EQ(e.bottom, 31) << "frame " << 158 + k;
+        for (int x = 0; x < 43; ++x)
+            EXPECT_EQ(GetPixel(frame, x, 31), GetPixel(upright, x, 31)) << "foot row, column " << x;
+        // The cabin is the upright one moved down by k rows.
+        for (int y = 1; y <= 8; ++y)
+            for (int x = 14; x <= 28; ++x)
+                EXPECT_EQ(GetPixel(frame, x, y + k), GetPixel(upright, x, y)) << x << "," << y;
+    }
+}
+
+TEST(Pictures, FlamesSitWhereTheirJetsAre)
+{
+    for (int id = 139; id <= 142; ++id) { // main engine: below the craft, centred on column 21
+        Extent e = Drawn(LoadPicture(id));
+        EXPECT_GE(e.top, 28) << id;
+        EXPECT_GE(e.bottom, 36) << id;
+        EXPECT_LE(std::abs((e.left + e.right) - 42), 2) << id;
+    }
+    for (int id = 131; id <= 134; ++id) { // on the left side, blowing left: pushes the craft right
+        Extent e = Drawn(LoadPicture(id));
+        EXPECT_LE(e.right, 15) << id;
+        EXPECT_LE(e.left, 8) << id;
+        EXPECT_LE(e.top, 16) << id;
+        EXPECT_GE(e.bottom, 16) << id;
+    }
+    for (int id = 135; id <= 138; ++id) { // the mirror image on the right side
+        Extent e = Drawn(LoadPicture(id));
+        EXPECT_GE(e.left, 27) << id;
+        EXPECT_GE(e.right, 34) << id;
+        EXPECT_LE(e.top, 16) << id;
+        EXPECT_GE(e.bottom, 16) << id;
+    }
+}
+
+TEST(Pictures, MeteorFallsBallFirstWithItsTrailAbove)
+{
+    Surface m = LoadPicture(109);
+    EXPECT_EQ(GetPixel(m, 0, 0), Black); // the turned copy is cleared with this colour
+    int whiteRowSum = 0, whiteCount = 0, trailAbove = 0;
+    for (int y = 0; y < 23; ++y)
+        for (int x = 0; x < 23; ++x) {
+            Color c = GetPixel(m, x, y);
+            if (c == White && std::abs(x - 11) <= 2) {
+                whiteRowSum += y;
+                ++whiteCount;
+            }
+            if (c != Black && y < 8)
+                ++trailAbove;
+        }
+    ASSERT_GT(whiteCount, 0);
+    EXPECT_GT(whiteRowSum / whiteCount, 11); // the hot ball is in the lower half
+    EXPECT_GE(trailAbove, 5);
+}
+
+TEST(Pictures, DustCloudsAreGrey)
+{
+    for (int id = 154; id <= 157; ++id) {
+        Surface s = LoadPicture(id);
+        for (Color c : s.pixels)
+            EXPECT_TRUE(ColorRed(c) == ColorGreen(c) && ColorGreen(c) == ColorBlue(c)) << id;
+    }
+}
+
+TEST(Panel, WindowsAreDarkAtTheirPlacesInAFramedGreyPlate)
+{
+    Surface p = LoadPicture(143);
+    struct Window {
+        int x0, y0, x1, y1;
+    };
+    const Window windows[] = {{33, 3, 58, 28}, {63, 3, 71, 28}, {4, 33, 71, 39}};
+    for (const Window& w : windows) {
+        for (int y = w.y0; y <= w.y1; ++y)
+            for (int x = w.x0; x <= w.x1; ++x)
+                ASSERT_EQ(GetPixel(p, x, y), Black) << x << "," << y;
+        // Framed: the ring just outside the window is not black.
+        for (int x = w.x0 - 1; x <= w.x1 + 1; ++x) {
+            EXPECT_NE(GetPixel(p, x, w.y0 - 1), Black) << x;
+            EXPECT_NE(GetPixel(p, x, w.y1 + 1), Black) << x;
+        }
+        for (int y = w.y0; y <= w.y1; ++y) {
+            EXPECT_NE(GetPixel(p, w.x0 - 1, y), Black) << y;
+            EXPECT_NE(GetPixel(p, w.x1 + 1, y), Black) << y;
+        }
+    }
+    // The plate is grey and its border light.
+    Color plate = GetPixel(p, 60, 6);
+    EXPECT_TRUE(ColorRed(plate) == ColorGreen(plate) && ColorGreen(plate) == ColorBlue(plate) && ColorRed(plate) > 0);
+    EXPECT_GT(ColorRed(GetPixel(p, 40, 0)), ColorRed(plate));
+    EXPECT_GT(ColorRed(GetPixel(p, 0, 40)), ColorRed(plate));
+    // The diamond's corners are drawn, and the plate shows outside the diamond.
+    EXPECT_NE(GetPixel(p, 15, 0), plate);
+    EXPECT_NE(GetPixel(p, 0, 15), plate);
+    EXPECT_NE(GetPixel(p, 31, 16), plate);
+    EXPECT_NE(GetPixel(p, 16, 31), plate);
+    EXPECT_EQ(GetPixel(p, 3, 3), plate);
+    EXPECT_EQ(GetPixel(p, 28, 28), plate);
+}
+
+TEST(Panel, EachArrowReachesTheDiamondCornerItPointsTo)
+{
+    struct Arrow {
+        int id;
+        Color colour;
+        int x, y; // the diamond corner (one of its two tip pixels)
+    };
+    const Arrow arrows[] = {
+        {148, Green, 15, 31}, {147, Red, 15, 31}, // down
+        {149, Green, 0, 15},  {144, Red, 0, 15},  // left
+        {150, Green, 31, 15}, {145, Red, 31, 15}, // right
+        {151, Green, 15, 0},  {146, Red, 15, 0},  // up
+    };
+    for (const Arrow& a : arrows) {
+        Surface s = LoadPicture(a.id);
+        EXPECT_EQ(GetPixel(s, a.x, a.y), a.colour) << a.id;
+        // Nothing strays into the opposite half of the diamond.
+        Extent e = Drawn(s);
+        int cx = (e.left + e.right) / 2, cy = (e.top + e.bottom) / 2;
+        EXPECT_LT(std::abs(cx - a.x) + std::abs(cy - a.y), 16) << a.id;
+    }
+    for (int id : {152, 153}) {
+        Surface s = LoadPicture(id);
+        EXPECT_TRUE(HasColour(s, id == 152 ? Green : Red)) << id;
+        EXPECT_TRUE(HasColour(s, White)) << id;
+    }
+}
+
+TEST(Icons, EveryDialogIconDecodesAt32x32)
+{
+    std::vector<int> ids = {107, 108};
+    for (int id = 149; id <= 181; ++id)
+        ids.push_back(id);
+    for (int id : ids) {
+        ResourceData r = FindResource(ResourceIcon, id);
+        ASSERT_NE(r.data, nullptr) << "icon " << id;
+        std::vector<uint32_t> argb;
+        int w = 0, h = 0;
+        ASSERT_TRUE(DecodeIcon(r.data, r.size, 32, argb, &w, &h)) << "icon " << id;
+        EXPECT_EQ(w, 32);
+        EXPECT_EQ(h, 32);
+        int visible = 0;
+        for (uint32_t c : argb)
+            visible += (c >> 24) >= 0x80;
+        EXPECT_GT(visible, 50) << "icon " << id << " is nearly empty";
+        ASSERT_TRUE(DecodeIcon(r.data, r.size, 16, argb, &w, &h)) << "icon " << id;
+        EXPECT_EQ(w, 16);
+    }
+}
+
+// A hand-made 2 x 2 icon with a 4-bit palette and an AND mask, for the decoder's other path.
+std::vector<uint8_t> TinyPaletteIcon()
+{
+    std::vector<uint8_t> f(6 + 16 + 40 + 16 * 4 + 2 * 4 + 2 * 4, 0);
+    auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&f[at], &v, 4); };
+    f[2] = 1, f[4] = 1;                 // icon, one image
+    f[6] = 2, f[7] = 2;                 // 2 x 2
+    put32(6 + 8, uint32_t(f.size() - 22));
+    put32(6 + 12, 22);
+    size_t d = 22;
+    put32(d, 40), put32(d + 4, 2), put32(d + 8, 4);
+    f[d + 12] = 1, f[d + 14] = 4;
+    f[d + 40 + 4 * 1 + 2] = 0xFF;       // palette entry 1: red
+    f[d + 40 + 4 * 2 + 1] = 0xFF;       // palette entry 2: green
+    size_t px = d + 40 + 64;
+    f[px] = 0x12;                       // bottom row: red, green
+    f[px + 4] = 0x21;                   // top row: green, red
+    f[px + 8 + 4] = 0x40;               // mask of the top row: second pixel transparent
+    return f;
+}
+
+TEST(Icons, DecoderReadsPalettesAndMasksAndSurvivesGarbage)
+{
+    std::vector<uint8_t> tiny = TinyPaletteIcon();
+    std::vector<uint32_t> argb;
+    int w = 0, h = 0;
+    ASSERT_TRUE(DecodeIcon(tiny.data(), tiny.size(), 32, argb, &w, &h));
+    ASSERT_EQ(argb.size(), 4u);
+    EXPECT_EQ(argb[0], 0xFF00FF00u); // top left green
+    EXPECT_EQ(argb[1] >> 24, 0u);    // masked out
+    EXPECT_EQ(argb[2], 0xFFFF0000u); // bottom left red
+
+    // Every truncation and a spread of corrupted bytes of a real icon: no crash, and a failure leaves nothing.
+    ResourceData r = FindResource(ResourceIcon, 157);
+    ASSERT_NE(r.data, nullptr);
+    std::vector<uint8_t> bytes(r.data, r.data + r.size);
+    for (size_t n = 0; n < bytes.size(); n += (n < 64 ? 1 : 97)) {
+        if (!DecodeIcon(bytes.data(), n, 32, argb, &w, &h)) {
+            EXPECT_TRUE(argb.empty());
+        }
+    }
+    for (int k = 0; k < 400; ++k) {
+        std::vector<uint8_t> bad = bytes;
+        size_t at = size_t(k * 7919) % 80;
+        bad[at] = uint8_t(k * 37 + 11);
+        bad[(at * 13 + 6) % 80] ^= 0xFF;
+        if (DecodeIcon(bad.data(), bad.size(), 32, argb, &w, &h)) {
+            EXPECT_EQ(argb.size(), size_t(w) * size_t(h));
+        }
+    }
+    EXPECT_FALSE(DecodeIcon(nullptr, 0, 32, argb, &w, &h));
+}
+
+struct Wave {
+    int format = 0, channels = 0, rate = 0, bits = 0;
+    std::vector<uint8_t> samples;
+};
+
+bool ReadWave(ResourceData r, Wave& w)
+{
+    if (!r.data || r.size < 12 || std::memcmp(r.data, "RIFF", 4) != 0 || std::memcmp(r.data + 8, "WAVE", 4) != 0)
+        return false;
+    auto read16 = [&](size_t at) { return int(r.data[at] | (r.data[at + 1] << 8)); };
+    auto read32 = [&](size_t at) { return uint32_t(read16(at)) | (uint32_t(read16(at + 2)) << 16); };
+    for (size_t at = 12; at + 8 <= r.size;) {
+        uint32_t len = read32(at + 4);
+        if (len > r.size - at - 8)
+            return false;
+        if (std::memcmp(r.data + at, "fmt ", 4) == 0 && len >= 16) {
+            w.format = read16(at + 8);
+            w.channels = read16(at + 10);
+            w.rate = int(read32(at + 12));
+            w.bits = read16(at + 22);
+        } else if (std::memcmp(r.data + at, "data", 4) == 0) {
+            w.samples.assign(r.data + at + 8, r.data + at + 8 + len);
+        }
+        at += 8 + len + (len & 1);
+    }
+    return !w.samples.empty();
+}
+
+TEST(Sounds, FourShortMonoClipsOfAboutTheirLengths)
+{
+    const struct {
+        int id;
+        size_t bytes;
+    } sounds[] = {{160, 12132}, {161, 6393}, {162, 4849}, {163, 10594}};
+    for (const auto& s : sounds) {
+        Wave w;
+        ASSERT_TRUE(ReadWave(FindResource(ResourceSound, s.id), w)) << "sound " << s.id;
+        EXPECT_EQ(w.format, 1);
+        EXPECT_EQ(w.channels, 1);
+        EXPECT_EQ(w.rate, 8000);
+        EXPECT_EQ(w.bits, 8);
+        EXPECT_NEAR(double(w.samples.size()), double(s.bytes), s.bytes * 0.05) << "sound " << s.id;
+        auto [lo, hi] = std::minmax_element(w.samples.begin(), w.samples.end());
+        EXPECT_GT(*hi - *lo, 120) << "sound " << s.id << " is too quiet";
+        // One-shot sounds die away to silence rather than stopping with a click.
+        if (s.id != 162) {
+            EXPECT_LE(std::abs(int(w.samples.back()) - 128), 3) << "sound " << s.id;
+        }
+    }
+}
+
+TEST(Sounds, EngineLoopJoinsWithoutAClick)
+{
+    Wave w;
+    ASSERT_TRUE(ReadWave(FindResource(ResourceSound, 162), w));
+    const std::vector<uint8_t>& s = w.samples;
+    std::vector<int> steps;
+    for (size_t i = 1; i < s.size(); ++i)
+        steps.push_back(std::abs(int(s[i]) - int(s[i - 1])));
+    std::sort(steps.begin(), steps.end());
+    int typical = steps[steps.size() * 9 / 10]; // a step larger than 90 % of those inside the clip is a click
+    EXPECT_LE(std::abs(int(s.back()) - int(s.front())), std::max(typical, 2));
+    // Its loudness is steady: the first and last tenths are about as loud as each other.
+    auto loudness = [&](size_t from, size_t to) {
+        double sum = 0;
+        for (size_t i = from; i < to; ++i)
+            sum += std::abs(int(s[i]) - 128);
+        return sum / double(to - from);
+    };
+    double first = loudness(0, s.size() / 10), last = loudness(s.size() - s.size() / 10, s.size());
+    EXPECT_NEAR(first, last, 0.35 * std::max(first, last));
+}
+
+TEST(Resources, MissingResourcesAreReportedAsMissing)
+{
+    EXPECT_EQ(FindResource(ResourceBitmap, 999).data, nullptr);
+    EXPECT_EQ(FindResource(ResourceIcon, 130).data, nullptr);
+    EXPECT_EQ(FindResource(ResourceSound, 109).size, 0u);
+}
+
+} // namespace
