@@ -93,3 +93,42 @@ void BM_CopySurfaceFullFrame(benchmark::State& state)
 BENCHMARK(BM_CopySurfaceFullFrame);
 
 } // namespace
+
+namespace {
+
+// The background's rock texture: thousands of small octagons clipped to a jagged ground outline.
+void BM_RockBlotchesOnGround(benchmark::State& state)
+{
+    const int width = 1024, height = 768;
+    std::vector<CanvasPoint> outline{{0, height}};
+    for (int x = 0; x < width; ++x) {
+        int ground = 300 + ((x * 37) % 23) - ((x * 11) % 17);
+        outline.push_back({x, height - ground});
+        outline.push_back({x + 1, height - ground});
+    }
+    outline.push_back({width, height});
+    Region ground;
+    RegionFromPolygon(ground, outline.data(), int(outline.size()));
+    Surface s;
+    CreateSurface(s, width, height);
+    s.clip = &ground;
+    int n = 0;
+    for (auto _ : state) {
+        n = 0;
+        for (int y = 0; y < height; y += 8)
+            for (int x = 0; x < width; x += 8) {
+                CanvasPoint blotch[8];
+                for (int i = 0; i < 8; ++i) {
+                    int r = (x * 3 + y * 5 + i * 7) % 4;
+                    blotch[i] = {x + (i % 4 - 1) * r, y + (i / 2 % 3 - 1) * r};
+                }
+                FillPolygon(s, blotch, 8, Color(n), Color(n));
+                ++n;
+            }
+        benchmark::DoNotOptimize(s.pixels.data());
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_RockBlotchesOnGround);
+
+} // namespace

@@ -23,7 +23,18 @@ inline void ForEachVisibleSpan(const Surface& s, int y, int x0, int x1, F&& fn)
     int row = y - r.top;
     if (row < 0 || row >= RegionRows(r))
         return;
-    for (int i = r.rowStart[row]; i < r.rowStart[row + 1]; ++i) {
+    // Skip, by halving, the spans that end at or before x0 (a jagged ground outline has hundreds per row).
+    int i = r.rowStart[row], end = r.rowStart[row + 1];
+    for (int count = end - i; count > 0;) {
+        int half = count / 2;
+        if (r.spans[2 * (i + half) + 1] <= x0) {
+            i += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    for (; i < end; ++i) {
         int a = r.spans[2 * i], b = r.spans[2 * i + 1];
         if (a >= x1)
             break;

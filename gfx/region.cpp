@@ -61,6 +61,7 @@ bool LimitBox(Region& r, int left, int& top, int right, int& bottom)
 }
 
 std::vector<int> crossingCount;    // scratch, kept between calls
+std::vector<int> crossingFill;     // scratch, kept between calls
 std::vector<Crossing> crossings;   // scratch, kept between calls
 
 } // namespace
@@ -97,7 +98,8 @@ void PolygonSpans(Region& r, const CanvasPoint* points, int count)
     for (int i = 0; i < rows; ++i)
         crossingCount[size_t(i) + 1] += crossingCount[size_t(i)];
     crossings.resize(size_t(crossingCount[size_t(rows)]));
-    std::vector<int> fill(crossingCount.begin(), crossingCount.end() - 1);
+    crossingFill.assign(crossingCount.begin(), crossingCount.end() - 1);
+    int* fill = crossingFill.data();
     for (int i = 0; i < count; ++i) {
         const CanvasPoint& p = points[i];
         const CanvasPoint& q = points[(i + 1) % count];
@@ -115,7 +117,7 @@ void PolygonSpans(Region& r, const CanvasPoint* points, int count)
                 d = -d;
             }
             int64_t x = -FloorDiv(-n, d);
-            crossings[size_t(fill[size_t(y - yMin)]++)] = Crossing{ClampToInt(x), dir};
+            crossings[size_t(fill[y - yMin]++)] = Crossing{ClampToInt(x), dir};
         }
     }
 
