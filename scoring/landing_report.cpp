@@ -25,6 +25,11 @@ static int Truncate(double value)
 const char* FormatMultiplier(double value)
 {
     static char text[32];
+    // A value beyond the 32-bit range is shown as the nearest end of it.
+    if (!(value >= -2147483648.0))
+        value = -2147483648.0;
+    if (value > 2147483647.0)
+        value = 2147483647.0;
     const int whole = Truncate(value);
     if (whole == value)
         std::snprintf(text, sizeof text, "%d", whole);
