@@ -1,0 +1,218 @@
+// Keyboard and joystick demands with the flips, the joystick's capture, status icon and button, and the
+// sound operations' guard flags.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/options.h"
+#include "io/input.h"
+#include "io/sound.h"
+#include "platform/headless/headless.h"
+#include "platform/sound.h"
+
+namespace {
+
+struct Demands {
+    int32_t thrust = 0, left = 0, right = 0;
+};
+
+Demands Read()
+{
+    Demands d;
+    ReadPlayerInput(&d.thrust, &d.left, &d.right);
+    return d;
+}
+
+class InputTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HeadlessReset();
+        gameOptions = {};
+        gameOptions.player = 1;
+        joystickId = -1;
+        joystickAvailable = false;
+    }
+    // A stick with axes 0..1000 and a threshold of 100: centre 500, dead zone 400..600.
+    void PlugStick(int slot = 2)
+    {
+        HeadlessPlugJoystick(slot, JoystickCaps{0, 1000, 0, 1000, 20}, 100);
+        HeadlessSetJoystickPosition(slot, 500, 500, 0);
+    }
+};
+
+TEST_F(InputTest, KeysGiveFullDemandsAndTheHorizontalFlipSwapsThem)
+{
+    HeadlessSetKey(KeySpace, true);
+    HeadlessSetKey(KeyLeft, true);
+    Demands d = Read();
+    EXPECT_EQ(d.thrust, 100);
+    EXPECT_EQ(d.left, 100);
+    EXPECT_EQ(d.right, 0);
+    gameOptions.flipHorizontal = 1;
+    gameOptions.flipVertical = 1; // no effect on the keyboard
+    d = Read();
+    EXPECT_EQ(d.thrust, 100);
+    EXPECT_EQ(d.left, 0);
+    EXPECT_EQ(d.right, 100);
+    HeadlessSetKey(KeyRight, true);
+    d = Read();
+    EXPECT_EQ(d.left, 100);
+    EXPECT_EQ(d.right, 100);
+    // A key tapped between two steps is not down: only a held key counts.
+    HeadlessSetKey(KeySpace, false);
+    HeadlessTapKey(KeySpace);
+    EXPECT_EQ(Read().thrust, 0);
+}
+
+TEST_F(InputTest, JoystickGivesProportionalDemandsOutsideTheDeadZone)
+{
+    PlugStick();
+    ASSERT_TRUE(SetUpJoystick());
+    EXPECT_EQ(joystickId, 2);
+    EXPECT_EQ(deadZoneLeft, 400u);
+    EXPECT_EQ(deadZoneBottom, 600u);
+    EXPECT_EQ(HeadlessJoystickCaptureState().periodMs, 20u);
+    EXPECT_TRUE(HeadlessJoystickCaptureState().changedOnly);
+    gameOptions.inputDevice = 1;
+
+    EXPECT_EQ(Read().thrust + Read().left + Read().right, 0);
+    HeadlessSetJoystickPosition(2, 0, 500, 0);
+    EXPECT_EQ(Read().left, 100);
+    HeadlessSetJoystickPosition(2, 800, 500, 0); // halfway between 600 and 1000
+    EXPECT_EQ(Read().right, 50);
+    HeadlessSetJoystickPosition(2, 799, 500, 0);
+    EXPECT_EQ(Read().right, 49); // truncated
+
+    // Forward is thrust; with the vertical flip pulling back is thrust instead.
+    HeadlessSetJoystickPosition(2, 500, 0, 0);
+    EXPECT_EQ(Read().thrust, 100);
+    gameOptions.flipVertical = 1;
+    EXPECT_EQ(Read().thrust, 0);
+    HeadlessSetJoystickPosition(2, 500, 1000, 0);
+    EXPECT_EQ(Read().thrust, 100);
+
+    // No joystick captured: no demands at all.
+    joystickId = -1;
+    EXPECT_EQ(Read().thrust, 0);
+}
+
+TEST_F(InputTest, StickWithoutRoomBeyondItsDeadZoneGivesFullDemand)
+{
+    // A threshold as wide as the half range leaves no room between the dead zone and the axis end.
+    HeadlessPlugJoystick(0, JoystickCaps{0, 1000, 0, 1000, 10}, 500);
+    ASSERT_TRUE(SetUpJoystick());
+    gameOptions.inputDevice = 1;
+    HeadlessSetJoystickPosition(0, 1005, 500, 0);
+    EXPECT_EQ(Read().right, 100);
+}
+
+TEST_F(InputTest, PollFollowsPluggingAndSetsTheStatusIcon)
+{
+    std::vector<int> icons;
+    auto pollInDialog = [&](Dialog* dialog) {
+        joystickAvailable = PollJoystickStatus();
+        const HeadlessControl* icon = HeadlessDialogControl(dialog, JoystickStatusControl);
+        icons.push_back(icon ? icon->iconId : -1);
+    };
+    ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
+    static const ControlDef controls[] = {{JoystickStatusControl, ControlIcon, "", 0, 0, 0, 20, 20, 0},
+                                          {IdOk, ControlDefaultButton, "OK", 0, 0, 30, 50, 14, 0}};
+    static const DialogTemplate tmpl = {165, "View", 100, 100, "MS Shell Dlg", 8, true, 0, 0, controls, 2};
+    HeadlessQueueDialog(165, {CallInDialog(pollInDialog), CallInDialog([&](Dialog*) { PlugStick(); }),
+                              CallInDialog(pollInDialog), CallInDialog([&](Dialog*) { HeadlessUnplugJoystick(2); }),
+                              CallInDialog(pollInDialog), PressEnter()});
+    PlatformRunDialog(tmpl, [](Dialog* d, DialogEvent e, int id, int) {
+        if (e == DialogCommand && id == IdOk)
+            DialogEnd(d, IdOk);
+        return true;
+    });
+    // Nothing plugged in: no icon change; plugged: captured, icon 167; unplugged: icon 179.
+    ASSERT_EQ(icons.size(), 3u);
+    EXPECT_EQ(icons[0], 0);
+    EXPECT_EQ(icons[1], IconJoystick);
+    EXPECT_EQ(icons[2], IconNoJoystick);
+    EXPECT_FALSE(joystickAvailable);
+    EXPECT_EQ(joystickId, -1);
+}
+
+TEST_F(InputTest, JoystickButtonPressesOkOnlyInADialog)
+{
+    PlugStick();
+    ASSERT_TRUE(SetUpJoystick());
+    ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
+    // In the main window nothing happens.
+    EXPECT_TRUE(HeadlessPressJoystickButton(1));
+    HeadlessReleaseJoystickButtons();
+    // In a dialog it is the OK button.
+    static const ControlDef controls[] = {{IdOk, ControlDefaultButton, "OK", 0, 0, 30, 50, 14, 0}};
+    static const DialogTemplate tmpl = {166, "Paused", 100, 100, "MS Shell Dlg", 8, true, 0, 0, controls, 1};
+    HeadlessQueueDialog(166, {CallInDialog([](Dialog*) { HeadlessPressJoystickButton(4); })});
+    int result = PlatformRunDialog(tmpl, [](Dialog* d, DialogEvent e, int id, int) {
+        if (e == DialogCommand && (id == IdOk || id == IdCancel))
+            DialogEnd(d, id);
+        return true;
+    });
+    EXPECT_EQ(result, IdOk);
+    EXPECT_FALSE(HeadlessDialogs().back().abandoned);
+}
+
+// ---- sounds ----
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HeadlessReset();
+        engineSoundOn = tippingSoundOn = false;
+    }
+    static std::vector<int> Ids()
+    {
+        std::vector<int> ids;
+        for (const HeadlessSoundEvent& e : HeadlessSoundEvents())
+            ids.push_back(e.soundId);
+        return ids;
+    }
+};
+
+TEST_F(SoundTest, EngineLoopStartsOnceAndStopsOnce)
+{
+    for (int i = 0; i < 50; ++i)
+        UpdateEngineSound(i % 2 == 0, i % 2 == 1); // main engine and side jets take turns
+    StopAllSounds();
+    StopAllSounds(); // nothing stoppable left: no second purge
+    EXPECT_EQ(Ids(), (std::vector<int>{SoundEngine, 0}));
+    EXPECT_EQ(HeadlessSoundEvents()[0].flags, SoundResource | SoundAsync | SoundLoop | SoundNoWait);
+    EXPECT_FALSE(engineSoundOn);
+}
+
+TEST_F(SoundTest, TippingStartsOnceAndTheExplosionReplacesIt)
+{
+    UpdateEngineSound(true, false);
+    for (int i = 0; i < 11; ++i)
+        PlayTippingSound();
+    PlayExplosionSound();
+    EXPECT_EQ(Ids(), (std::vector<int>{SoundEngine, 0, SoundTipping, 0, SoundExplosion}));
+    EXPECT_EQ(HeadlessSoundEvents().back().flags, 0x40005u);
+    EXPECT_EQ(HeadlessSoundEvents()[2].flags, 0x42005u);
+}
+
+TEST_F(SoundTest, TouchdownIsNotCutByALaterStop)
+{
+    UpdateEngineSound(true, false);
+    PlayTouchdownSound();
+    StopAllSounds(); // the engine-stop timer firing after the touch-down
+    EXPECT_EQ(Ids(), (std::vector<int>{SoundEngine, 0, SoundTouchdown}));
+    EXPECT_EQ(HeadlessSoundPlaying(), SoundTouchdown);
+}
+
+TEST_F(SoundTest, PrimingEndsInSilenceWithFlagsClear)
+{
+    PrimeSounds();
+    EXPECT_EQ(Ids(), (std::vector<int>{SoundEngine, 0, SoundTipping, 0, SoundExplosion, 0}));
+    EXPECT_FALSE(engineSoundOn);
+    EXPECT_FALSE(tippingSoundOn);
+    EXPECT_EQ(HeadlessSoundPlaying(), 0);
+}
+
+} // namespace
