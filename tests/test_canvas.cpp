@@ -57,37 +57,25 @@ void ExpectSampledFromBlock(const Surface& dst, int x, int y, int sw, int sh)
 
 } // namespace
 
-TEST(Canvas, SurfaceLifecycleAndBadSizes)
+TEST(Canvas, SurfacesAndFillRectLeaveOutRightAndBottomEdges)
 {
     Surface s;
     CreateSurface(s, 0, 10);
     EXPECT_FALSE(SurfaceExists(s));
     FillRect(s, 0, 0, 5, 5, kRed); // no surface: nothing happens
-    EXPECT_EQ(GetPixel(s, 0, 0), ColorInvalid);
-    CreateSurface(s, 4, 3);
-    EXPECT_TRUE(SurfaceExists(s));
-    EXPECT_EQ(CountColor(s, 0), 12);
-    EXPECT_EQ(GetPixel(s, 4, 0), ColorInvalid);
-    EXPECT_EQ(GetPixel(s, -1, 0), ColorInvalid);
-    SetPixel(s, 4, 0, kRed);
-    SetPixel(s, 0, -1, kRed);
-    EXPECT_EQ(CountColor(s, kRed), 0);
-    ReleaseSurface(s);
-    EXPECT_FALSE(SurfaceExists(s));
-}
-
-TEST(Canvas, FillRectLeavesOutRightAndBottomEdges)
-{
-    Surface s;
     CreateSurface(s, 10, 10);
+    EXPECT_EQ(CountColor(s, 0), 100);
+    EXPECT_EQ(GetPixel(s, 10, 0), ColorInvalid);
+    EXPECT_EQ(GetPixel(s, 0, -1), ColorInvalid);
+    SetPixel(s, 10, 0, kRed);
+
     FillRect(s, 2, 3, 5, 7, kRed);
     EXPECT_EQ(CountColor(s, kRed), 3 * 4);
     EXPECT_EQ(GetPixel(s, 2, 3), kRed);
     EXPECT_EQ(GetPixel(s, 4, 6), kRed);
     EXPECT_EQ(GetPixel(s, 5, 6), 0u);
     EXPECT_EQ(GetPixel(s, 4, 7), 0u);
-    FillRect(s, 5, 5, 5, 9, kBlue);   // empty
-    FillRect(s, 8, 8, 3, 3, kBlue);   // inverted: nothing
+    FillRect(s, 8, 8, 3, 3, kBlue);      // inverted: nothing
     FillRect(s, -20, 8, 40, 40, kGreen); // trimmed to the surface
     EXPECT_EQ(CountColor(s, kBlue), 0);
     EXPECT_EQ(CountColor(s, kGreen), 20);
@@ -97,22 +85,18 @@ TEST(Canvas, RegionsOfRectEllipsePolygonAndUnion)
 {
     Region rect;
     RegionFromRect(rect, 2, 3, 6, 5);
-    EXPECT_TRUE(RegionContains(rect, 2, 3));
     EXPECT_TRUE(RegionContains(rect, 5, 4));
     EXPECT_FALSE(RegionContains(rect, 6, 4));
     EXPECT_FALSE(RegionContains(rect, 5, 5));
-    EXPECT_FALSE(RegionContains(rect, 1, 3));
 
     // The ellipse inscribed in [10, 30) x [10, 30): symmetric, inside its box, corners cut off.
     Region ellipse;
     RegionFromEllipse(ellipse, 10, 10, 30, 30);
-    EXPECT_TRUE(RegionContains(ellipse, 20, 20));
     EXPECT_TRUE(RegionContains(ellipse, 10, 20));
     EXPECT_TRUE(RegionContains(ellipse, 29, 19));
     EXPECT_FALSE(RegionContains(ellipse, 9, 20));
     EXPECT_FALSE(RegionContains(ellipse, 30, 20));
     EXPECT_FALSE(RegionContains(ellipse, 10, 10));
-    EXPECT_FALSE(RegionContains(ellipse, 29, 29));
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 40; ++x)
             ASSERT_EQ(RegionContains(ellipse, x, y), RegionContains(ellipse, 39 - x, 39 - y)) << x << "," << y;
@@ -369,26 +353,16 @@ namespace {
 std::vector<uint8_t> MakeBmp(int width, int height, int bits, const std::vector<uint8_t>& palette,
                              const std::vector<uint8_t>& rows, uint32_t colorsUsed = 0)
 {
+    const uint32_t offset = 14 + 40 + uint32_t(palette.size());
+    // Field values and their sizes in bytes: file header, then the info header.
+    const std::pair<uint32_t, int> fields[] = {
+        {'B' | 'M' << 8, 2}, {offset + uint32_t(rows.size()), 4}, {0, 4}, {offset, 4}, {40, 4},
+        {uint32_t(width), 4}, {uint32_t(height), 4}, {1, 2}, {uint32_t(bits), 2}, {0, 4},
+        {uint32_t(rows.size()), 4}, {0, 4}, {0, 4}, {colorsUsed, 4}, {0, 4}};
     std::vector<uint8_t> f;
-    auto put16 = [&](uint32_t v) { f.push_back(uint8_t(v)); f.push_back(uint8_t(v >> 8)); };
-    auto put32 = [&](uint32_t v) { put16(v & 0xFFFF); put16(v >> 16); };
-    uint32_t offset = 14 + 40 + uint32_t(palette.size());
-    f.push_back('B');
-    f.push_back('M');
-    put32(offset + uint32_t(rows.size()));
-    put32(0);
-    put32(offset);
-    put32(40);
-    put32(uint32_t(width));
-    put32(uint32_t(height));
-    put16(1);
-    put16(uint32_t(bits));
-    put32(0);
-    put32(uint32_t(rows.size()));
-    put32(0);
-    put32(0);
-    put32(colorsUsed);
-    put32(0);
+    for (auto [value, bytes] : fields)
+        for (int i = 0; i < bytes; ++i)
+            f.push_back(uint8_t(value >> (8 * i)));
     f.insert(f.end(), palette.begin(), palette.end());
     f.insert(f.end(), rows.begin(), rows.end());
     return f;

@@ -55,26 +55,18 @@ TEST(Rotate, SineTableIsFilledOnFirstUseEvenWithoutSurfaces)
     EXPECT_EQ(RotateSprite(&s, 21, 21, nullptr, 43, 43, 10), 0);
 }
 
-TEST(Rotate, RotatePointTurnsClockwiseOnScreen)
+TEST(Rotate, RotatePointTurnsClockwiseOnScreenForAnyAngle)
 {
-    int x, y;
-    RotatePoint(90, 21, 21, 21, 5, &x, &y); // straight up from the centre turns to the right
-    EXPECT_EQ(x, 37);
-    EXPECT_EQ(y, 21);
-    RotatePoint(-90, 21, 21, 21, 5, &x, &y);
-    EXPECT_EQ(x, 5);
-    EXPECT_EQ(y, 21);
-    RotatePoint(0, 21, 21, 3, 40, &x, &y);
-    EXPECT_EQ(x, 3);
-    EXPECT_EQ(y, 40);
+    struct Case {
+        int angle, x, y; // where the point straight above the centre, (21, 5), ends up
+    };
     // Angles a full turn or more below zero reduce like any other.
-    int x2, y2;
-    RotatePoint(-450, 21, 21, 21, 5, &x2, &y2);
-    EXPECT_EQ(x2, 5);
-    EXPECT_EQ(y2, 21);
-    RotatePoint(810, 21, 21, 21, 5, &x2, &y2);
-    EXPECT_EQ(x2, 37);
-    EXPECT_EQ(y2, 21);
+    for (Case c : {Case{90, 37, 21}, Case{-90, 5, 21}, Case{0, 21, 5}, Case{-450, 5, 21}, Case{810, 37, 21}}) {
+        int x, y;
+        RotatePoint(c.angle, 21, 21, 21, 5, &x, &y);
+        EXPECT_EQ(x, c.x) << c.angle;
+        EXPECT_EQ(y, c.y) << c.angle;
+    }
 }
 
 TEST(Rotate, AngleZeroCopiesAllButBlack)
