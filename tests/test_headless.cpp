@@ -333,6 +333,15 @@ TEST_F(Headless, SoundLog) {
     ASSERT_EQ(HeadlessSoundEvents().size(), 2u);
     EXPECT_EQ(HeadlessSoundEvents()[0].time, 1000u);
     EXPECT_EQ(HeadlessSoundEvents()[1].flags, SoundPurge);
+    // A single sound lasts as long as its samples: 12132 bytes at 8000 bytes a second.
+    PlatformPlaySound(160, SoundResource | SoundAsync | SoundNoWait);
+    HeadlessAdvance(1515);
+    EXPECT_EQ(HeadlessSoundPlaying(), 160);
+    HeadlessAdvance(1);
+    EXPECT_EQ(HeadlessSoundPlaying(), 0);
+    PlatformPlaySound(4242, SoundResource | SoundAsync); // no such sound: heard until replaced
+    HeadlessAdvance(100000);
+    EXPECT_EQ(HeadlessSoundPlaying(), 4242);
 }
 
 TEST_F(Headless, StoreReadsLikeTheRegistry) {
