@@ -11,6 +11,7 @@ namespace {
 // Rows further out than this are dropped: no surface of the game is that large, and it keeps a stray
 // vertex from asking for millions of empty rows.
 constexpr int kRowLimit = 1 << 16;
+constexpr int kCoordinateLimit = 1 << 24;
 
 int64_t FloorDiv(int64_t n, int64_t d) // d > 0
 {
@@ -61,6 +62,7 @@ bool LimitBox(Region& r, int left, int& top, int right, int& bottom)
 }
 
 std::vector<int> crossingCount;    // scratch, kept between calls
+std::vector<CanvasPoint> clampedPoints; // scratch, kept between calls
 std::vector<int> crossingFill;     // scratch, kept between calls
 std::vector<Crossing> crossings;   // scratch, kept between calls
 
@@ -69,11 +71,17 @@ std::vector<Crossing> crossings;   // scratch, kept between calls
 // Scan lines run through pixel centres: a pixel is inside when its centre is, and a centre exactly on a
 // left edge counts as inside while one on a right edge does not, so the right and bottom boundaries are
 // left out and two polygons sharing an edge never both claim its pixels.
-void PolygonSpans(Region& r, const CanvasPoint* points, int count)
+void PolygonSpans(Region& r, const CanvasPoint* original, int count)
 {
     ClearRegion(r, 0, 0);
-    if (!points || count < 3)
+    if (!original || count < 3)
         return;
+    // Vertices are held within +-2^24 so the exact edge arithmetic below cannot overflow.
+    clampedPoints.resize(size_t(count));
+    for (int i = 0; i < count; ++i)
+        clampedPoints[size_t(i)] = {std::clamp(original[i].x, -kCoordinateLimit, kCoordinateLimit),
+                                    std::clamp(original[i].y, -kCoordinateLimit, kCoordinateLimit)};
+    const CanvasPoint* points = clampedPoints.data();
     int yMin = points[0].y, yMax = points[0].y;
     for (int i = 1; i < count; ++i) {
         yMin = std::min(yMin, points[i].y);

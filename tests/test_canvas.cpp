@@ -211,7 +211,12 @@ TEST(Canvas, PolygonWindingOutlineAndSharedEdges)
             ASSERT_EQ(int(RegionContains(ru, x, y)) + int(RegionContains(rl, x, y)), inSquare ? 1 : 0) << x << "," << y;
         }
 
-    // Degenerate polygons draw no interior and do not fail.
+    // Degenerate and absurdly large polygons draw no stray interior and do not fail.
+    const CanvasPoint huge[] = {{-2147483647, -5}, {2147483647, 3}, {0, 2147483647}};
+    Region far;
+    RegionFromPolygon(far, huge, 3);
+    EXPECT_TRUE(RegionContains(far, 0, 100));
+    EXPECT_FALSE(RegionContains(far, 0, -100));
     FillPolygon(t, slant, 1, kGreen, kGreen);
     FillPolygon(t, nullptr, 3, kGreen, kGreen);
     EXPECT_EQ(CountColor(t, kGreen), 0);
