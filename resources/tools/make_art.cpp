@@ -306,46 +306,55 @@ Pic DrawLeggedCraft(int drop)
     Box(p, Mid - 5, 12 + d, Mid + 5, 20 + d, OL);
     HLine(p, Mid - 4, Mid + 4, 12 + d, YE);
     Rng foil(130);
-    for (int k = 0; k < 14; ++k)
-        p.Set(Mid - 4 + foil.Below(9), 13 + d + foil.Below(7), YE);
+    for (int k = 0; k < 9; ++k)
+        p.Set(Mid - 4 + foil.Below(9), 14 + d + foil.Below(5), YE);
+    // Bays of the descent stage, and a bright band around its top.
+    VLine(p, Mid - 2, 14 + d, 19 + d, MR);
+    VLine(p, Mid + 2, 14 + d, 19 + d, MR);
+    HLine(p, Mid - 4, Mid + 4, 13 + d, OL);
     VLine(p, Mid - 5, 12 + d, 20 + d, YE);
     VLine(p, Mid + 5, 12 + d, 20 + d, MR);
     HLine(p, Mid - 5, Mid + 5, 20 + d, MR);
-    // Descent engine bell under the body (rows 21..27).
+    // Descent engine bell under the body (rows 21..28); on the deepest touch-down frame its lip is hidden
+    // so the bell stays clear of the ground the feet stand on.
     HLine(p, Mid - 1, Mid + 1, 21 + d, GR);
     HLine(p, Mid - 1, Mid + 1, 22 + d, SI);
     HLine(p, Mid - 2, Mid + 2, 23 + d, SI);
     HLine(p, Mid - 2, Mid + 2, 24 + d, GR);
     HLine(p, Mid - 2, Mid + 2, 25 + d, SI);
-    HLine(p, Mid - 3, Mid + 3, 26 + d, GR);
-    if (27 + d <= 31)
-        HLine(p, Mid - 3, Mid + 3, 27 + d, SI);
+    HLine(p, Mid - 3, Mid + 3, 26 + d, SI);
+    HLine(p, Mid - 3, Mid + 3, 27 + d, GR);
+    if (28 + d < 31)
+        HLine(p, Mid - 3, Mid + 3, 28 + d, SI);
+    p.Set(Mid - 2, 25 + d, WH);
     return p;
 }
 
-// Main engine flame below the craft: a narrow white core leaving the nozzle at row 28 and a
-// yellow and red plume below row 31. `length` is the number of rows, `seed` picks the flicker.
+// Main engine flame below the craft: a narrow white-hot throat leaving the nozzle at row 29, a plume
+// widest just below the craft's feet, tapering down to a red tip. `length` counts its rows, `seed`
+// picks the flicker.
 Pic DrawMainFlame(int length, double width, uint32_t seed)
 {
     Pic p(CraftSize, CraftSize);
     Rng rng(seed);
-    const int top = 28;
+    const int top = 29;
     for (int t = 0; t < length && top + t < CraftSize; ++t) {
-        double f = double(t) / length;
-        // Narrow through the nozzle, widest a third of the way down, then tapering to a point.
-        double hw = t < 3 ? 0.5 + 0.5 * t : width * std::sin(3.14159 * std::min(1.0, 0.35 + f * 0.75));
-        hw += 0.4 * rng.Signed();
+        double f = double(t) / (length - 1);
+        double hw = t < 3 ? 0.5 * t : width * (1.0 - std::pow(std::max(0.0, (t - 3.0) / (length - 3.0)), 1.3) * 0.95);
+        if (t >= 3)
+            hw = std::min(hw, width * (0.75 + 0.25 * (t - 3)));
+        hw += 0.35 * rng.Signed();
         int half = std::max(0, int(hw + 0.5));
         for (int dx = -half; dx <= half; ++dx) {
-            double edge = half ? std::abs(dx) / double(half) : 0.0;
-            double heat = 1.0 - f * 1.1 - edge * 0.55 + 0.15 * rng.Signed();
-            uint8_t c = heat > 0.75 ? WH : heat > 0.45 ? YE : heat > 0.15 ? RD : MR;
+            double edge = half ? std::abs(dx) / (half + 0.5) : 0.0;
+            double heat = 1.05 - f * 0.95 - edge * 0.6 + 0.12 * rng.Signed();
+            uint8_t c = heat > 0.72 ? WH : heat > 0.42 ? YE : heat > 0.12 ? RD : MR;
             p.Set(Mid + dx, top + t, c);
         }
     }
     // A few sparks trailing below.
     for (int k = 0; k < 3; ++k) {
-        int y = top + length + rng.Below(4);
+        int y = top + length + rng.Below(3);
         int x = Mid + rng.Below(5) - 2;
         if (y < CraftSize)
             p.Set(x, y, rng.Below(2) ? RD : YE);
@@ -377,7 +386,8 @@ Pic DrawLeftSideFlame(int length, double width, uint32_t seed)
     return p;
 }
 
-// Grey dust cloud thrown up around the feet: overlapping puffs, lit from the upper left.
+// Grey dust cloud thrown up around the feet: overlapping puffs, lit from the upper left. The painter
+// centres the picture on the craft's feet, so the cloud sits on the frame's middle row, the ground line.
 Pic DrawDustCloud(int variant)
 {
     Pic p(CraftSize, CraftSize);
@@ -391,7 +401,7 @@ Pic DrawDustCloud(int variant)
     for (int k = 0; k < 11 + variant * 2; ++k) {
         double side = rng.Signed();
         double x = Mid + side * spread;
-        double y = 32.5 - rise * rng.Unit() - std::abs(side) * rise * 0.6;
+        double y = 22.5 - rise * rng.Unit() - std::abs(side) * rise * 0.6;
         double r = 1.6 + rng.Unit() * (1.8 + variant * 0.3) * (0.6 + std::abs(side) * 0.5);
         puffs.push_back({x, y, r});
     }
@@ -406,12 +416,12 @@ Pic DrawDustCloud(int variant)
     // Later clouds thin out into specks at their edges.
     for (int k = 0; k < variant * 6; ++k) {
         int x = Mid + int(rng.Signed() * (spread + 4));
-        int y = 33 - rng.Below(int(rise) + 6);
+        int y = 23 - rng.Below(int(rise) + 6);
         if (!p.Get(x, y))
             p.Set(x, y, rng.Below(3) ? GR : SI);
     }
-    // Nothing below the ground line under the feet.
-    for (int y = 35; y < CraftSize; ++y)
+    // Nothing far below the ground line.
+    for (int y = 25; y < CraftSize; ++y)
         HLine(p, 0, CraftSize - 1, y, K);
     return p;
 }
@@ -1304,7 +1314,7 @@ std::vector<double> TouchdownSound()
         double t2 = t - 0.22;
         double bump = t2 > 0 ? std::sin(2 * Pi * 70 * t2) * std::exp(-t2 * 14) * 0.35 * std::min(1.0, t2 * 300) : 0;
         double h = hiss1.Step(rng.Signed()) - hiss2.Step(rng.Signed() * 0.5);
-        double hissEnv = std::min(1.0, t * 6) * std::exp(-t * 2.6) * 0.45;
+        double hissEnv = std::min(1.0, t * 8) * std::exp(-t * 2.2) * 1.1;
         double tail = std::min(1.0, (n - i) / 400.0); // fade to silence at the end
         s[i] = (thump * 0.8 + knock + bump + h * hissEnv) * tail;
     }
@@ -1322,8 +1332,8 @@ std::vector<double> ExplosionSound()
     for (int i = 0; i < n; ++i) {
         double t = double(i) / SampleRate;
         double attack = std::min(1.0, t * 800);
-        double bright = body.Step(rng.Signed()) * std::exp(-t * 7);
-        double deep = rumble2.Step(rumble.Step(rng.Signed() * 3.0)) * 5.0 * std::exp(-t * 3.2);
+        double bright = body.Step(rng.Signed()) * 2.2 * std::exp(-t * 5);
+        double deep = rumble2.Step(rumble.Step(rng.Signed() * 3.0)) * 3.0 * std::exp(-t * 3.2);
         double crackle = (rng.Below(1000) < 6 ? rng.Signed() * 0.7 : 0) * std::exp(-t * 2.5);
         double tail = std::min(1.0, (n - i) / 600.0);
         s[i] = (bright + deep + crackle) * attack * tail;
@@ -1362,7 +1372,14 @@ std::vector<double> EngineSound()
         double am = 0.8 + 0.2 * std::sin(2 * Pi * throb * t);
         s[i] = (roar[i] * 1.3 + low[i] * 9.0 + tone) * am;
     }
-    Normalise(s, 0.75);
+    // Loud and even: bring it to a steady level and round off the rare peaks (sample by sample, so the
+    // loop stays seamless).
+    double power = 0;
+    for (double v : s)
+        power += v * v;
+    const double gain = 0.4 / std::sqrt(power / n);
+    for (double& v : s)
+        v = 0.9 * std::tanh(v * gain / 0.9);
     return s;
 }
 
@@ -1497,7 +1514,7 @@ int main(int argc, char** argv)
     for (int k = 0; k < 4; ++k)
         pics.push_back({135 + k, "flame-push-left", MirrorX(DrawLeftSideFlame(sideLength[k], sideWidth[k], 1310 + k))});
     const int mainLength[4] = {12, 14, 11, 13};
-    const double mainWidth[4] = {3.0, 3.4, 2.7, 3.2};
+    const double mainWidth[4] = {2.8, 3.2, 2.6, 3.0};
     for (int k = 0; k < 4; ++k)
         pics.push_back({139 + k, "flame-main", DrawMainFlame(mainLength[k], mainWidth[k], 1390 + k)});
     pics.push_back({143, "panel", DrawPanel()});
@@ -1565,8 +1582,8 @@ int main(int argc, char** argv)
             comp.push_back(Overlay(rocket, find(141)));
             comp.push_back(Overlay(rocket, find(132)));
             comp.push_back(Overlay(Overlay(rocket, find(137)), find(142)));
-            comp.push_back(Overlay(find(161), find(157)));
-            comp.push_back(Overlay(find(160), find(155)));
+            comp.push_back(Overlay(find(161), find(157), 0, 10)); // the cloud is centred on the feet
+            comp.push_back(Overlay(find(160), find(155), 0, 10));
             Sheet sh(4 * cell, 2 * cell, 90);
             for (size_t i = 0; i < comp.size(); ++i)
                 sh.Put(comp[i], int(i % 4) * cell + 8, int(i / 4) * cell + 8, z, true);
