@@ -220,14 +220,14 @@ const uint8_t LetterX[5] = {5, 5, 2, 5, 5};
 Pic DrawRocket()
 {
     Pic p(CraftSize, CraftSize);
-    // Nose cone, red tip.
-    const int noseHalf[7] = {0, 0, 1, 1, 2, 2, 3}; // rows 2..8
-    for (int i = 0; i < 7; ++i) {
-        int y = 2 + i;
+    // Nose cone from row 1, red tip.
+    const int noseHalf[8] = {0, 0, 0, 1, 1, 2, 2, 3}; // rows 1..8
+    for (int i = 0; i < 8; ++i) {
+        int y = 1 + i;
         HLine(p, Mid - noseHalf[i], Mid + noseHalf[i], y, WH);
         p.Set(Mid + noseHalf[i], y, SI);
     }
-    VLine(p, Mid, 2, 3, RD);
+    VLine(p, Mid, 1, 3, RD);
     HLine(p, Mid - 1, Mid + 1, 4, RD);
     // Body, rounded by a silver edge on each side and a highlight down the left.
     Box(p, Mid - 3, 9, Mid + 3, 28, WH);
@@ -274,12 +274,15 @@ Pic DrawLeggedCraft(int drop)
 {
     Pic p(CraftSize, CraftSize);
     const int d = drop;
-    // Legs first, so the body covers their upper ends. Outer legs splay to columns 7 and 35.
-    Line(p, Mid - 5, 17 + d, Mid - 13, 30, YE);
-    Line(p, Mid + 5, 17 + d, Mid + 13, 30, YE);
-    // Inner legs (the pair seen from the front) land at columns 13 and 29.
-    Line(p, Mid - 3, 20 + d, Mid - 8, 30, YE);
-    Line(p, Mid + 3, 20 + d, Mid + 8, 30, YE);
+    // Legs first, so the body covers their upper ends. Each is two pixels thick (yellow with an olive
+    // inner edge) so it stays a solid line when the picture is turned. Outer legs splay to columns 7
+    // and 35, the inner pair (seen from the front) lands at columns 13 and 29.
+    for (int side = -1; side <= 1; side += 2) {
+        Line(p, Mid + side * 4, 17 + d, Mid + side * 12, 30, OL);
+        Line(p, Mid + side * 5, 17 + d, Mid + side * 13, 30, YE);
+        Line(p, Mid + side * 2, 20 + d, Mid + side * 7, 30, OL);
+        Line(p, Mid + side * 3, 20 + d, Mid + side * 8, 30, YE);
+    }
     // Foot pads on row 31.
     HLine(p, Mid - 14, Mid - 12, 31, YE);
     HLine(p, Mid + 12, Mid + 14, 31, YE);
