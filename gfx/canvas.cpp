@@ -50,15 +50,17 @@ void CopySurface(Surface& dst, int dx, int dy, const Surface& src, int sx, int s
 {
     if (!SurfaceExists(dst) || !SurfaceExists(src) || w <= 0 || h <= 0)
         return;
-    // Trim the rectangle to the source, then to the destination.
-    if (sx < 0) { w += sx; dx -= sx; sx = 0; }
-    if (sy < 0) { h += sy; dy -= sy; sy = 0; }
-    if (dx < 0) { w += dx; sx -= dx; dx = 0; }
-    if (dy < 0) { h += dy; sy -= dy; dy = 0; }
-    w = std::min({w, src.width - sx, dst.width - dx});
-    h = std::min({h, src.height - sy, dst.height - dy});
-    if (w <= 0 || h <= 0)
+    // Trim the rectangle to the source, then to the destination (in 64 bits: the corners may be anywhere).
+    int64_t x0 = sx, y0 = sy, x1 = dx, y1 = dy, cw = w, ch = h;
+    if (x0 < 0) { cw += x0; x1 -= x0; x0 = 0; }
+    if (y0 < 0) { ch += y0; y1 -= y0; y0 = 0; }
+    if (x1 < 0) { cw += x1; x0 -= x1; x1 = 0; }
+    if (y1 < 0) { ch += y1; y0 -= y1; y1 = 0; }
+    cw = std::min({cw, src.width - x0, dst.width - x1});
+    ch = std::min({ch, src.height - y0, dst.height - y1});
+    if (cw <= 0 || ch <= 0)
         return;
+    sx = int(x0), sy = int(y0), dx = int(x1), dy = int(y1), w = int(cw), h = int(ch);
 
     // A copy within one surface may overlap itself: take the source rows from a snapshot.
     std::vector<Color> snapshot;
@@ -89,17 +91,18 @@ void CopySurface(Surface& dst, int dx, int dy, const Surface& src, int sx, int s
 namespace {
 
 // One axis of a nearest-pixel stretch: destination cell i of `dstLength` samples the source cell under its
-// centre, so both end cells map onto the end cells of the source whether the picture grows or shrinks.
-// Fills `map` with the source index of every destination index in [first, last) that lands on the
-// destination (0..dstLimit-1) and on the source (0..srcLimit-1); the range is contiguous because the
-// mapping never decreases.
+// centre, so a growing picture keeps its end pixels at the ends and a shrinking one samples the middle of
+// each group of source pixels. Fills `map` with the source index of every destination index in
+// [first, last) that lands on the destination (0..dstLimit-1) and on the source (0..srcLimit-1); the range
+// is contiguous because the mapping never decreases.
 struct AxisMap {
     int first = 0, last = 0; // destination range (absolute coordinates)
 };
 
-inline int SampleSource(int start, int srcLength, int dstLength, int i)
+inline int64_t SampleSource(int srcStart, int srcLength, int dstStart, int dstLength, int x)
 {
-    return start + int(((2 * int64_t(i) + 1) * srcLength) / (2 * int64_t(dstLength)));
+    int64_t i = int64_t(x) - dstStart;
+    return srcStart + ((2 * i + 1) * srcLength) / (2 * int64_t(dstLength));
 }
 
 AxisMap MapAxis(int dstStart, int dstLength, int dstLimit, int srcStart, int srcLength, int srcLimit,
@@ -112,13 +115,13 @@ AxisMap MapAxis(int dstStart, int dstLength, int dstLimit, int srcStart, int src
     if (lo >= hi)
         return m;
     // Skip destination cells whose source lies before the source's start or past its end.
-    while (lo < hi && SampleSource(srcStart, srcLength, dstLength, lo - dstStart) < 0)
+    while (lo < hi && SampleSource(srcStart, srcLength, dstStart, dstLength, lo) < 0)
         ++lo;
-    while (hi > lo && SampleSource(srcStart, srcLength, dstLength, hi - 1 - dstStart) >= srcLimit)
+    while (hi > lo && SampleSource(srcStart, srcLength, dstStart, dstLength, hi - 1) >= srcLimit)
         --hi;
     map.resize(size_t(std::max(hi - lo, 0)));
-    for (int i = lo; i < hi; ++i)
-        map[size_t(i - lo)] = SampleSource(srcStart, srcLength, dstLength, i - dstStart);
+    for (int x = lo; x < hi; ++x)
+        map[size_t(x - lo)] = int(SampleSource(srcStart, srcLength, dstStart, dstLength, x));
     m.first = lo;
     m.last = hi;
     return m;

@@ -231,6 +231,8 @@ TEST(Canvas, CopiesTrimToBothSurfacesAndHandleOverlap)
     EXPECT_EQ(GetPixel(dst, 0, 3), GetPixel(src, 3, 1));
     EXPECT_EQ(GetPixel(dst, 4, 4), GetPixel(src, 7, 2));
     EXPECT_EQ(GetPixel(dst, 0, 2), 0u);
+    CopySurface(dst, 0, 0, src, -2147483647, 0, 2147483647, 6); // far outside the source: nothing
+    EXPECT_EQ(GetPixel(dst, 0, 0), 0u);
 
     // Scrolling a surface by one pixel within itself.
     Surface s = Numbered(8, 6);
