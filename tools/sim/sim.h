@@ -1,0 +1,48 @@
+// dravolinex-sim: reproduces worlds and flights from a seed, headlessly, and prints them as JSON.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+
+// The demands of a scripted human pilot from a step on.
+struct ScriptLine {
+    int64_t step;
+    int32_t thrust, left, right;
+};
+
+struct SimSettings {
+    uint32_t seed = 1;
+    uint32_t runs = 1;
+    int clientWidth = 640, clientHeight = 480;
+    GameOptions options{};
+    std::vector<ScriptLine> script;
+    int64_t maxSteps = 100000;
+    bool world = false;
+    bool trace = false;
+    std::string snapshotPath; // empty: no snapshot
+    int64_t snapshotStep = -1; // -1: after the last step
+};
+
+// Sets one GameOptions field by name from a decimal text; false with `error` naming the problem.
+bool SetOptionField(GameOptions& options, const std::string& field, const std::string& text, std::string& error);
+// The options record's fields by name, in record order.
+struct OptionField {
+    const char* name;
+    int32_t GameOptions::*word; // null for the two flip bytes
+    uint8_t GameOptions::*byte;
+};
+extern const OptionField OptionFields[16];
+int32_t OptionValue(const GameOptions& options, const OptionField& field);
+
+// Reads a pilot script; false with `error` naming the file and line.
+bool ReadScript(const std::string& path, std::vector<ScriptLine>& script, std::string& error);
+
+// Prepares the headless window and the game's pictures once.
+void PrepareSimulator(const SimSettings& settings);
+// Releases the pictures and the scene, as the game does at exit.
+void FinishSimulator();
+// Runs one flight from `seed` and prints its JSON object on one line of standard output; false with
+// `error` when a snapshot could not be written.
+bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, std::string& error);

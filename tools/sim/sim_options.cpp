@@ -1,0 +1,150 @@
+// Option fields by name with their ranges, and the pilot script reader.
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "tools/sim/sim.h"
+
+const OptionField OptionFields[16] = {
+    {"player", &GameOptions::player, nullptr},
+    {"inputDevice", &GameOptions::inputDevice, nullptr},
+    {"gameType", &GameOptions::gameType, nullptr},
+    {"difficulty", &GameOptions::difficulty, nullptr},
+    {"surfaceRoughness", &GameOptions::surfaceRoughness, nullptr},
+    {"platformSize", &GameOptions::platformSize, nullptr},
+    {"fuelAmount", &GameOptions::fuelAmount, nullptr},
+    {"windStrength", &GameOptions::windStrength, nullptr},
+    {"planet", &GameOptions::planet, nullptr},
+    {"visibility", &GameOptions::visibility, nullptr},
+    {"gameWidth", &GameOptions::gameWidth, nullptr},
+    {"gameHeight", &GameOptions::gameHeight, nullptr},
+    {"zoom", &GameOptions::zoom, nullptr},
+    {"reserved", &GameOptions::reserved, nullptr},
+    {"flipVertical", nullptr, &GameOptions::flipVertical},
+    {"flipHorizontal", nullptr, &GameOptions::flipHorizontal},
+};
+
+int32_t OptionValue(const GameOptions& options, const OptionField& field)
+{
+    return field.word ? options.*field.word : options.*field.byte;
+}
+
+// A whole decimal text as a 32-bit integer.
+static bool ParseInt32(const std::string& text, int32_t& value)
+{
+    const char* end = text.data() + text.size();
+    auto result = std::from_chars(text.data(), end, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+static bool OneOf(int32_t value, std::initializer_list<int32_t> allowed)
+{
+    for (int32_t a : allowed)
+        if (value == a)
+            return true;
+    return false;
+}
+
+// Whether `value` lies in the range the game gives field `name`, and that range as text.
+static bool InRange(const std::string& name, int32_t value, const char** range)
+{
+    auto between = [&](int32_t low, int32_t high, const char* text) {
+        *range = text;
+        return value >= low && value <= high;
+    };
+    if (name == "player" || name == "inputDevice" || name == "gameType" || name == "flipVertical" ||
+        name == "flipHorizontal")
+        return between(0, 1, "0..1");
+    if (name == "difficulty")
+        return between(0, 100, "0..100");
+    if (name == "surfaceRoughness")
+        return between(1, 4, "1..4");
+    if (name == "platformSize")
+        return between(0, 10, "0..10");
+    if (name == "planet")
+        return between(0, 3, "0..3");
+    if (name == "zoom")
+        return between(-2, 2, "-2..2");
+    if (name == "fuelAmount") {
+        *range = "25, 50, 75, 100 or 125";
+        return OneOf(value, {25, 50, 75, 100, 125});
+    }
+    if (name == "windStrength") {
+        *range = "0, 33, 66 or 99";
+        return OneOf(value, {0, 33, 66, 99});
+    }
+    if (name == "visibility") {
+        *range = "0, 50 or 100";
+        return OneOf(value, {0, 50, 100});
+    }
+    if (name == "gameWidth" || name == "gameHeight") {
+        *range = "0 or 16..5000";
+        return value == 0 || (value >= 16 && value <= MaxPlayfieldSize);
+    }
+    *range = "any 32-bit integer"; // reserved
+    return true;
+}
+
+bool SetOptionField(GameOptions& options, const std::string& field, const std::string& text, std::string& error)
+{
+    for (const OptionField& f : OptionFields) {
+        if (field != f.name)
+            continue;
+        int32_t value = 0;
+        if (!ParseInt32(text, value)) {
+            error = "--set " + field + ": '" + text + "' is not an integer";
+            return false;
+        }
+        const char* range = "";
+        if (!InRange(field, value, &range)) {
+            error = "--set " + field + "=" + text + ": out of range (" + range + ")";
+            return false;
+        }
+        if (f.word)
+            options.*f.word = value;
+        else
+            options.*f.byte = static_cast<uint8_t>(value);
+        return true;
+    }
+    error = "--set: unknown field '" + field + "'";
+    return false;
+}
+
+bool ReadScript(const std::string& path, std::vector<ScriptLine>& script, std::string& error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        error = "--script: cannot read '" + path + "'";
+        return false;
+    }
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        std::string::size_type hash = line.find('#');
+        if (hash != std::string::npos)
+            line.erase(hash);
+        std::istringstream words(line);
+        std::vector<std::string> parts;
+        std::string word;
+        while (words >> word)
+            parts.push_back(word);
+        if (parts.empty())
+            continue;
+        int32_t values[4];
+        bool ok = parts.size() == 4;
+        for (size_t i = 0; ok && i < 4; ++i)
+            ok = ParseInt32(parts[i], values[i]);
+        const std::string where = path + ":" + std::to_string(number);
+        if (!ok) {
+            error = "--script " + where + ": expected 'STEP THRUST LEFT RIGHT' (integers)";
+            return false;
+        }
+        if (values[0] < 0 || (!script.empty() && values[0] <= script.back().step)) {
+            error = "--script " + where + ": steps must be ascending and not negative";
+            return false;
+        }
+        script.push_back({values[0], values[1], values[2], values[3]});
+    }
+    return true;
+}
