@@ -82,6 +82,8 @@ void AttachVirtualJoystick()
 
 void InitSdlServices()
 {
+    // SDL would turn SIGINT and SIGTERM into events that nobody reads here; let them end the game as usual.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_JOYSTICK) != 0) {
         // Audio may be missing while joysticks work, and the other way round.
         SDL_InitSubSystem(SDL_INIT_JOYSTICK);
