@@ -1029,8 +1029,9 @@ void LeggedCraftIcon(IconCanvas& cv, bool flame)
     Fill(cv, Rect(10, 14, 22, 15), C(250, 220, 100));
     FillOutlined(cv, Polygon({{12, 3.5}, {20, 3.5}, {23, 6.5}, {23, 12}, {9, 12}, {9, 6.5}}), C(200, 202, 212),
                  C(70, 70, 80), 0.8);
-    Fill(cv, Polygon({{11.5, 6.5}, {14.5, 6.5}, {14.5, 9.5}, {12.5, 9.5}}), C(30, 40, 100));
-    Fill(cv, Polygon({{17.5, 6.5}, {20.5, 6.5}, {19.5, 9.5}, {17.5, 9.5}}), C(30, 40, 100));
+    Fill(cv, Polygon({{11, 6}, {21, 6}, {20, 8.6}, {12, 8.6}}), C(30, 40, 100));
+    Fill(cv, Polygon({{11.8, 6.4}, {14, 6.4}, {13.4, 7.6}, {12.2, 7.6}}), C(120, 200, 255));
+    Fill(cv, Rect(14.6, 9.2, 17.4, 11.6), C(150, 152, 164));
     Fill(cv, Segment(16, 0.8, 16, 3.5, 0.8), C(230, 230, 240));
 }
 
@@ -1238,7 +1239,7 @@ std::vector<IconDef> IconDefs()
         {167, "joystick", [](IconCanvas& c) { JoystickIcon(c, false); }},
         {168, "legged-craft", [](IconCanvas& c) { LeggedCraftIcon(c, false); }},
         {169, "rocket", [](IconCanvas& c) { RocketIcon(c); }},
-        {170, "fuel-nearly-empty", [](IconCanvas& c) { FuelCanIcon(c, 0.12); }},
+        {170, "fuel-nearly-empty", [](IconCanvas& c) { FuelCanIcon(c, 0.22); }},
         {171, "fuel-half", [](IconCanvas& c) { FuelCanIcon(c, 0.4); }},
         {172, "fuel-most", [](IconCanvas& c) { FuelCanIcon(c, 0.7); }},
         {173, "fuel-full", [](IconCanvas& c) { FuelCanIcon(c, 1.0); }},
