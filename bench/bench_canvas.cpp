@@ -1,6 +1,7 @@
 // Canvas speed: the per-frame stretch into the window picture (against pixman's nearest-neighbour scaling
 // of the same pictures, measured in the same run), a full-frame fill and a full-frame copy.
 #include "gfx/canvas.h"
+#include "render/rotate.h"
 
 #include <benchmark/benchmark.h>
 #include <pixman.h>
@@ -130,5 +131,25 @@ void BM_RockBlotchesOnGround(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_RockBlotchesOnGround);
+
+} // namespace
+
+namespace {
+
+// Start-up preparation of the turned pictures: six 43 x 43 pictures at 60 angles.
+void BM_TurnCraftAndFlamePictures(benchmark::State& state)
+{
+    Surface source = Picture(43, 43);
+    Surface turned;
+    CreateSurface(turned, 43, 43);
+    for (auto _ : state) {
+        for (int picture = 0; picture < 6; ++picture)
+            for (int angle = -90; angle < 90; angle += 3)
+                RotateSprite(&turned, 21, 21, &source, 43, 43, angle);
+        benchmark::DoNotOptimize(turned.pixels.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 360);
+}
+BENCHMARK(BM_TurnCraftAndFlamePictures);
 
 } // namespace
