@@ -1,0 +1,132 @@
+// Flight speed: world generation at three playfield sizes, simulation steps with the computer pilot, and whole
+// headless flights from the new-game routine to the verdict.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/options.h"
+#include "app/shell.h"
+#include "platform/headless/headless.h"
+#include "platform/window.h"
+#include "render/sprites.h"
+#include "scoring/landing_report.h"
+#include "sim/game_state.h"
+#include "sim/pilot.h"
+#include "sim/random.h"
+#include "sim/tick.h"
+#include "world/background_scene.h"
+#include "world/world.h"
+
+namespace {
+
+void SetUpGame(int width, int height)
+{
+    HeadlessReset();
+    HeadlessSetClientSize(width, height);
+    PlatformCreateMainWindow("Dravolinex");
+    InitMeteorLock();
+    SetDefaultOptions();
+    gameOptions.player = 0;
+    gameOptions.gameWidth = width;
+    gameOptions.gameHeight = height;
+}
+
+// The world's own tables: platforms, terrain walk, stars and the pilot plan.
+void BM_WorldTables(benchmark::State& state)
+{
+    SetUpGame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    uint32_t seed = 1;
+    for (auto _ : state) {
+        SeedRandom(seed++);
+        ResetRound();
+        std::memset(TerrainProfile, 0, sizeof TerrainProfile);
+        terrainStepBias = 1;
+        PlacePlatforms();
+        GenerateTerrain();
+        PlaceStars();
+        PlanPilotApproach();
+        benchmark::DoNotOptimize(TerrainProfile[0]);
+    }
+}
+BENCHMARK(BM_WorldTables)->Args({640, 480})->Args({1024, 768})->Args({3000, 2000})->Unit(benchmark::kMicrosecond);
+
+// The whole regeneration as the game runs it, with the background scene and the repaint.
+void BM_RegenerateWorld(benchmark::State& state)
+{
+    SetUpGame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    LoadGraphics();
+    uint32_t seed = 1;
+    for (auto _ : state) {
+        SeedRandom(seed++);
+        RegenerateWorld();
+    }
+    ReleaseBackgroundScene();
+    ReleaseGraphics();
+}
+BENCHMARK(BM_RegenerateWorld)->Args({640, 480})->Args({1024, 768})->Args({3000, 2000})->Unit(benchmark::kMillisecond);
+
+// Simulation steps flown by the computer pilot; a finished flight is replaced by a new world (not timed).
+void BM_PilotSteps(benchmark::State& state)
+{
+    SetUpGame(1024, 768);
+    uint32_t seed = 1;
+    auto newFlight = [&] {
+        SeedRandom(seed++);
+        ResetRound();
+        std::memset(TerrainProfile, 0, sizeof TerrainProfile);
+        terrainStepBias = 1;
+        PlacePlatforms();
+        GenerateTerrain();
+        PlanPilotApproach();
+    };
+    newFlight();
+    for (auto _ : state) {
+        ControlInput input = {0, 0, 0};
+        ComputerPilot(&input.thrust, &input.left, &input.right);
+        StepFlight(input);
+        if (gameState.landed || LandingOutcome() != 0) {
+            state.PauseTiming();
+            newFlight();
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_PilotSteps);
+
+// A whole flight: the new-game routine with its world and scene, the pilot's steps, the tip-over and the verdict.
+void BM_HeadlessFlight(benchmark::State& state)
+{
+    SetUpGame(640, 480);
+    LoadGraphics();
+    uint32_t seed = 1;
+    std::vector<char> details(ReportBufferSize), title(ReportBufferSize), message(ReportBufferSize);
+    int64_t steps = 0;
+    for (auto _ : state) {
+        gameState = {};
+        SeedRandom(seed++);
+        StartNewGame();
+        gameState.halted = false;
+        for (int step = 0; step < 100000 && !gameState.landed && LandingOutcome() == 0; ++step) {
+            ControlInput input = {0, 0, 0};
+            ComputerPilot(&input.thrust, &input.left, &input.right);
+            StepFlight(input);
+            if (step % 5 == 4)
+                RecordFlightFrame();
+            ++steps;
+        }
+        while ((gameState.outcomeEdgeTip || gameState.outcomeSpeedTip || gameState.outcomeRollTip) && !gameState.crashed)
+            StepTipOver();
+        std::fill(details.begin(), details.end(), 0);
+        std::fill(title.begin(), title.end(), 0);
+        std::fill(message.begin(), message.end(), 0);
+        benchmark::DoNotOptimize(BuildLandingReport(details.data(), title.data(), message.data(), LandingOutcome()));
+    }
+    state.counters["steps/flight"] = static_cast<double>(steps) / static_cast<double>(state.iterations());
+    ReleaseBackgroundScene();
+    ReleaseGraphics();
+}
+BENCHMARK(BM_HeadlessFlight)->Unit(benchmark::kMillisecond);
+
+} // namespace
