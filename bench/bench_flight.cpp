@@ -32,20 +32,25 @@ void SetUpGame(int width, int height)
     gameOptions.gameHeight = height;
 }
 
-// The world's own tables: platforms, terrain walk, stars and the pilot plan.
+// The world's own tables (platforms, terrain walk, stars, pilot plan) without the scene.
+void GenerateTables(uint32_t seed)
+{
+    SeedRandom(seed);
+    ResetRound();
+    std::memset(TerrainProfile, 0, sizeof TerrainProfile);
+    terrainStepBias = 1;
+    PlacePlatforms();
+    GenerateTerrain();
+    PlaceStars();
+    PlanPilotApproach();
+}
+
 void BM_WorldTables(benchmark::State& state)
 {
     SetUpGame(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     uint32_t seed = 1;
     for (auto _ : state) {
-        SeedRandom(seed++);
-        ResetRound();
-        std::memset(TerrainProfile, 0, sizeof TerrainProfile);
-        terrainStepBias = 1;
-        PlacePlatforms();
-        GenerateTerrain();
-        PlaceStars();
-        PlanPilotApproach();
+        GenerateTables(seed++);
         benchmark::DoNotOptimize(TerrainProfile[0]);
     }
 }
@@ -71,23 +76,14 @@ void BM_PilotSteps(benchmark::State& state)
 {
     SetUpGame(1024, 768);
     uint32_t seed = 1;
-    auto newFlight = [&] {
-        SeedRandom(seed++);
-        ResetRound();
-        std::memset(TerrainProfile, 0, sizeof TerrainProfile);
-        terrainStepBias = 1;
-        PlacePlatforms();
-        GenerateTerrain();
-        PlanPilotApproach();
-    };
-    newFlight();
+    GenerateTables(seed++);
     for (auto _ : state) {
         ControlInput input = {0, 0, 0};
         ComputerPilot(&input.thrust, &input.left, &input.right);
         StepFlight(input);
         if (gameState.landed || LandingOutcome() != 0) {
             state.PauseTiming();
-            newFlight();
+            GenerateTables(seed++);
             state.ResumeTiming();
         }
     }
