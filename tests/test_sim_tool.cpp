@@ -1,0 +1,127 @@
+// The dravolinex-sim command line: reproducible output, the JSON fields, scripts, step limits and errors.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <algorithm>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+};
+
+std::string SimulatorPath()
+{
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    return (self.parent_path().parent_path() / "tools" / "dravolinex-sim").string();
+}
+
+// Runs the simulator; `streams` picks stdout ("2>/dev/null") or stderr ("2>&1 >/dev/null").
+Result RunSimulator(const std::string& arguments, const char* streams = "2>/dev/null")
+{
+    std::string command = SimulatorPath() + " " + arguments + " " + streams;
+    Result result{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.out.append(buffer, n);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+nlohmann::json Parse(const std::string& line)
+{
+    return nlohmann::json::parse(line);
+}
+
+class SimToolTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(SimulatorPath()))
+            GTEST_SKIP() << "dravolinex-sim is not built";
+    }
+};
+
+TEST_F(SimToolTest, SameArgumentsGiveSameBytesAndRunsFollowTheSeeds)
+{
+    Result three = RunSimulator("--seed 40 --runs 3 --set player=0 --trace");
+    ASSERT_EQ(three.status, 0);
+    EXPECT_EQ(RunSimulator("--seed 40 --runs 3 --set player=0 --trace").out, three.out);
+    std::string second = three.out.substr(three.out.find('\n') + 1);
+    second = second.substr(0, second.find('\n') + 1);
+    EXPECT_EQ(RunSimulator("--seed 41 --set player=0 --trace").out, second);
+    EXPECT_EQ(Parse(second)["seed"], 41);
+}
+
+TEST_F(SimToolTest, OutputHoldsTheWorldAndTheFlight)
+{
+    Result r = RunSimulator("--client 800x600 --world --set player=0 --set gameType=1 --difficulty 40");
+    ASSERT_EQ(r.status, 0);
+    nlohmann::json j = Parse(r.out);
+    EXPECT_EQ(j["client"], nlohmann::json::array({800, 600}));
+    EXPECT_EQ(j["options"]["gameWidth"], 800);
+    EXPECT_EQ(j["options"]["difficulty"], 40);
+    EXPECT_EQ(j["options"]["fuelAmount"], 50);
+    EXPECT_EQ(j["options"]["gameType"], 1);
+    EXPECT_EQ(j["world"]["terrain"].size(), 801u);
+    EXPECT_EQ(j["world"]["platforms"].size(), 4u);
+    EXPECT_EQ(j["world"]["stars"].size(), 100u);
+    EXPECT_EQ(j["world"]["pilot"]["floor"].size(), 800u);
+    EXPECT_EQ(j["world"]["pilot"]["funnel"].size(), 600u);
+    EXPECT_GT(j["draws"]["world"].get<int>(), 1000); // the background scene's draws are part of the world
+    EXPECT_GE(j["draws"]["end"].get<int>(), j["draws"]["world"].get<int>());
+    EXPECT_FALSE(j["report"]["title"].get<std::string>().empty());
+
+    r = RunSimulator("--world");
+    EXPECT_TRUE(Parse(r.out)["world"]["pilot"].is_null());
+}
+
+TEST_F(SimToolTest, ScriptDrivesTheHumanPilotAndTheStepLimitEndsTheFlight)
+{
+    const std::string path = testing::TempDir() + "sim_script.txt";
+    std::ofstream(path) << "# full thrust, then a left jet from step 3\n2 100 0 0\n3 0 100 0  # jet\n";
+    Result r = RunSimulator("--script " + path + " --max-steps 10 --trace");
+    ASSERT_EQ(r.status, 0);
+    nlohmann::json j = Parse(r.out);
+    const auto& trace = j["trace"];
+    ASSERT_EQ(trace.size(), 10u);
+    EXPECT_EQ(trace[0][9], 0); // nothing before the first line
+    EXPECT_EQ(trace[1][9], 100);
+    EXPECT_NEAR(trace[1][4].get<double>() - trace[0][4].get<double>(), 1.0 - 0.17, 1e-6);
+    EXPECT_EQ(trace[2][10], 100);
+    EXPECT_EQ(j["flight"]["steps"], 10);
+    EXPECT_EQ(j["flight"]["outcome"], 0);
+    EXPECT_EQ(j["flight"]["platform"], -1);
+    EXPECT_EQ(j["flight"]["recordCount"], 2); // one frame every five flying steps
+    EXPECT_EQ(j["report"]["title"], "Landing Attempt");
+}
+
+TEST_F(SimToolTest, BadArgumentsGiveOneLineAndStatusTwo)
+{
+    const std::string path = testing::TempDir() + "sim_bad_script.txt";
+    std::ofstream(path) << "1 100 0 0\n5 x 0 0\n";
+    for (const char* arguments : {"--set nosuchfield=1", "--set player=2", "--set fuelAmount=30",
+                                  "--set windStrength=50", "--set gameWidth=8 --set gameHeight=8", "--set player",
+                                  "--client 640", "--difficulty 101", "--seed abc", "--runs 0", "--bogus"}) {
+        Result r = RunSimulator(arguments, "2>&1 >/dev/null");
+        EXPECT_EQ(r.status, 2) << arguments;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << arguments << ": " << r.out;
+    }
+    Result r = RunSimulator("--script " + path, "2>&1 >/dev/null");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find(":2:"), std::string::npos) << r.out;
+}
+
+} // namespace
