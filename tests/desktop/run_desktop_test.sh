@@ -76,16 +76,16 @@ xdotool key Return
 if wait_window "Game Paused" 5 > /dev/null; then pass "OK leads to Game Paused"; else fail "no Game Paused dialog"; fi
 sleep 0.3; shot 02-paused
 xdotool key Return
-sleep 0.3; shot 03-flight-start
 main=$(wait_window '^Dravolinex$' 5)
 xdotool windowfocus "$main" 2>/dev/null
-before=$(craft_top 03-flight-start)
+sleep 0.6; shot 03-falling          # the craft falls for a moment first
+before=$(craft_top 03-falling)
 audio_mark=$(stat -c %s "$out/audio.raw" 2>/dev/null || echo 0)
-xdotool keydown space; sleep 0.8; shot 04-engine-held
-sleep 0.7; xdotool keyup space
+xdotool keydown space; sleep 1.0; shot 04-engine-held
+sleep 0.5; xdotool keyup space
 after=$(craft_top 04-engine-held)
 sound_end=$(stat -c %s "$out/audio.raw" 2>/dev/null || echo 0)
-echo "craft top before $before, with the engine held ${after:-out of sight}"
+echo "craft top while falling $before, with the engine held ${after:-out of sight above}"
 if [ -n "$before" ] && { [ -z "$after" ] || [ "$after" -lt "$before" ]; }; then pass "holding Space makes the craft climb"
 else fail "the craft did not climb while Space was held"; fi
 engine=$(tail -c +$((audio_mark + 1)) "$out/audio.raw" 2>/dev/null | head -c $((sound_end - audio_mark)) |
@@ -128,6 +128,20 @@ exit_by_menu round3
 third=$(stored_options)
 [ "$(echo "$third" | awk '{ print $3 }')" = 1 ] && pass "the restarted game keeps the changed craft" ||
   fail "the restarted game lost the change: $third"
+
+# ---- round four: a joystick button acts as the OK button of the dialog in front ----
+export DRAVOLINEX_VIRTUAL_JOYSTICK=1
+start_game round4
+wait_window "Game Feature Settings" 15 > /dev/null || fail "round four: no Game Feature Settings dialog"
+sleep 0.5
+kill -USR1 "$pid"   # the test joystick's button
+if wait_window "Game Paused" 5 > /dev/null; then pass "a joystick button presses OK"
+else fail "the joystick button did not press OK"; fi
+kill -USR1 "$pid"; sleep 1
+[ -z "$(xdotool search --onlyvisible --name 'Game Paused' 2>/dev/null)" ] && pass "a joystick button presses Continue" ||
+  fail "the joystick button did not press Continue"
+exit_by_menu round4
+unset DRAVOLINEX_VIRTUAL_JOYSTICK
 
 echo "screenshots in $out"
 [ "$failures" = 0 ] && echo "desktop test passed" || echo "desktop test: $failures failures"
