@@ -311,9 +311,9 @@ Pic DrawLeggedCraft(int drop)
     Rng foil(130);
     for (int k = 0; k < 9; ++k)
         p.Set(Mid - 4 + foil.Below(9), 14 + d + foil.Below(5), YE);
-    // Bays of the descent stage, and a bright band around its top.
-    VLine(p, Mid - 2, 14 + d, 19 + d, MR);
-    VLine(p, Mid + 2, 14 + d, 19 + d, MR);
+    // Crinkles of the foil catching the light, and a darker band under the top edge.
+    for (int y = 14; y <= 18; y += 2)
+        p.Set(Mid - 3, y + d, YE);
     HLine(p, Mid - 4, Mid + 4, 13 + d, OL);
     VLine(p, Mid - 5, 12 + d, 20 + d, YE);
     VLine(p, Mid + 5, 12 + d, 20 + d, MR);
