@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <vector>
 
 #include "app/options.h"
 #include "platform/clock.h"
@@ -35,10 +36,33 @@ int Trunc(double v)
     return static_cast<int>(v);
 }
 
+// What the last frame drew over the scene. Restoring only these parts from the scene is far cheaper than
+// copying the whole scene every frame; a frame drawn through a clip, a new frame size or a new scene makes
+// the next frame start from a whole copy instead.
+struct Damage {
+    std::vector<FrameView> rects;
+    bool whole = true;
+    int sceneVersion = -1;
+};
+Damage damage;
+
+void Mark(int left, int top, int right, int bottom)
+{
+    if (left < right && top < bottom)
+        damage.rects.push_back({left, top, right, bottom});
+}
+
+void Fill(Surface& frame, int left, int top, int right, int bottom, Color color)
+{
+    FillRect(frame, left, top, right, bottom, color);
+    Mark(left, top, right, bottom);
+}
+
 // Draws a picture with black transparent, with its top-left at (x, y) at its own size.
 void DrawPicture(Surface& frame, int x, int y, const Surface& picture)
 {
     CopyTransparent(frame, x, y, picture.width, picture.height, picture, 0, 0, picture.width, picture.height);
+    Mark(x, y, x + picture.width, y + picture.height);
 }
 
 struct FrameLayout {
@@ -125,15 +149,14 @@ void DrawCrater(Surface& frame, const FrameLayout& f, const GameTypeInfo& type)
             continue;
         int depth = Trunc(std::cos(std::numbers::pi * i / half / 2.5) * type.craterDepth);
         int surface = f.h - TerrainProfile[col];
-        FillRect(frame, col, surface, col + 1, surface + depth, CraterColor);
+        Fill(frame, col, surface, col + 1, surface + depth, CraterColor);
     }
 }
 
 void DrawStars(Surface& frame, int h)
 {
     for (const Star& star : stars)
-        FillRect(frame, star.x, h - star.y, star.x + star.size, h - star.y + star.size,
-                 static_cast<Color>(star.color));
+        Fill(frame, star.x, h - star.y, star.x + star.size, h - star.y + star.size, static_cast<Color>(star.color));
 }
 
 void DrawCraft(Surface& frame, int x, int y, const GameTypeInfo& type)
@@ -179,6 +202,7 @@ void DrawDust(Surface& frame, const FrameLayout& f, const GameTypeInfo& type)
     int x = Trunc(f.cx - s / 2);
     int y = Trunc(f.h - (gameState.craft.y - type.hitBottom + s / 2));
     CopyTransparent(frame, x, y, s, s, cloud, 0, 0, cloud.width, cloud.height);
+    Mark(x, y, x + s, y + s);
 }
 
 // Green and red lights at the platform's ends, lit in one of every three 250 ms phases while the craft is near.
@@ -198,12 +222,13 @@ void DrawLandingLights(Surface& frame, const FrameLayout& f)
         return;
     const LandingPlatform& n = platforms[f.nearest];
     int top = f.h - n.y - 5;
-    FillRect(frame, n.x, top, n.x + 2, top + 2, LightGreen);
-    FillRect(frame, n.x + n.width - 2, top, n.x + n.width, top + 2, LightRed);
+    Fill(frame, n.x, top, n.x + 2, top + 2, LightGreen);
+    Fill(frame, n.x + n.width - 2, top, n.x + n.width, top + 2, LightRed);
 }
 
 struct OutputRect {
     int x0, y0, dw, dh;
+    bool operator==(const OutputRect&) const = default;
 };
 
 OutputRect ChooseOutput(int w, int h, int clientWidth, int clientHeight)
@@ -247,12 +272,45 @@ void FillMargins(Surface& client, const OutputRect& o)
     FillRect(client, o.x0 + o.dw, o.y0, cw, o.y0 + o.dh, MarginColor);
 }
 
+// The panel's pictures and gauges all lie within its plate (or the largest of its pictures).
+void MarkPanel(int px, int py)
+{
+    int w = PanelWidth, h = PanelHeight;
+    for (int row = 16; row <= 26; ++row) {
+        w = std::max(w, SpriteTable[row].picture.width);
+        h = std::max(h, SpriteTable[row].picture.height);
+    }
+    Mark(px, py, px + w, py + h);
+}
+
 Surface frame;       // the playfield-size frame, kept between frames to spare an allocation each time
 Surface presented;   // the client-size picture that PaintFrame shows
 Region visibleArea;  // the limited-visibility clip
 FrameView shownView;
 
-void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool writeRecorder)
+// Puts the scene under the frame (black where there is none, and outside the clip): only what the last frame
+// drew over it when that is enough, else the whole of it.
+void StartFromScene(Surface& frame)
+{
+    const Surface& scene = backgroundScene;
+    bool covers = scene.width == frame.width && scene.height == frame.height;
+    if (frame.clip || !covers || damage.whole || damage.sceneVersion != BackgroundSceneVersion()) {
+        if (frame.clip || !covers) {
+            const Region* clip = frame.clip;
+            frame.clip = nullptr;
+            FillRect(frame, 0, 0, frame.width, frame.height, 0);
+            frame.clip = clip;
+        }
+        CopySurface(frame, 0, 0, scene, 0, 0, scene.width, scene.height);
+    } else {
+        for (const FrameView& r : damage.rects)
+            CopySurface(frame, r.left, r.top, scene, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    damage.rects.clear();
+    damage.sceneVersion = BackgroundSceneVersion();
+}
+
+void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool writeRecorder, bool ownPicture)
 {
     MeteorLockGuard lock;
     FillPlayfieldSizeFromClient();
@@ -264,9 +322,10 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
     FrameLayout f;
     f.w = std::clamp(gameOptions.gameWidth, 1, MaxPlayfieldSize);
     f.h = std::clamp(gameOptions.gameHeight, 1, MaxPlayfieldSize);
-    bool fresh = frame.width != f.w || frame.height != f.h;
-    if (fresh)
+    if (frame.width != f.w || frame.height != f.h) {
         CreateSurface(frame, f.w, f.h);
+        damage.whole = true;
+    }
 
     const GameTypeInfo& type = CurrentGameType();
     f.cx = craft.x + (type.hitLeft + type.hitRight) / 2;
@@ -287,37 +346,43 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
         int ph = SurfaceExists(picture) ? picture.height : PanelHeight;
         RegionFromRect(panel, f.px, f.py, f.px + pw, f.py + ph);
         RegionUnion(visibleArea, circle, panel);
-        // Whatever lies outside the visible area is black.
-        if (!fresh)
-            FillRect(frame, 0, 0, f.w, f.h, 0);
         frame.clip = &visibleArea;
-    } else if (!fresh && (backgroundScene.width < f.w || backgroundScene.height < f.h)) {
-        FillRect(frame, 0, 0, f.w, f.h, 0);
     }
-
-    CopySurface(frame, 0, 0, backgroundScene, 0, 0, backgroundScene.width, backgroundScene.height);
+    StartFromScene(frame);
     if (!craft.intact)
         DrawCrater(frame, f, type);
     DrawStars(frame, f.h);
     if (g.meteorX != 0 && g.meteorY != 0)
         DrawPicture(frame, g.meteorX, f.h - g.meteorY, SpriteTable[1].picture);
     DrawInstrumentPanel(frame, f.px, f.py, f.nearest, f.offsetFromPlatform, f.heightAbovePlatform);
+    MarkPanel(f.px, f.py);
     int x = Trunc(craft.x), y = Trunc(f.h - craft.y);
     if (craft.intact)
         DrawCraft(frame, x, y, type);
     DrawFlames(frame, x, y, type);
     DrawDust(frame, f, type);
+    damage.whole = frame.clip != nullptr;
     frame.clip = nullptr;
 
     DrawLandingLights(frame, f);
 
     clientWidth = std::max(clientWidth, 0);
     clientHeight = std::max(clientHeight, 0);
-    if (client.width != clientWidth || client.height != clientHeight)
+    bool resized = client.width != clientWidth || client.height != clientHeight;
+    if (resized)
         CreateSurface(client, clientWidth, clientHeight);
     client.clip = nullptr;
     OutputRect o = ChooseOutput(f.w, f.h, clientWidth, clientHeight);
-    FillMargins(client, o);
+    // The window's own picture keeps its margins from frame to frame while the layout stays the same.
+    static bool marginsKept = false;
+    static OutputRect marginsLayout = {};
+    bool keep = ownPicture && marginsKept && o == marginsLayout && !resized;
+    if (!keep)
+        FillMargins(client, o);
+    if (ownPicture) {
+        marginsKept = true;
+        marginsLayout = o;
+    }
     const FrameView& v = f.view;
     shownView = v;
     StretchCopy(client, o.x0, o.y0, o.dw, o.dh, frame, v.left, v.top, v.right - v.left, v.bottom - v.top);
@@ -337,14 +402,14 @@ FrameView ComposedView()
 
 void ComposeClientPicture(Surface& client, int clientWidth, int clientHeight, bool writeRecorder)
 {
-    ComposeFrame(client, clientWidth, clientHeight, writeRecorder);
+    ComposeFrame(client, clientWidth, clientHeight, writeRecorder, false);
 }
 
 void PaintFrame()
 {
     int width = 0, height = 0;
     PlatformGetClientSize(&width, &height);
-    ComposeFrame(presented, width, height, true);
+    ComposeFrame(presented, width, height, true, true);
     if (presented.width > 0 && presented.height > 0)
         PlatformPresentFrame(presented.pixels.data(), presented.width, presented.height);
 }

@@ -155,6 +155,16 @@ TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
     ASSERT_EQ(HeadlessLastFrame().pixels.size(), 800u * 700u);
     EXPECT_EQ(HeadlessLastFrame().pixels[0], Margin); // best fit 800 x 600: rows 0..49 are margin
     EXPECT_EQ(HeadlessLastFrame().pixels[50 * 800], Sky);
+
+    // The window's picture is reused: a new layout leaves no trace of the old one.
+    gameOptions.zoom = -2; // 320 x 240 at (240, 230)
+    PaintFrame();
+    EXPECT_EQ(HeadlessLastFrame().pixels[50 * 800], Margin);
+    EXPECT_EQ(HeadlessLastFrame().pixels[230 * 800 + 240], Sky);
+    gameOptions.zoom = 0;
+    PaintFrame();
+    EXPECT_EQ(HeadlessLastFrame().pixels[50 * 800], Sky);
+    EXPECT_EQ(HeadlessLastFrame().pixels[49 * 800 + 400], Margin);
 }
 
 TEST_F(RenderTest, PicturesNeverDrawTheirBlackPixels)
@@ -389,6 +399,53 @@ TEST(LoadGraphicsTest, TurnedImagesAndTheMeteorPicture)
     ReleaseGraphics();
     RedrawMeteorPicture(30); // no pictures: nothing to do
     EXPECT_FALSE(SurfaceExists(SpriteTable[1].picture));
+}
+
+} // namespace
+
+namespace {
+
+// Frames after frames restore only what the last one drew over the scene: the result must equal a frame
+// painted from a fresh copy of the scene.
+TEST_F(RenderTest, SuccessiveFramesMatchAFreshlyPaintedOne)
+{
+    gameState.platformCount = 1;
+    platforms[0] = {300, 100, 40, 10};
+    for (int i = 0; i < StarCount; ++i)
+        stars[i] = {i * 6, 200 + i, MakeColor(200, 200, 255), 1 + i % 2};
+    struct Moment {
+        double x, y;
+        bool intact, landed;
+        int meteorX, meteorY, dust, visibility;
+    } moments[] = {
+        {100, 400, true, false, 0, 0, 0, -1},      {150, 380, true, false, 500, 300, 0, -1},
+        {299, 140, true, false, 520, 290, 0, -1},  {299, 136, true, true, 0, 0, 30, -1},
+        {299, 136, true, true, 0, 0, 30, 40},       {299, 136, false, false, 0, 0, 0, -1},
+        {10, 300, true, false, 0, 0, 0, -1},
+    };
+    for (const Moment& m : moments) {
+        PlaceCraft(m.x, m.y);
+        gameState.craft.intact = m.intact;
+        gameState.landed = m.landed;
+        gameState.dustSize = m.dust;
+        gameState.meteorX = m.meteorX;
+        gameState.meteorY = m.meteorY;
+        gameState.visibilityMargin = m.visibility;
+        gameState.blinkPhase = -1;
+        gameState.blinkTime = 0;
+        RandomSnapshot generator = SaveRandom();
+        Paint(0, 0);
+        std::vector<Color> painted = ComposedFrame().pixels;
+
+        Surface scene = backgroundScene; // the same scene, drawn anew
+        ReleaseBackgroundScene();
+        backgroundScene = scene;
+        RestoreRandom(generator);
+        gameState.blinkPhase = -1;
+        gameState.blinkTime = 0;
+        Paint(0, 0);
+        ASSERT_EQ(painted, ComposedFrame().pixels) << m.x << "," << m.y;
+    }
 }
 
 } // namespace

@@ -12,15 +12,22 @@
 #include "world/world.h"
 
 Surface backgroundScene;
+static int sceneVersion = 0;
 
 bool BackgroundSceneExists()
 {
     return SurfaceExists(backgroundScene);
 }
 
+int BackgroundSceneVersion()
+{
+    return sceneVersion;
+}
+
 void ReleaseBackgroundScene()
 {
     ReleaseSurface(backgroundScene);
+    ++sceneVersion;
 }
 
 // Each colour component runs from the planet's top sky colour towards its bottom one in hundredths.
@@ -113,6 +120,7 @@ void DrawBackgroundScene()
     if (h > MaxPlayfieldSize)
         h = MaxPlayfieldSize;
 
+    ++sceneVersion;
     const PlanetInfo& planet = CurrentPlanet();
     Surface& scene = backgroundScene;
     CreateSurface(scene, w, h);

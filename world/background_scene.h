@@ -9,3 +9,5 @@ void DrawBackgroundScene();
 // Releases the scene (the next DrawBackgroundScene draws it afresh).
 void ReleaseBackgroundScene();
 bool BackgroundSceneExists();
+// Changes whenever the scene is drawn or released (the painter then copies it afresh).
+int BackgroundSceneVersion();
