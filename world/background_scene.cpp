@@ -1,6 +1,7 @@
 // The static scene of a round, drawn once per world: sky gradient, rocky ground, platform bars and labels.
 #include "world/background_scene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -61,6 +62,29 @@ static void BuildGroundOutline(std::vector<CanvasPoint>& outline, int w, int h)
     outline.push_back({w, h});
 }
 
+// Where a blotch at (x, y) of base size s can reach, against the ground below the surface line: entirely in the
+// sky (it would be clipped away), entirely in the ground (no clip needed), or across the surface line.
+enum class Reach { Sky, Ground, Surface };
+
+static Reach BlotchReach(int x, int y, int s, int w, int h)
+{
+    int left = std::max(x - s - 2, 0), right = std::min(x + s + 2, w - 1);
+    int top = y - s - 2, bottom = y + s + 2;
+    if (left > right)
+        return Reach::Sky;
+    int highest = TerrainProfile[left], lowest = TerrainProfile[left];
+    for (int c = left + 1; c <= right; ++c) {
+        highest = std::max(highest, TerrainProfile[c]);
+        lowest = std::min(lowest, TerrainProfile[c]);
+    }
+    // Column c of the ground covers the rows from h - TerrainProfile[c] down.
+    if (bottom < h - highest)
+        return Reach::Sky;
+    if (top >= h - lowest)
+        return Reach::Ground;
+    return Reach::Surface;
+}
+
 // Rocky blotches of base size s laid over the ground. The draws come in a fixed order (eight radii, the colour,
 // then the column step; the row step after the row's last blotch): the world's random stream depends on it.
 static void DrawRockPass(Surface& scene, const PlanetInfo& planet, int s)
@@ -80,7 +104,15 @@ static void DrawRockPass(Surface& scene, const PlanetInfo& planet, int s)
                 blotch[i] = {static_cast<int>(x + sines[i] * r), static_cast<int>(y + cosines[i] * r)};
             }
             Color color = planet.groundColors[RandomBelow(6)];
+            // Blotches wholly in the sky would be clipped away; those wholly in the ground need no clip.
+            Reach reach = BlotchReach(x, y, s, w, h);
+            if (reach == Reach::Sky)
+                continue;
+            const Region* clip = scene.clip;
+            if (reach == Reach::Ground)
+                scene.clip = nullptr;
             FillPolygon(scene, blotch, 8, color, color);
+            scene.clip = clip;
         }
     }
 }
