@@ -36,12 +36,13 @@ int Trunc(double v)
     return static_cast<int>(v);
 }
 
-// What the last frame drew over the scene. Restoring only these parts from the scene is far cheaper than
-// copying the whole scene every frame; a frame drawn through a clip, a new frame size or a new scene makes
-// the next frame start from a whole copy instead.
+// What the last frame drew over its base (the scene, or black outside the visible area when visibility is
+// limited). Putting back only these parts is far cheaper than starting each frame from a whole copy; a new
+// frame size, a new scene or a change of base makes the next frame start afresh.
 struct Damage {
     std::vector<FrameView> rects;
-    bool whole = true;
+    bool whole = true;      // nothing is known of the frame's contents
+    bool blackBase = false; // the last frame was black outside its visible area
     int sceneVersion = -1;
 };
 Damage damage;
@@ -294,19 +295,27 @@ void StartFromScene(Surface& frame)
 {
     const Surface& scene = backgroundScene;
     bool covers = scene.width == frame.width && scene.height == frame.height;
-    if (frame.clip || !covers || damage.whole || damage.sceneVersion != BackgroundSceneVersion()) {
-        if (frame.clip || !covers) {
-            const Region* clip = frame.clip;
-            frame.clip = nullptr;
-            FillRect(frame, 0, 0, frame.width, frame.height, 0);
-            frame.clip = clip;
+    bool blackBase = frame.clip != nullptr || !covers;
+    bool reuse = covers && !damage.whole && damage.sceneVersion == BackgroundSceneVersion() &&
+                 damage.blackBase == blackBase;
+    const Region* clip = frame.clip;
+    frame.clip = nullptr;
+    if (!reuse && blackBase) {
+        FillRect(frame, 0, 0, frame.width, frame.height, 0);
+    } else if (reuse) {
+        for (const FrameView& r : damage.rects) {
+            if (blackBase)
+                FillRect(frame, r.left, r.top, r.right, r.bottom, 0);
+            else
+                CopySurface(frame, r.left, r.top, scene, r.left, r.top, r.right - r.left, r.bottom - r.top);
         }
-        CopySurface(frame, 0, 0, scene, 0, 0, scene.width, scene.height);
-    } else {
-        for (const FrameView& r : damage.rects)
-            CopySurface(frame, r.left, r.top, scene, r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
+    frame.clip = clip;
+    if (!reuse || blackBase)
+        CopySurface(frame, 0, 0, scene, 0, 0, scene.width, scene.height);
     damage.rects.clear();
+    damage.whole = false;
+    damage.blackBase = blackBase;
     damage.sceneVersion = BackgroundSceneVersion();
 }
 
@@ -335,20 +344,28 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
     f.py = f.view.top + f.w / 125;
 
     frame.clip = nullptr;
+    FrameView circleBox = {}, panelBox = {};
     if (g.visibilityMargin != -1) {
         double r = std::max(g.visibilityMargin, 0);
         double sx = f.cx;
         double sy = f.h - craft.y + (type.hitTop + type.hitBottom) / 2;
-        Region circle, panel;
-        RegionFromEllipse(circle, Trunc(sx - r), Trunc(sy - r), Trunc(sx + r), Trunc(sy + r));
+        circleBox = {Trunc(sx - r), Trunc(sy - r), Trunc(sx + r), Trunc(sy + r)};
         const Surface& picture = SpriteTable[16].picture;
         int pw = SurfaceExists(picture) ? picture.width : PanelWidth;
         int ph = SurfaceExists(picture) ? picture.height : PanelHeight;
-        RegionFromRect(panel, f.px, f.py, f.px + pw, f.py + ph);
+        panelBox = {f.px, f.py, f.px + pw, f.py + ph};
+        Region circle, panel;
+        RegionFromEllipse(circle, circleBox.left, circleBox.top, circleBox.right, circleBox.bottom);
+        RegionFromRect(panel, panelBox.left, panelBox.top, panelBox.right, panelBox.bottom);
         RegionUnion(visibleArea, circle, panel);
         frame.clip = &visibleArea;
     }
     StartFromScene(frame);
+    if (frame.clip) {
+        // Everything of steps up to the dust lies in the visible area.
+        Mark(circleBox.left, circleBox.top, circleBox.right + 1, circleBox.bottom + 1);
+        Mark(panelBox.left, panelBox.top, panelBox.right, panelBox.bottom);
+    }
     if (!craft.intact)
         DrawCrater(frame, f, type);
     DrawStars(frame, f.h);
@@ -361,7 +378,6 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
         DrawCraft(frame, x, y, type);
     DrawFlames(frame, x, y, type);
     DrawDust(frame, f, type);
-    damage.whole = frame.clip != nullptr;
     frame.clip = nullptr;
 
     DrawLandingLights(frame, f);

@@ -420,7 +420,10 @@ TEST_F(RenderTest, SuccessiveFramesMatchAFreshlyPaintedOne)
     } moments[] = {
         {100, 400, true, false, 0, 0, 0, -1},      {150, 380, true, false, 500, 300, 0, -1},
         {299, 140, true, false, 520, 290, 0, -1},  {299, 136, true, true, 0, 0, 30, -1},
-        {299, 136, true, true, 0, 0, 30, 40},       {299, 136, false, false, 0, 0, 0, -1},
+        {150, 380, true, false, 0, 0, 0, -1},
+        {299, 136, true, true, 0, 0, 30, 40},      {250, 300, true, false, 500, 300, 0, 40},
+        {299, 140, true, false, 0, 0, 0, 40},      {299, 140, true, false, 0, 0, 0, 0},
+        {100, 300, true, false, 0, 0, 0, 0},       {299, 136, false, false, 0, 0, 0, -1},
         {10, 300, true, false, 0, 0, 0, -1},
     };
     for (const Moment& m : moments) {
