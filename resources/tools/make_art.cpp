@@ -436,20 +436,19 @@ Pic DrawMeteor()
     Pic p(23, 23);
     Rng rng(109);
     const int cx = 11, cy = 15;
-    // Trail: dots thinning out and spreading upward, in changing colours.
-    const uint8_t trailColours[] = {YE, WH, CY, MG, RD, LG, YE, CY, MG, BL};
-    for (int y = cy - 4; y >= 1; --y) {
-        int up = cy - 4 - y;
+    // Trail: a hot streak just above the ball, then dots thinning out and spreading upward, cooling
+    // from white and yellow through red and magenta to cyan and blue.
+    const uint8_t bands[4][3] = {{WH, YE, YE}, {YE, RD, MG}, {MG, RD, CY}, {CY, BL, MG}};
+    for (int y = cy - 4; y >= 0; --y) {
+        int up = cy - 4 - y; // 0 next to the ball
+        const uint8_t* band = bands[std::min(3, up / 3)];
+        if (up < 5)
+            p.Set(cx, y, up < 2 ? WH : YE);
         int spread = 1 + up / 3;
-        int dots = up < 4 ? 2 : 1 + (y % 2);
-        for (int k = 0; k < dots; ++k) {
-            int x = cx + rng.Below(2 * spread + 1) - spread;
-            p.Set(x, y, trailColours[(up + k + rng.Below(2)) % 10]);
-        }
+        int dots = up < 6 ? 2 : 1 + (up % 2);
+        for (int k = 0; k < dots; ++k)
+            p.Set(cx + rng.Below(2 * spread + 1) - spread, y, band[rng.Below(3)]);
     }
-    VLine(p, cx, cy - 5, cy - 3, YE);
-    p.Set(cx - 1, cy - 4, RD);
-    p.Set(cx + 1, cy - 4, RD);
     // The ball: red rim, yellow body, white-hot centre.
     Disc(p, cx, cy, 3.2, RD);
     Disc(p, cx, cy, 2.4, YE);
