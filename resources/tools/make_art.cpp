@@ -1571,7 +1571,8 @@ int main(int argc, char** argv)
             const int cols = 6;
             Sheet sh(cols * cell, ((int(pics.size()) + cols - 1) / cols) * cell, 90);
             for (size_t i = 0; i < pics.size(); ++i)
-                sh.Put(pics[i].pic, int(i % cols) * cell + 8, int(i / cols) * cell + 8, z, pics[i].id != 143);
+                sh.Put(pics[i].pic, int(i % cols) * cell + 8, int(i / cols) * cell + 8, pics[i].id == 143 ? z / 2 : z,
+                       pics[i].id != 143); // the wide panel at half zoom, to fit its cell
             ok = sh.Save(pv + "/pictures.ppm") && ok;
         }
         // The craft with their flames, the touch-down frames and dust, as the game layers them.
