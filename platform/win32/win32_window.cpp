@@ -1,0 +1,265 @@
+// Program entry, the main window with its menu, painting of the game's finished frames, and the window's placement.
+#include "platform/win32/win32_backend.h"
+#include "platform/app_entry.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+#include "resources/shell_tables.h"
+
+#include <commctrl.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr int MinimumSize = 120;
+constexpr int MaximumSize = 16384;
+
+HINSTANCE appInstance = nullptr;
+int showCommand = SW_SHOWDEFAULT;
+HWND mainWindow = nullptr;
+std::wstring className;
+
+// The last frame presented, in the DIB's byte order (B, G, R, unused).
+std::vector<uint32_t> frame;
+int frameWidth = 0, frameHeight = 0;
+HDC paintDC = nullptr;      // the device context of the WM_PAINT being handled
+bool presentedInPaint = false;
+
+void DrawFrame(HDC dc)
+{
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    if (frameWidth > 0 && frameHeight > 0) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = frameWidth;
+        info.bmiHeader.biHeight = -frameHeight; // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        SetDIBitsToDevice(dc, 0, 0, DWORD(frameWidth), DWORD(frameHeight), 0, 0, 0, UINT(frameHeight), frame.data(),
+                          &info, DIB_RGB_COLORS);
+    }
+    // Whatever the frame does not cover stays black.
+    HBRUSH black = HBRUSH(GetStockObject(BLACK_BRUSH));
+    RECT right{frameWidth, 0, client.right, client.bottom};
+    RECT below{0, frameHeight, std::min<LONG>(frameWidth, client.right), client.bottom};
+    if (right.left < right.right && right.top < right.bottom) FillRect(dc, &right, black);
+    if (below.left < below.right && below.top < below.bottom) FillRect(dc, &below, black);
+}
+
+void Paint()
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(mainWindow, &paint);
+    paintDC = dc;
+    presentedInPaint = false;
+    AppPaint();
+    if (!presentedInPaint && mainWindow) DrawFrame(dc);
+    paintDC = nullptr;
+    if (mainWindow) EndPaint(mainWindow, &paint);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        AppCommand(LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == PumpTimerId) OnPumpTimer();
+        return 0;
+    case MM_JOY1BUTTONDOWN:
+    case MM_JOY2BUTTONDOWN:
+        AppJoystickButton();
+        return 0;
+    case WM_PAINT:
+        if (window == mainWindow) {
+            Paint();
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1; // the frame (or black) covers the whole client area
+    case WM_CLOSE:
+        AppCloseRequested();
+        return 0;
+    case WM_DESTROY:
+        if (window == mainWindow) {
+            StopAllTimers();
+            ReleaseJoystickCapture();
+            mainWindow = nullptr;
+            AppDestroyed();
+        }
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The menu bar from the menu table: pop-ups nest, "Rocket Lifter" is disabled without being greyed.
+HMENU BuildMenuBar()
+{
+    HMENU bar = CreateMenu();
+    std::vector<HMENU> shells{bar};
+    std::vector<std::wstring> captions{L""};
+    for (int i = 0; i < MainMenuCount; i++) {
+        const MenuItemDef& def = MainMenu[i];
+        switch (def.kind) {
+        case MenuPopupBegin:
+            shells.push_back(CreatePopupMenu());
+            captions.push_back(Widen(def.text));
+            break;
+        case MenuPopupEnd:
+            if (shells.size() > 1) {
+                HMENU popup = shells.back();
+                std::wstring caption = captions.back();
+                shells.pop_back();
+                captions.pop_back();
+                AppendMenuW(shells.back(), MF_STRING | MF_POPUP, UINT_PTR(popup), caption.c_str());
+            }
+            break;
+        case MenuSeparator:
+            AppendMenuW(shells.back(), MF_SEPARATOR, 0, nullptr);
+            break;
+        case MenuCommandItem: {
+            UINT flags = MF_STRING;
+            if (def.flags & MenuChecked) flags |= MF_CHECKED;
+            if (def.flags & MenuDisabled) flags |= MF_DISABLED;
+            AppendMenuW(shells.back(), flags, UINT_PTR(def.command), Widen(def.text).c_str());
+            break;
+        }
+        }
+    }
+    return bar;
+}
+
+ATOM RegisterMainWindowClass()
+{
+    className = Widen(LoadGameString(StringClassName));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = appInstance;
+    wc.hIcon = GameIcon(IconProgram, GetSystemMetrics(SM_CXICON));
+    wc.hIconSm = GameIcon(IconProgramSmall, GetSystemMetrics(SM_CXSMICON));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // the arrow
+    wc.hbrBackground = HBRUSH(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = className.c_str();
+    return RegisterClassExW(&wc);
+}
+
+} // namespace
+
+HINSTANCE AppInstance()
+{
+    return appInstance;
+}
+
+HWND MainWindowHandle()
+{
+    return mainWindow;
+}
+
+bool PlatformCreateMainWindow(const char* title)
+{
+    if (mainWindow) return true;
+    HMENU menu = BuildMenuBar();
+    HWND window = CreateWindowExW(0, className.c_str(), Widen(title).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                                  CW_USEDEFAULT, 0, nullptr, menu, appInstance, nullptr);
+    if (!window) {
+        DestroyMenu(menu);
+        return false;
+    }
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    mainWindow = window;
+    return true;
+}
+
+bool PlatformMainWindowExists()
+{
+    return mainWindow != nullptr;
+}
+
+void PlatformDestroyMainWindow()
+{
+    if (mainWindow) DestroyWindow(mainWindow);
+}
+
+void PlatformGetClientSize(int* width, int* height)
+{
+    RECT client{0, 0, 0, 0};
+    if (mainWindow && !IsIconic(mainWindow)) GetClientRect(mainWindow, &client);
+    if (width) *width = client.right - client.left;
+    if (height) *height = client.bottom - client.top;
+}
+
+ScreenRect PlatformGetClientScreenRect()
+{
+    if (!mainWindow) return ScreenRect{0, 0, 0, 0};
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
+    MapWindowPoints(mainWindow, nullptr, corners, 2);
+    return ScreenRect{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+}
+
+ScreenRect PlatformGetWindowRect()
+{
+    RECT rect{0, 0, 0, 0};
+    if (mainWindow) GetWindowRect(mainWindow, &rect);
+    return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+void PlatformSetWindowRect(const ScreenRect& rect)
+{
+    if (!mainWindow) return;
+    long long width = std::clamp<long long>((long long)rect.right - rect.left, MinimumSize, MaximumSize);
+    long long height = std::clamp<long long>((long long)rect.bottom - rect.top, MinimumSize, MaximumSize);
+    MoveWindow(mainWindow, rect.left, rect.top, int(width), int(height), TRUE);
+}
+
+void PlatformRequestRepaint()
+{
+    if (mainWindow) InvalidateRect(mainWindow, nullptr, FALSE);
+}
+
+void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
+{
+    if (!pixels || width <= 0 || height <= 0 || width > MaximumSize || height > MaximumSize) return;
+    size_t count = size_t(width) * size_t(height);
+    frame.resize(count);
+    // The game's colours are 0x00BBGGRR; a 32-bit DIB keeps blue in the low byte.
+    for (size_t i = 0; i < count; i++) {
+        uint32_t c = pixels[i];
+        frame[i] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    }
+    frameWidth = width;
+    frameHeight = height;
+    if (!mainWindow) return;
+    if (paintDC) {
+        DrawFrame(paintDC);
+        presentedInPaint = true;
+    } else if (HDC dc = GetDC(mainWindow)) {
+        DrawFrame(dc);
+        ReleaseDC(mainWindow, dc);
+    }
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
+{
+    appInstance = instance;
+    showCommand = show;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    timeBeginPeriod(1); // finer wake-ups for the timer pump
+    RegisterMainWindowClass();
+    int code = AppMain();
+    PlatformPurgeSounds();
+    timeEndPeriod(1);
+    return code;
+}
