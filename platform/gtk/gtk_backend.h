@@ -19,6 +19,9 @@ void ForgetTimersAndCommands();
 void StartJoystickPoll(int periodMs);
 void PollJoystickCapture();
 
+// Replaces the monotonic microsecond clock that paces the timers (null: the real one again).
+void SetLoopClockForTests(gint64 (*clock)());
+
 // SDL start-up and shut-down of the sound and joystick parts.
 void InitSdlServices();
 void ShutdownSound();

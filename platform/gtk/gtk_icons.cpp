@@ -1,8 +1,7 @@
-// Icon resources as GDK pictures, and '&' mnemonic texts turned into GTK's '_' form.
+// Icon resources as GDK pictures.
 #include "platform/gtk/gtk_backend.h"
 #include "resources/resources.h"
 
-#include <string>
 #include <vector>
 
 #if __has_include("resources/icon_decode.h")
@@ -64,24 +63,4 @@ GdkPixbuf* LoadIconPixbuf(int iconId, int size)
         picture = scaled;
     }
     return picture;
-}
-
-char* ConvertMnemonics(const char* text, bool mnemonics)
-{
-    std::string out;
-    for (const char* p = text ? text : ""; *p; p++) {
-        if (*p == '&') {
-            if (p[1] == '&') {
-                out += '&';
-                p++;
-            } else if (mnemonics && p[1]) {
-                out += '_';
-            }
-        } else if (*p == '_' && mnemonics) {
-            out += "__";
-        } else {
-            out += *p;
-        }
-    }
-    return g_strdup(out.c_str());
 }

@@ -30,6 +30,7 @@ struct TimerSlot {
 };
 
 TimerSlot timerSlots[TimerSlotCount];
+gint64 (*loopClock)() = g_get_monotonic_time;
 std::deque<int> postedCommands;
 GSource* pumpSource = nullptr;
 GMainLoop* mainLoop = nullptr;
@@ -42,6 +43,11 @@ gint64 pacingSecondStart = 0;
 int pacingStepsThisSecond = 0;
 int pacingSeconds = 0;
 long long pacingStepsTotal = 0;
+
+gint64 LoopNow()
+{
+    return loopClock();
+}
 
 TimerSlot* FindTimer(int id)
 {
@@ -67,7 +73,7 @@ void StartTimerSlot(int id, int periodMs)
     if (!slot) return;
     if (periodMs < 1) periodMs = 1;
     slot->periodUs = gint64(periodMs) * 1000;
-    slot->dueUs = g_get_monotonic_time() + slot->periodUs;
+    slot->dueUs = LoopNow() + slot->periodUs;
     slot->running = true;
 }
 
@@ -120,7 +126,7 @@ gboolean PumpPrepare(GSource*, gint* timeout)
         *timeout = 0;
         return TRUE;
     }
-    gint64 now = g_get_monotonic_time();
+    gint64 now = LoopNow();
     SkipBlockedTimers(now);
     gint64 due = EarliestDue();
     if (due == G_MAXINT64) {
@@ -137,7 +143,7 @@ gboolean PumpPrepare(GSource*, gint* timeout)
 
 gboolean PumpCheck(GSource*)
 {
-    return !postedCommands.empty() || EarliestDue() <= g_get_monotonic_time();
+    return !postedCommands.empty() || EarliestDue() <= LoopNow();
 }
 
 void DeliverExpiry(TimerSlot& slot)
@@ -147,7 +153,7 @@ void DeliverExpiry(TimerSlot& slot)
     if (id == JoystickPollSlot) {
         PollJoystickCapture();
     } else {
-        if (id == TimerStep) CountStepForPacing(g_get_monotonic_time());
+        if (id == TimerStep) CountStepForPacing(LoopNow());
         AppTimer(id);
     }
     slot.inHandler = false;
@@ -155,7 +161,7 @@ void DeliverExpiry(TimerSlot& slot)
 
 void DeliverDueTimers()
 {
-    gint64 now = g_get_monotonic_time();
+    gint64 now = LoopNow();
     int delivered[TimerSlotCount] = {};
     for (;;) {
         int best = -1;
@@ -200,6 +206,11 @@ void EnsurePump()
 
 } // namespace
 
+void SetLoopClockForTests(gint64 (*clock)())
+{
+    loopClock = clock ? clock : g_get_monotonic_time;
+}
+
 void StartJoystickPoll(int periodMs)
 {
     EnsurePump();
@@ -227,7 +238,7 @@ void ForgetTimersAndCommands()
 
 uint32_t PlatformTickCount()
 {
-    return uint32_t(g_get_monotonic_time() / 1000);
+    return uint32_t(LoopNow() / 1000);
 }
 
 void PlatformPostCommand(int id)
