@@ -55,10 +55,6 @@ TEST_F(InputTest, KeysGiveFullDemandsAndTheHorizontalFlipSwapsThem)
     EXPECT_EQ(d.thrust, 100);
     EXPECT_EQ(d.left, 0);
     EXPECT_EQ(d.right, 100);
-    HeadlessSetKey(KeyRight, true);
-    d = Read();
-    EXPECT_EQ(d.left, 100);
-    EXPECT_EQ(d.right, 100);
     // A key tapped between two steps is not down: only a held key counts.
     HeadlessSetKey(KeySpace, false);
     HeadlessTapKey(KeySpace);
@@ -175,34 +171,22 @@ protected:
     }
 };
 
-TEST_F(SoundTest, EngineLoopStartsOnceAndStopsOnce)
+TEST_F(SoundTest, GuardFlagsStartEachLoopOnceAndLetShortSoundsPlayOut)
 {
     for (int i = 0; i < 50; ++i)
-        UpdateEngineSound(i % 2 == 0, i % 2 == 1); // main engine and side jets take turns
-    StopAllSounds();
-    StopAllSounds(); // nothing stoppable left: no second purge
-    EXPECT_EQ(Ids(), (std::vector<int>{SoundEngine, 0}));
-    EXPECT_EQ(HeadlessSoundEvents()[0].flags, SoundResource | SoundAsync | SoundLoop | SoundNoWait);
-    EXPECT_FALSE(engineSoundOn);
-}
-
-TEST_F(SoundTest, TippingStartsOnceAndTheExplosionReplacesIt)
-{
-    UpdateEngineSound(true, false);
+        UpdateEngineSound(i % 2 == 0, i % 2 == 1); // main engine and side jets take turns: one loop
     for (int i = 0; i < 11; ++i)
         PlayTippingSound();
     PlayExplosionSound();
+    StopAllSounds(); // nothing stoppable left: no purge, the explosion plays out
     EXPECT_EQ(Ids(), (std::vector<int>{SoundEngine, 0, SoundTipping, 0, SoundExplosion}));
-    EXPECT_EQ(HeadlessSoundEvents().back().flags, 0x40005u);
+    EXPECT_EQ(HeadlessSoundEvents()[0].flags, 0x4200Du);
     EXPECT_EQ(HeadlessSoundEvents()[2].flags, 0x42005u);
-}
+    EXPECT_EQ(HeadlessSoundEvents()[4].flags, 0x40005u);
 
-TEST_F(SoundTest, TouchdownIsNotCutByALaterStop)
-{
     UpdateEngineSound(true, false);
     PlayTouchdownSound();
     StopAllSounds(); // the engine-stop timer firing after the touch-down
-    EXPECT_EQ(Ids(), (std::vector<int>{SoundEngine, 0, SoundTouchdown}));
     EXPECT_EQ(HeadlessSoundPlaying(), SoundTouchdown);
 }
 
@@ -210,9 +194,7 @@ TEST_F(SoundTest, PrimingEndsInSilenceWithFlagsClear)
 {
     PrimeSounds();
     EXPECT_EQ(Ids(), (std::vector<int>{SoundEngine, 0, SoundTipping, 0, SoundExplosion, 0}));
-    EXPECT_FALSE(engineSoundOn);
-    EXPECT_FALSE(tippingSoundOn);
-    EXPECT_EQ(HeadlessSoundPlaying(), 0);
+    EXPECT_FALSE(engineSoundOn || tippingSoundOn);
 }
 
 } // namespace
