@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/options.h"
+#include "app/shell.h"
 #include "io/input.h"
 #include "io/sound.h"
 #include "platform/app_entry.h"
@@ -36,6 +37,14 @@ int CountDialogs(int resourceId)
     const auto& dialogs = HeadlessDialogs();
     return static_cast<int>(std::count_if(dialogs.begin(), dialogs.end(),
                                           [&](const HeadlessDialogRecord& d) { return d.resourceId == resourceId; }));
+}
+
+const HeadlessDialogRecord* ResultRecord()
+{
+    for (const auto& d : HeadlessDialogs())
+        if (d.resourceId == ResultDialogId)
+            return &d;
+    return nullptr;
 }
 
 // The game started as a player starts it, the settings dialog cancelled and the pause continued, then a
@@ -120,17 +129,29 @@ TEST_F(FlightTest, GentleDescentOntoPlatformLandsAndLeadsToNextFlight)
     HeadlessAdvance(200); // the first query after the release still sees the press-since bit
     HeadlessAdvance(200);
     ASSERT_EQ(CountDialogs(ResultDialogId), 1);
-    const HeadlessDialogRecord* result = nullptr;
-    for (const auto& d : HeadlessDialogs())
-        if (d.resourceId == ResultDialogId)
-            result = &d;
-    EXPECT_EQ(result->caption, "Successful Landing");
+    EXPECT_EQ(ResultRecord()->caption, "Successful Landing");
     // The next flight: outcome cleared, a new round halted behind a new settings dialog.
     EXPECT_EQ(LandingOutcome(), 0);
     EXPECT_FALSE(g.landed);
     EXPECT_FALSE(HeadlessTimerRunning(TimerResult));
     HeadlessAdvance(10);
     EXPECT_EQ(CountDialogs(SettingsDialogId), 2);
+}
+
+TEST_F(FlightTest, ComputerPilotFliesAWholeRoundToTheVerdict)
+{
+    gameOptions.player = 0;
+    gameOptions.gameWidth = 640;
+    gameOptions.gameHeight = 480;
+    HeadlessQueueDialog(SettingsDialogId, {PressEscape()});
+    HeadlessQueueDialog(PauseDialogId, {PressEnter()});
+    HeadlessQueueDialog(ResultDialogId, {PressEnter()});
+    StartNewGame();
+    for (int t = 0; t < 60000 && CountDialogs(ResultDialogId) == 0; t += 100)
+        HeadlessAdvance(100);
+    ASSERT_EQ(CountDialogs(ResultDialogId), 1);
+    EXPECT_EQ(ResultRecord()->caption, "Successful Landing"); // the rocket's pilot lands on the Moon
+    EXPECT_EQ(CountDialogs(SettingsDialogId), 3);            // then the next round opens its settings
 }
 
 TEST_F(FlightTest, LeggedCraftLandingRunsTouchdownFrames)
