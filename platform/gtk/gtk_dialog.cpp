@@ -44,7 +44,7 @@ struct Dialog {
 namespace {
 
 std::vector<Dialog*> openDialogs;
-int messageBoxDepth = 0;
+std::vector<GtkWidget*> openMessageBoxes;
 int lastError = 0;
 GtkCssProvider* dialogStyle = nullptr;
 
@@ -211,7 +211,9 @@ GtkWidget* BuildControl(Dialog* dialog, const ControlDef& def, ControlEntry& ent
     case ControlIcon: {
         placed = entry.widget = gtk_image_new();
         if (def.iconId == SystemInformationIcon) {
-            gtk_image_set_from_icon_name(GTK_IMAGE(placed), "dialog-information", GTK_ICON_SIZE_DND);
+            // The system's information sign comes from the icon theme; without one the place stays empty.
+            if (gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "dialog-information"))
+                gtk_image_set_from_icon_name(GTK_IMAGE(placed), "dialog-information", GTK_ICON_SIZE_DND);
         } else if (GdkPixbuf* picture = LoadIconPixbuf(def.iconId, DialogIconSize)) {
             gtk_image_set_from_pixbuf(GTK_IMAGE(placed), picture);
             g_object_unref(picture);
@@ -358,10 +360,9 @@ bool BuildDialog(Dialog* dialog)
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_modal(window, TRUE);
     gtk_window_set_skip_taskbar_hint(window, TRUE);
-    if (GtkWindow* owner = MainGtkWindow()) {
-        gtk_window_set_transient_for(window, owner);
-        gtk_window_set_destroy_with_parent(window, TRUE);
-    }
+    // Held until the dialog call returns, even if the main window (and with it this dialog) goes away first.
+    g_object_ref(dialog->window);
+    if (GtkWindow* owner = MainGtkWindow()) gtk_window_set_transient_for(window, owner);
     MeasureDialogUnits(dialog);
 
     dialog->fixed = gtk_fixed_new();
@@ -391,7 +392,10 @@ bool BuildDialog(Dialog* dialog)
 
 void DestroyDialog(Dialog* dialog)
 {
-    if (dialog->window) gtk_widget_destroy(dialog->window);
+    if (dialog->window) {
+        gtk_widget_destroy(dialog->window);
+        g_object_unref(dialog->window);
+    }
     for (GtkWidget* radio : dialog->hiddenRadios) {
         gtk_widget_destroy(radio);
         g_object_unref(radio);
@@ -411,6 +415,7 @@ void ReturnFocusToMainWindow()
 void EndAllDialogs(int code)
 {
     for (Dialog* dialog : openDialogs) DialogEnd(dialog, code);
+    for (GtkWidget* box : openMessageBoxes) gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_NONE);
 }
 
 int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
@@ -446,7 +451,7 @@ int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
 
 Dialog* PlatformForegroundDialog()
 {
-    if (messageBoxDepth > 0 || openDialogs.empty()) return nullptr;
+    if (!openMessageBoxes.empty() || openDialogs.empty()) return nullptr;
     return openDialogs.back();
 }
 
@@ -571,30 +576,33 @@ void DialogMove(Dialog* dialog, int x, int y)
     gtk_window_move(GTK_WINDOW(dialog->window), x, y);
 }
 
+// Runs a message box modally; timers go on inside gtk_dialog_run's loop. A quit request answers it with "none".
+static gint RunMessageBox(GtkWidget* box, const char* caption)
+{
+    gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
+    g_object_ref(box);
+    openMessageBoxes.push_back(box);
+    gint answer = gtk_dialog_run(GTK_DIALOG(box));
+    openMessageBoxes.erase(std::find(openMessageBoxes.begin(), openMessageBoxes.end(), box));
+    gtk_widget_destroy(box);
+    g_object_unref(box);
+    ReturnFocusToMainWindow();
+    return answer;
+}
+
 bool PlatformAskYesNo(const char* text, const char* caption)
 {
     GtkWidget* box = gtk_message_dialog_new(MainGtkWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
                                             GTK_BUTTONS_YES_NO, "%s", text ? text : "");
-    gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
-    messageBoxDepth++;
-    gint answer = gtk_dialog_run(GTK_DIALOG(box));
-    messageBoxDepth--;
-    gtk_widget_destroy(box);
-    ReturnFocusToMainWindow();
-    return answer == GTK_RESPONSE_YES;
+    return RunMessageBox(box, caption) == GTK_RESPONSE_YES;
 }
 
 void PlatformErrorBox(const char* text, const char* caption)
 {
     GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
                                             text ? text : "");
-    gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
     gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
-    messageBoxDepth++;
-    gtk_dialog_run(GTK_DIALOG(box));
-    messageBoxDepth--;
-    gtk_widget_destroy(box);
-    ReturnFocusToMainWindow();
+    RunMessageBox(box, caption);
 }
 
 int PlatformLastError()

@@ -78,6 +78,10 @@ sleep 0.3; shot 02-paused
 xdotool key Return
 main=$(wait_window '^Dravolinex$' 5)
 xdotool windowfocus "$main" 2>/dev/null
+if command -v xprop > /dev/null; then
+  xprop -id "$main" _NET_WM_ICON | grep -q 'Icon (32 x 32)' &&
+    pass "the main window carries the program icon" || fail "the main window has no program icon"
+fi
 sleep 0.6; shot 03-falling          # the craft falls for a moment first
 before=$(craft_top 03-falling)
 audio_mark=$(stat -c %s "$out/audio.raw" 2>/dev/null || echo 0)
