@@ -214,8 +214,9 @@ void DrawLandingLights(Surface& frame, const FrameLayout& f)
         g.blinkPhase = -1;
         return;
     }
+    // Elapsed time in the tick count's own 32 bits, so that the lights keep blinking across its wrap.
     uint32_t now = PlatformTickCount();
-    if (static_cast<uint64_t>(now) > static_cast<uint64_t>(static_cast<uint32_t>(g.blinkTime)) + 250) {
+    if (now - static_cast<uint32_t>(g.blinkTime) > 250) {
         g.blinkTime = static_cast<int32_t>(now);
         g.blinkPhase = g.blinkPhase + 1 > 2 ? 0 : g.blinkPhase + 1;
     }

@@ -310,6 +310,12 @@ TEST_F(RenderTest, CloseUpAndLandingLightsNearAPlatform)
         Paint(0, 0);
         EXPECT_EQ(FrameAt(300, 375), expected);
     }
+    HeadlessSetClock((1ull << 32) - 100); // across the wrap of the 32-bit tick count the phases go on
+    for (Color expected : {Sky, Sky, Sky, Sky, LightGreen, LightGreen, Sky}) {
+        Paint(0, 0);
+        EXPECT_EQ(FrameAt(300, 375), expected);
+        HeadlessAdvance(130);
+    }
 
     // Drifting sideways out of the close-up returns to the full view; far away the lights go out.
     PlaceCraft(299 + 100, 31 + 105);
