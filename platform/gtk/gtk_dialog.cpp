@@ -20,6 +20,8 @@ struct ControlEntry {
     int id;
     ControlKind kind;
     GtkWidget* widget; // the control itself (label, scale, button, image, frame)
+    GtkWidget* placed; // what sits in the dialog: the control, or the frame around a sunken label
+    int width, height; // the control's rectangle in pixels
     int minimum, maximum, tickFrequency, lastPos;
     bool dragging;
 };
@@ -174,6 +176,25 @@ GtkWidget* NewWrappingLabel(const char* text, unsigned style, float xalign)
     gtk_label_set_yalign(GTK_LABEL(label), 0);
     if (xalign > 0) gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_CENTER);
     return label;
+}
+
+// The dialog font is larger than the one the tables were laid out for in some themes: a text that would grow out of
+// its rectangle is drawn smaller until it fits (down to 70 %), so that it never runs over the controls below.
+void FitLabelText(ControlEntry* entry)
+{
+    GtkLabel* label = GTK_LABEL(entry->widget);
+    gtk_label_set_attributes(label, nullptr);
+    for (double scale = 1.0; scale >= 0.7; scale -= 0.05) {
+        if (scale < 1.0) {
+            PangoAttrList* attributes = pango_attr_list_new();
+            pango_attr_list_insert(attributes, pango_attr_scale_new(scale));
+            gtk_label_set_attributes(label, attributes);
+            pango_attr_list_unref(attributes);
+        }
+        int minimum = 0, natural = 0;
+        gtk_widget_get_preferred_height_for_width(entry->placed, entry->width, &minimum, &natural);
+        if (minimum <= entry->height) return;
+    }
 }
 
 // Builds one control; returns the widget to place (a sunken label's frame, or the control itself).
@@ -374,8 +395,13 @@ bool BuildDialog(Dialog* dialog)
     GtkWidget* radioLeader = nullptr;
     for (int i = 0; i < tmpl.controlCount; i++) {
         const ControlDef& def = tmpl.controls[i];
-        dialog->controls.push_back(ControlEntry{dialog, def.id, def.kind, nullptr, 0, 0, 0, 0, false});
-        placed.push_back(BuildControl(dialog, def, dialog->controls.back(), &radioLeader));
+        dialog->controls.push_back(ControlEntry{dialog, def.id, def.kind, nullptr, nullptr, 0, 0, 0, 0, 0, 0, false});
+        ControlEntry& entry = dialog->controls.back();
+        entry.placed = BuildControl(dialog, def, entry, &radioLeader);
+        entry.width = std::max(1, PixelsX(dialog, def.width));
+        entry.height = std::max(1, PixelsY(dialog, def.height));
+        if (def.kind == ControlLabel) FitLabelText(&entry);
+        placed.push_back(entry.placed);
     }
     // Group boxes first, so that they lie behind the controls they frame.
     for (int pass = 0; pass < 2; pass++)
@@ -540,7 +566,10 @@ void DialogSetText(Dialog* dialog, int id, const char* text)
     ControlEntry* entry = FindControl(dialog, id);
     if (!entry) return;
     text = text ? text : "";
-    if (GTK_IS_LABEL(entry->widget)) gtk_label_set_text(GTK_LABEL(entry->widget), text);
+    if (GTK_IS_LABEL(entry->widget)) {
+        gtk_label_set_text(GTK_LABEL(entry->widget), text);
+        FitLabelText(entry);
+    }
     else if (GTK_IS_BUTTON(entry->widget)) gtk_button_set_label(GTK_BUTTON(entry->widget), text);
     else if (GTK_IS_FRAME(entry->widget)) gtk_frame_set_label(GTK_FRAME(entry->widget), text);
 }
