@@ -12,6 +12,11 @@ void ClearKeyStates();
 // Dialog bookkeeping the loop needs: ends every open dialog's nested loop with `code` (the quit request).
 void EndAllDialogs(int code);
 
+// The GTK widgets of an open dialog and of its control `id` (null when there is none): for tests.
+struct Dialog;
+GtkWidget* DialogWindowWidget(Dialog* dialog);
+GtkWidget* DialogControlWidget(Dialog* dialog, int id);
+
 // Stops and forgets every timer and posted command (the main window is gone).
 void ForgetTimersAndCommands();
 

@@ -438,6 +438,17 @@ void ReturnFocusToMainWindow()
 
 } // namespace
 
+GtkWidget* DialogControlWidget(Dialog* dialog, int id)
+{
+    ControlEntry* entry = FindControl(dialog, id);
+    return entry ? entry->widget : nullptr;
+}
+
+GtkWidget* DialogWindowWidget(Dialog* dialog)
+{
+    return IsOpen(dialog) ? dialog->window : nullptr;
+}
+
 void EndAllDialogs(int code)
 {
     for (Dialog* dialog : openDialogs) DialogEnd(dialog, code);

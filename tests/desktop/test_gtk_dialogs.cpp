@@ -1,0 +1,263 @@
+// Dialogs of the desktop backend in a real (virtual) X display: what reaches the dialog procedure for clicks, keys,
+// slider drags and programmatic changes; modal nesting; placement; and timers that go on inside a dialog.
+#include "platform/gtk/gtk_backend.h"
+#include "platform/dialog.h"
+#include "platform/msgbox.h"
+#include "platform/timer.h"
+#include "platform/window.h"
+#include "resources/resources.h"
+
+#include <gtest/gtest.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Event {
+    DialogEvent event;
+    int id, code;
+    bool operator==(const Event& other) const = default;
+};
+std::vector<Event> events;
+std::function<void(Dialog*)> whenOpen;     // runs once the dialog's loop is running
+std::function<bool(Dialog*, int)> onCommand; // true: handled
+int timerExpiries = 0;
+
+bool RecordingProc(Dialog* dialog, DialogEvent event, int id, int code)
+{
+    if (event != DialogInit) events.push_back(Event{event, id, code});
+    if (event == DialogInit) {
+        g_idle_add(
+            [](gpointer d) {
+                if (whenOpen) whenOpen(static_cast<Dialog*>(d));
+                return G_SOURCE_REMOVE;
+            },
+            dialog);
+        return true;
+    }
+    if (event == DialogCommand && onCommand) return onCommand(dialog, id);
+    if (event == DialogCommand && (id == IdOk || id == IdCancel)) DialogEnd(dialog, id);
+    return true;
+}
+
+constexpr int Radio1 = 11, Radio2 = 12, Radio3 = 13, Check = 14, Slider = 15, Label = 16, Push = 17;
+const ControlDef TestControls[] = {
+    {-1, ControlGroupBox, "Group", 0, 4, 4, 150, 60, 0},
+    {Slider, ControlSlider, "", 0, 10, 14, 100, 12, StyleTabStop},
+    {Radio1, ControlRadio, "&One", 0, 10, 30, 40, 10, StyleGroupStart | StyleTabStop},
+    {Radio2, ControlRadio, "&Two", 0, 10, 42, 40, 10, 0},
+    {Radio3, ControlRadio, "Th&ree", 0, 60, 30, 40, 10, StyleGroupStart},
+    {Check, ControlCheckBox, "&Flip", 0, 60, 42, 40, 10, 0},
+    {Label, ControlLabel, "Static", 0, 10, 70, 140, 20, StyleSunken},
+    {Push, ControlButton, "E&xit Game", 0, 10, 96, 50, 14, StyleTabStop},
+    {IdOk, ControlDefaultButton, "OK", 0, 100, 96, 50, 14, StyleTabStop},
+};
+const DialogTemplate TestTemplate = {900, "Test Dialog", 160, 116, "MS Shell Dlg", 8, true, 0, 0,
+                                     TestControls, int(sizeof TestControls / sizeof TestControls[0])};
+
+void SendKey(Dialog* dialog, guint keyval)
+{
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    GtkWidget* window = DialogWindowWidget(dialog);
+    event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+    event->key.keyval = keyval;
+    event->key.time = GDK_CURRENT_TIME;
+    GdkDisplay* display = gtk_widget_get_display(window);
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), keyval, &keys, &count) && count > 0)
+        event->key.hardware_keycode = guint16(keys[0].keycode);
+    g_free(keys);
+    gtk_widget_event(window, event);
+    gdk_event_free(event);
+}
+
+void SendButton(GtkWidget* widget, GdkEventType type)
+{
+    GdkEvent* event = gdk_event_new(type);
+    event->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget)));
+    event->button.button = 1;
+    gtk_widget_event(widget, event);
+    gdk_event_free(event);
+}
+
+int RunTestDialog()
+{
+    return PlatformRunDialog(TestTemplate, RecordingProc);
+}
+
+class GtkDialogs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        events.clear();
+        whenOpen = nullptr;
+        onCommand = nullptr;
+    }
+};
+
+} // namespace
+
+// The game's side, as far as these dialogs need it.
+void AppCommand(int) {}
+void AppTimer(int) { timerExpiries++; }
+void AppPaint() {}
+void AppCloseRequested() {}
+void AppDestroyed() {}
+void PollJoystickCapture() {}
+void ShutdownSound() {}
+ResourceData FindResource(ResourceKind, int) { return ResourceData{nullptr, 0}; }
+
+TEST_F(GtkDialogs, ProgrammaticChangesAreSilentAndClicksNotifyOnce)
+{
+    whenOpen = [](Dialog* d) {
+        DialogSetCheck(d, Radio2, true);
+        DialogSetCheck(d, Check, true);
+        DialogSetSliderRange(d, Slider, 0, 10);
+        DialogSetSliderPos(d, Slider, 4);
+        EXPECT_TRUE(events.empty());
+        EXPECT_TRUE(DialogGetCheck(d, Radio2));
+        EXPECT_FALSE(DialogGetCheck(d, Radio1));
+        EXPECT_FALSE(DialogGetCheck(d, Radio3)); // its own group: nothing checked yet
+        DialogSetCheck(d, Radio2, false);        // a group can again have nothing checked
+        EXPECT_FALSE(DialogGetCheck(d, Radio1) || DialogGetCheck(d, Radio2));
+
+        gtk_button_clicked(GTK_BUTTON(DialogControlWidget(d, Radio1)));
+        gtk_button_clicked(GTK_BUTTON(DialogControlWidget(d, Radio2))); // unchecks Radio1: no event for it
+        gtk_button_clicked(GTK_BUTTON(DialogControlWidget(d, Check)));
+        EXPECT_TRUE(DialogGetCheck(d, Radio2));
+        EXPECT_FALSE(DialogGetCheck(d, Radio1));
+        EXPECT_FALSE(DialogGetCheck(d, Check));
+        DialogEnd(d, 5);
+    };
+    EXPECT_EQ(RunTestDialog(), 5);
+    EXPECT_EQ(events, (std::vector<Event>{{DialogCommand, Radio1, ButtonClicked},
+                                          {DialogCommand, Radio2, ButtonClicked},
+                                          {DialogCommand, Check, ButtonClicked}}));
+}
+
+TEST_F(GtkDialogs, SliderKeyboardAndDragNotifications)
+{
+    whenOpen = [](Dialog* d) {
+        DialogSetSliderRange(d, Slider, 10, 5); // backwards: collapses to one position
+        DialogSetSliderPos(d, Slider, 99);
+        EXPECT_EQ(DialogGetSliderPos(d, Slider), 10);
+        DialogSetSliderRange(d, Slider, 0, 4);
+        DialogSetSliderTicks(d, Slider, 1);
+        DialogSetSliderPos(d, Slider, 1);
+        GtkWidget* scale = DialogControlWidget(d, Slider);
+        gtk_range_set_value(GTK_RANGE(scale), 2); // as a key press does it
+        SendButton(scale, GDK_BUTTON_PRESS);      // then a drag
+        gtk_range_set_value(GTK_RANGE(scale), 3);
+        SendButton(scale, GDK_BUTTON_RELEASE);
+        EXPECT_EQ(DialogGetSliderPos(d, Slider), 3);
+        DialogEnd(d, IdOk);
+    };
+    EXPECT_EQ(RunTestDialog(), IdOk);
+    ASSERT_GE(events.size(), 5u);
+    EXPECT_EQ(events[0], (Event{DialogSlider, Slider, SliderLineDown}));
+    EXPECT_EQ(events[1], (Event{DialogSlider, Slider, SliderEndTrack}));
+    EXPECT_EQ(events[2], (Event{DialogSlider, Slider, SliderThumbTrack}));
+    EXPECT_EQ(events.back(), (Event{DialogSlider, Slider, SliderEndTrack}));
+}
+
+TEST_F(GtkDialogs, EscapeCancelsReturnPressesTheDefaultOrTheFocusedButton)
+{
+    whenOpen = [](Dialog* d) {
+        SendKey(d, GDK_KEY_Escape);
+        SendKey(d, GDK_KEY_Return); // focus on the slider, the first tab stop: the default button
+        gtk_widget_grab_focus(DialogControlWidget(d, Push));
+        SendKey(d, GDK_KEY_Return); // a key-activated button shows itself pressed for a moment, then clicks
+        g_timeout_add(500, [](gpointer dialog) {
+            DialogEnd(static_cast<Dialog*>(dialog), 9);
+            return G_SOURCE_REMOVE;
+        }, d);
+    };
+    onCommand = [](Dialog*, int) { return true; }; // the procedure ends nothing by itself here
+    EXPECT_EQ(RunTestDialog(), 9);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].id, IdCancel);
+    EXPECT_EQ(events[1].id, IdOk);
+    EXPECT_EQ(events[2].id, Push);
+}
+
+TEST_F(GtkDialogs, NestedDialogsAndTheForegroundOne)
+{
+    static Dialog* outer = nullptr;
+    static int innerResult = 0;
+    whenOpen = [](Dialog* d) {
+        outer = d;
+        EXPECT_EQ(PlatformForegroundDialog(), d);
+        DialogSendCommand(d, Push);
+    };
+    onCommand = [](Dialog* d, int id) {
+        if (id == Push && d == outer) {
+            whenOpen = [](Dialog* inner) {
+                EXPECT_EQ(PlatformForegroundDialog(), inner);
+                DialogEnd(inner, 3);
+            };
+            innerResult = RunTestDialog();
+            EXPECT_EQ(PlatformForegroundDialog(), outer);
+            DialogEnd(outer, 4);
+        }
+        return true;
+    };
+    EXPECT_EQ(RunTestDialog(), 4);
+    EXPECT_EQ(innerResult, 3);
+    EXPECT_EQ(PlatformForegroundDialog(), nullptr);
+    DialogSendCommand(outer, IdOk); // a closed dialog: ignored
+    DialogSetText(outer, Label, "x");
+}
+
+TEST_F(GtkDialogs, MoveAndRectInScreenCoordinates)
+{
+    whenOpen = [](Dialog* d) {
+        ScreenRect before = DialogGetRect(d);
+        EXPECT_GT(before.right - before.left, 160); // dialog units are larger than pixels
+        DialogMove(d, 37, 41);
+        ScreenRect after = DialogGetRect(d);
+        EXPECT_EQ(after.left, 37);
+        EXPECT_EQ(after.top, 41);
+        EXPECT_EQ(after.right - after.left, before.right - before.left);
+        DialogEnd(d, IdOk);
+    };
+    EXPECT_EQ(RunTestDialog(), IdOk);
+}
+
+TEST_F(GtkDialogs, TimersGoOnInsideADialog)
+{
+    timerExpiries = 0;
+    PlatformSetTimer(1003, 10);
+    whenOpen = [](Dialog* d) {
+        g_timeout_add(200, [](gpointer dialog) {
+            DialogEnd(static_cast<Dialog*>(dialog), IdOk);
+            return G_SOURCE_REMOVE;
+        }, d);
+    };
+    EXPECT_EQ(RunTestDialog(), IdOk);
+    PlatformKillTimer(1003);
+    EXPECT_GT(timerExpiries, 5);
+}
+
+TEST_F(GtkDialogs, BadTemplatesFail)
+{
+    DialogTemplate broken = TestTemplate;
+    broken.controls = nullptr;
+    EXPECT_EQ(PlatformRunDialog(broken, RecordingProc), -1);
+    EXPECT_NE(PlatformLastError(), 0);
+    EXPECT_STRNE(PlatformErrorText(PlatformLastError()), "");
+    EXPECT_EQ(PlatformRunDialog(TestTemplate, nullptr), -1);
+}
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (!gtk_init_check(&argc, &argv)) {
+        fprintf(stderr, "no display\n");
+        return 1;
+    }
+    if (!PlatformCreateMainWindow("Dialog Test")) return 1;
+    return RUN_ALL_TESTS();
+}
