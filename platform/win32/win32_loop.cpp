@@ -7,8 +7,11 @@
 #include "platform/commands.h"
 #include "platform/timer.h"
 #include "resources/shell_tables.h"
+#include "sim/timers.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -29,6 +32,12 @@ struct TimerSlot {
 
 TimerSlot timerSlots[TimerSlotCount];
 bool pumpRunning = false;
+
+// Pacing log of the simulation step (DRAVOLINEX_PACING_LOG=file): expiries of timer 1003 in each second.
+FILE* pacingLog = nullptr;
+int64_t pacingSecondStart = 0;
+int pacingSteps = 0, pacingSeconds = 0;
+long long pacingTotal = 0;
 
 int64_t NowUs()
 {
@@ -87,6 +96,27 @@ void SkipBlockedTimers(int64_t now)
         }
 }
 
+void OpenPacingLog()
+{
+    const char* target = getenv("DRAVOLINEX_PACING_LOG");
+    if (target && *target) pacingLog = fopen(target, "w");
+}
+
+void CountStepForPacing(int64_t now)
+{
+    if (pacingSecondStart == 0) pacingSecondStart = now;
+    while (now - pacingSecondStart >= 1000000) {
+        pacingSeconds++;
+        pacingTotal += pacingSteps;
+        fprintf(pacingLog, "pacing second %d steps %d average %.2f\n", pacingSeconds, pacingSteps,
+                double(pacingTotal) / pacingSeconds);
+        fflush(pacingLog);
+        pacingSteps = 0;
+        pacingSecondStart += 1000000;
+    }
+    pacingSteps++;
+}
+
 } // namespace
 
 void OnPumpTimer()
@@ -106,6 +136,7 @@ void OnPumpTimer()
         slot.dueUs += slot.periodUs;
         if (++delivered[best] >= MaxCatchUp && slot.dueUs <= now) slot.dueUs = now + slot.periodUs;
         slot.inHandler = true;
+        if (pacingLog && slot.id == TimerStep) CountStepForPacing(NowUs());
         AppTimer(slot.id);
         slot.inHandler = false;
         if (!MainWindowHandle()) break;
@@ -170,6 +201,7 @@ static HACCEL CreateMainAccelerators()
 int PlatformRunMessageLoop()
 {
     HACCEL accelerators = CreateMainAccelerators();
+    OpenPacingLog();
     UpdatePump();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -179,6 +211,8 @@ int PlatformRunMessageLoop()
         DispatchMessageW(&msg);
     }
     if (accelerators) DestroyAcceleratorTable(accelerators);
+    if (pacingLog) fclose(pacingLog);
+    pacingLog = nullptr;
     return msg.message == WM_QUIT ? int(msg.wParam) : 0;
 }
 

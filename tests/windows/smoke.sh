@@ -1,0 +1,211 @@
+#!/usr/bin/env bash
+# Plays the Windows game under Wine in a virtual X server, like a player: the Game Feature Settings dialog at start,
+# the pause, a flight with the engine held, the verdict in the playfield's top-right corner, the New Game question
+# answered No, the About box, File > Exit writing the registry, and a changed craft that survives a restart.
+# Screenshots land in the output directory for inspection.
+#   smoke.sh DRAVOLINEX_EXE OUTPUT_DIRECTORY
+set -u
+exe=$(realpath "$1")
+out=$(realpath -m "${2:-windows-smoke}")
+
+if [ -z "${DRAVOLINEX_IN_XVFB:-}" ]; then
+  mkdir -p "$out"
+  export DRAVOLINEX_IN_XVFB=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$exe" "$out"
+fi
+
+rm -f "$out"/*.png "$out"/*.log
+export WINEPREFIX="$out/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+failures=0
+pid=
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+shot() { import -window root "$out/$1.png"; }
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "making a Wine prefix in $WINEPREFIX"
+  wineboot --init > "$out/wineboot.log" 2>&1
+  wineserver -w # the new prefix is complete once its server has ended
+fi
+# Without a window manager every modal close would stall the game for seconds unless Wine leaves windows unmanaged.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
+wine reg delete 'HKCU\Software\Orv' /f > /dev/null 2>&1
+wine cmd /c exit 0 > /dev/null 2>&1
+
+# Waits up to $2 seconds for a visible window whose name matches $1; prints its id.
+wait_window() {
+  local i id
+  for i in $(seq 1 $(( $2 * 5 ))); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# x y width height of a window.
+geometry() {
+  xdotool getwindowgeometry --shell "$1" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ { printf "%s ", $2 }'
+}
+
+# Top row of the craft's pure red in the playfield right of the instrument panel (the main window sits at the
+# screen's top-left corner); empty when it is out of sight.
+craft_top() {
+  convert "$out/$1.png" -crop 860x600+95+45 +repage -fill black +opaque '#FF0000' -trim info: 2>/dev/null |
+    awk '{ split($4, g, "+"); if ($3 != "1x1") print g[3] }'
+}
+
+start_game() {
+  wine "$exe" > "$out/$1.log" 2>&1 &
+  pid=$!
+}
+
+# File > Exit (Alt+F, then X) from the running game; the process must end by itself with code 0.
+exit_by_menu() {
+  local main
+  main=$(xdotool search --onlyvisible --name '^Dravolinex$' | head -1)
+  [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null
+  xdotool key alt+f; sleep 0.5; xdotool key x
+  local i
+  for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then fail "$1: the game did not end after File > Exit"; kill "$pid"; wait "$pid"; return; fi
+  wait "$pid"; local code=$?
+  [ "$code" = 0 ] && pass "$1: File > Exit ends the game with code 0" || fail "$1: exit code $code"
+}
+
+# The 60-byte options record in the registry, as fifteen numbers.
+stored_options() {
+  local hex
+  hex=$(wine reg query 'HKCU\Software\Orv\Dravolinex' /v options 2>/dev/null | tr -d '\r' |
+        awk '$2 == "REG_BINARY" { print $3 }')
+  [ "${#hex}" = 120 ] || return 1
+  local i words=""
+  for i in $(seq 0 14); do
+    local w=${hex:$((i * 8)):8}
+    words+="$((16#${w:6:2}${w:4:2}${w:2:2}${w:0:2})) "
+  done
+  echo "$words"
+}
+
+# ---- round one: the dialogs, a flight with the engine, the verdict, New Game declined, About, exit ----
+export DRAVOLINEX_PACING_LOG="$(winepath -w "$out/pacing.log" 2>/dev/null)"
+start_game round1
+main=$(wait_window '^Dravolinex$' 30) && pass "the main window \"Dravolinex\" appears" || fail "no main window"
+dialog=$(wait_window "Game Feature Settings" 30)
+if [ -n "$dialog" ]; then pass "the Game Feature Settings dialog opens at start"
+else fail "no Game Feature Settings dialog at start"; fi
+sleep 1; shot 01-game-settings
+if [ -n "$dialog" ]; then
+  read -r dx dy dw dh <<< "$(geometry "$dialog")"
+  read -r mx my mw mh <<< "$(geometry "$main")"
+  # 244 x 273 dialog units of an 8-point font: about 370 x 450 pixels, centred on the main window.
+  if [ "$dw" -ge 320 ] && [ "$dw" -le 460 ] && [ "$dh" -ge 380 ] && [ "$dh" -le 560 ]; then
+    pass "dialog size ${dw}x${dh} fits 244x273 dialog units"
+  else fail "dialog size ${dw}x${dh} does not fit 244x273 dialog units"; fi
+  centre_dx=$(( (dx + dw / 2) - (mx + mw / 2) )); centre_dy=$(( (dy + dh / 2) - (my + mh / 2) ))
+  [ "${centre_dx#-}" -le 4 ] && [ "${centre_dy#-}" -le 4 ] && pass "the dialog is centred on the main window" ||
+    fail "the dialog is off the main window's centre by $centre_dx,$centre_dy"
+  colours=$(convert "$out/01-game-settings.png" -crop "${dw}x${dh}+${dx}+${dy}" +repage -unique-colors -format '%w' info:)
+  [ "$colours" -gt 100 ] && pass "the dialog shows its pictures ($colours colours)" ||
+    fail "the dialog looks bare ($colours colours): no icons?"
+fi
+xdotool key Return
+if wait_window "Game Paused" 5 > /dev/null; then pass "OK leads to Game Paused"; else fail "no Game Paused dialog"; fi
+sleep 0.5; shot 02-paused
+xdotool key Return
+sleep 0.8; shot 03-falling          # the craft falls for a moment first
+before=$(craft_top 03-falling)
+sleep 0.8; shot 03-falling-later
+later=$(craft_top 03-falling-later)
+echo "craft top while falling: $before, then $later"
+[ -n "$before" ] && [ -n "$later" ] && [ "$later" -gt "$before" ] && pass "after Continue the craft falls" ||
+  fail "the craft did not fall after Continue"
+xdotool keydown space; sleep 1.2; shot 04-engine-held
+sleep 0.5; shot 04-engine-held-later
+xdotool keyup space
+held=$(craft_top 04-engine-held); after=$(craft_top 04-engine-held-later)
+echo "craft top with the engine held: ${held:-out of sight above}, then ${after:-out of sight above}"
+if [ -n "$later" ] && [ -z "$held" ] || { [ -n "$held" ] && { [ -z "$after" ] || [ "$after" -lt "$held" ]; }; }; then
+  pass "holding Space makes the craft climb"
+else fail "the craft did not climb while Space was held"; fi
+
+result=$(wait_window 'Successful Landing|Unsuccessful Landing Attempt' 90)
+if [ -n "$result" ]; then pass "the flight ends with the verdict \"$(xdotool getwindowname "$result")\""
+else fail "no landing result dialog"; fi
+sleep 0.5; shot 05-result
+if [ -n "$result" ]; then
+  read -r rx ry rw rh <<< "$(geometry "$result")"
+  read -r mx my mw mh <<< "$(geometry "$main")"
+  # Right edge on the client area's right edge (inside the frame), top on the client area's top (below the menu).
+  right_gap=$(( (mx + mw) - (rx + rw) )); top_gap=$(( ry - my ))
+  [ "$right_gap" -ge 0 ] && [ "$right_gap" -le 8 ] && [ "$top_gap" -ge 20 ] && [ "$top_gap" -le 80 ] &&
+    pass "the verdict sits in the playfield's top-right corner" ||
+    fail "the verdict is not in the top-right corner (right gap $right_gap, top gap $top_gap)"
+fi
+xdotool key Escape
+if wait_window "Game Feature Settings" 10 > /dev/null; then pass "Escape on the verdict starts the next round"
+else fail "no Game Feature Settings dialog after the verdict"; fi
+sleep 0.5; shot 06-next-round
+xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.5
+
+xdotool key n
+if question=$(wait_window '^New Game$' 5); then pass "N asks the New Game question"; else fail "N did not ask"; fi
+sleep 0.3; shot 07-new-game-question
+xdotool key n; sleep 1
+[ -z "$(xdotool search --onlyvisible --name 'New Game|Game Feature Settings' 2>/dev/null)" ] &&
+  pass "No keeps the round going" || fail "No did not leave the round running"
+
+xdotool key alt+slash
+if about=$(wait_window '^About$' 5); then pass "Alt+/ opens the About box"; else fail "Alt+/ did not open About"; fi
+sleep 0.3; shot 08-about
+xdotool key Return; sleep 0.5
+exit_by_menu round1
+first=$(stored_options) && pass "the registry holds the options: $first" || fail "no options in the registry"
+unset DRAVOLINEX_PACING_LOG
+# Seconds 2 to 10 cover the start dialogs and the first flight; the step timer rests between a flight's end and
+# the next round.
+if [ -f "$out/pacing.log" ]; then
+  sed -n 2,10p "$out/pacing.log"
+  steps=$(awk '$3 >= 2 && $3 <= 10 { n++; s += $5 } END { if (n) printf "%d", s / n }' "$out/pacing.log")
+  [ -n "$steps" ] && [ "$steps" -ge 97 ] && [ "$steps" -le 103 ] &&
+    pass "the simulation step runs $steps times a second" || fail "the simulation step runs ${steps:-?} times a second"
+else
+  fail "no pacing log"
+fi
+
+# ---- round two: change the craft (Tab to the Game Type slider, End), OK, exit ----
+start_game round2
+wait_window "Game Feature Settings" 30 > /dev/null || fail "round two: no Game Feature Settings dialog"
+sleep 1
+xdotool key Tab; sleep 0.2; xdotool key End; sleep 0.5; shot 09-craft-changed
+xdotool key Return
+wait_window "Game Paused" 5 > /dev/null || fail "round two: no Game Paused dialog"
+xdotool key Return; sleep 0.3
+exit_by_menu round2
+second=$(stored_options)
+game_type=$(echo "$second" | awk '{ print $3 }')
+[ "$game_type" = 1 ] && pass "the changed craft is saved (game type 1)" || fail "game type saved as '$game_type': $second"
+
+# ---- round three: the change is read back ----
+start_game round3
+wait_window "Game Feature Settings" 30 > /dev/null || fail "round three: no Game Feature Settings dialog"
+sleep 1; shot 10-restarted
+xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+exit_by_menu round3
+third=$(stored_options)
+[ "$(echo "$third" | awk '{ print $3 }')" = 1 ] && pass "the restarted game keeps the changed craft" ||
+  fail "the restarted game lost the change: $third"
+
+# The registry reaches the prefix's user.reg when the Wine server ends.
+wineserver -w
+if grep -q '^\[Software\\\\Orv\\\\Dravolinex\]' "$WINEPREFIX/user.reg" &&
+   grep -A6 '^\[Software\\\\Orv\\\\Dravolinex\]' "$WINEPREFIX/user.reg" | grep -q '"wndsize"=hex:'; then
+  pass "user.reg holds HKCU\\Software\\Orv\\Dravolinex with options and wndsize"
+else
+  fail "user.reg lacks HKCU\\Software\\Orv\\Dravolinex"
+fi
+
+echo "screenshots in $out"
+[ "$failures" = 0 ] && echo "windows smoke test passed" || echo "windows smoke test: $failures failures"
+[ "$failures" = 0 ]
