@@ -9,7 +9,7 @@ game=$(realpath "$1")
 seconds=${2:-30}
 if [ -z "${DRAVOLINEX_IN_XVFB:-}" ]; then
   export DRAVOLINEX_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$game" "$seconds"
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" "$game" "$seconds"
 fi
 
 work=$(mktemp -d)

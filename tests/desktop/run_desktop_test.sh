@@ -10,7 +10,7 @@ out=$(realpath -m "${2:-desktop-test}")
 if [ -z "${DRAVOLINEX_IN_XVFB:-}" ]; then
   mkdir -p "$out"
   export DRAVOLINEX_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$game" "$out"
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" "$game" "$out"
 fi
 
 rm -rf "$out"/*.png "$out/config" "$out"/*.log "$out/audio.raw"
