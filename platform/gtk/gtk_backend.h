@@ -24,6 +24,9 @@ void ForgetTimersAndCommands();
 void StartJoystickPoll(int periodMs);
 void PollJoystickCapture();
 
+// Holds back (true) or lets go (false) the game's timers and posted commands, e.g. while GTK settles a window.
+void HoldGameDelivery(bool hold);
+
 // Replaces the monotonic microsecond clock that paces the timers (null: the real one again).
 void SetLoopClockForTests(gint64 (*clock)());
 

@@ -35,6 +35,7 @@ std::deque<int> postedCommands;
 GSource* pumpSource = nullptr;
 GMainLoop* mainLoop = nullptr;
 bool quitRequested = false;
+int deliveryHeld = 0; // while the backend lets GTK settle a window, no game timer or command runs
 int quitCode = 0;
 
 // Pacing log of the simulation step: expiries of timer 1003 per second.
@@ -122,6 +123,10 @@ void SkipBlockedTimers(gint64 now)
 
 gboolean PumpPrepare(GSource*, gint* timeout)
 {
+    if (deliveryHeld) {
+        *timeout = -1;
+        return FALSE;
+    }
     if (!postedCommands.empty()) {
         *timeout = 0;
         return TRUE;
@@ -143,7 +148,7 @@ gboolean PumpPrepare(GSource*, gint* timeout)
 
 gboolean PumpCheck(GSource*)
 {
-    return !postedCommands.empty() || EarliestDue() <= LoopNow();
+    return !deliveryHeld && (!postedCommands.empty() || EarliestDue() <= LoopNow());
 }
 
 void DeliverExpiry(TimerSlot& slot)
@@ -205,6 +210,11 @@ void EnsurePump()
 }
 
 } // namespace
+
+void HoldGameDelivery(bool hold)
+{
+    deliveryHeld += hold ? 1 : -1;
+}
 
 void SetLoopClockForTests(gint64 (*clock)())
 {

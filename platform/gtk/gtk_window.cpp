@@ -239,9 +239,13 @@ void FrameBorders(int* extraWidth, int* extraHeight, int* offsetX, int* offsetY)
     *offsetY = std::max(0, y - outer.y);
 }
 
+// Lets GTK map, size and paint the window now, like a synchronous window change; the game's timers and posted
+// commands wait for the message loop.
 void PumpPendingEvents()
 {
+    HoldGameDelivery(true);
     for (int i = 0; i < 200 && gtk_events_pending(); i++) gtk_main_iteration_do(FALSE);
+    HoldGameDelivery(false);
 }
 
 } // namespace

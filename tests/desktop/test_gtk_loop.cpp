@@ -162,6 +162,18 @@ TEST_F(GtkLoop, PostedCommandsComeInOrderBeforeTimers)
     EXPECT_EQ(delivered.back(), -105);
 }
 
+TEST_F(GtkLoop, HeldDeliveryWaitsForTheLoop)
+{
+    PlatformSetTimer(1003, 10);
+    PlatformPostCommand(32814);
+    HoldGameDelivery(true); // the backend settles a window inside game code
+    Advance(20);
+    EXPECT_TRUE(delivered.empty());
+    HoldGameDelivery(false);
+    Pump();
+    EXPECT_EQ(delivered, (std::vector<int>{-32814, 1003, 1003}));
+}
+
 TEST_F(GtkLoop, QuitFromAHandlerEndsTheLoopWithItsCode)
 {
     SetLoopClockForTests(nullptr);
