@@ -44,7 +44,7 @@ cmake -S . -B build-win -G Ninja \
   -DDRAVOLINEX_DESKTOP=OFF -DDRAVOLINEX_TESTS=OFF -DDRAVOLINEX_BENCH=OFF \
   -DDRAVOLINEX_WIN32=ON \
   -DEMBED_RESOURCES_EXECUTABLE="$PWD/$host_tool" > build-win/configure.log
-ninja -C build-win dravolinex
+if [ "$smoke" = 1 ]; then ninja -C build-win dravolinex test_win32_backend; else ninja -C build-win dravolinex; fi
 exe=build-win/platform/win32/dravolinex.exe
 echo "built $exe"
 

@@ -167,6 +167,8 @@ HWND MainWindowHandle()
 bool PlatformCreateMainWindow(const char* title)
 {
     if (mainWindow) return true;
+    if (!appInstance) appInstance = GetModuleHandleW(nullptr);
+    if (className.empty()) RegisterMainWindowClass();
     HMENU menu = BuildMenuBar();
     HWND window = CreateWindowExW(0, className.c_str(), Widen(title).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
                                   CW_USEDEFAULT, 0, nullptr, menu, appInstance, nullptr);

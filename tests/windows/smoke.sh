@@ -2,7 +2,7 @@
 # Plays the Windows game under Wine in a virtual X server, like a player: the Game Feature Settings dialog at start,
 # the pause, a flight with the engine held, the verdict in the playfield's top-right corner, the New Game question
 # answered No, the About box, File > Exit writing the registry, and a changed craft that survives a restart.
-# Screenshots land in the output directory for inspection.
+# Screenshots land in the output directory for inspection. A test_win32_backend.exe beside the game runs first.
 #   smoke.sh DRAVOLINEX_EXE OUTPUT_DIRECTORY
 set -u
 exe=$(realpath "$1")
@@ -32,6 +32,17 @@ fi
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
 wine reg delete 'HKCU\Software\Orv' /f > /dev/null 2>&1
 wine cmd /c exit 0 > /dev/null 2>&1
+
+# The backend's own test (built beside the game by scripts/build-windows.sh --smoke).
+backend_test="$(dirname "$exe")/test_win32_backend.exe"
+if [ -f "$backend_test" ]; then
+  if wine "$backend_test" > "$out/backend-test.log" 2>&1; then
+    pass "backend test: $(grep -c '^\[       OK \]' "$out/backend-test.log") cases pass"
+  else
+    fail "backend test (see $out/backend-test.log)"
+    grep -B3 '^\[  FAILED  \]' "$out/backend-test.log" | grep -v '^--$' | head -30
+  fi
+fi
 
 # Waits up to $2 seconds for a visible window whose name matches $1; prints its id.
 wait_window() {

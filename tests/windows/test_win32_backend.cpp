@@ -1,0 +1,485 @@
+// The Windows backend under test, with the test playing the game's part: it answers the App* calls itself and
+// drives the main window, the timers, the dialogs and the registry through the platform API. Runs under Wine.
+#include "platform/win32/win32_backend.h"
+#include "app/commands.h"
+#include "platform/app_entry.h"
+#include "platform/platform.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <tuple>
+#include <vector>
+
+// ---- the game's side ----
+
+namespace {
+
+std::vector<int> commands;
+std::vector<int> timerCalls;
+int closeRequests = 0;
+int destroyedCalls = 0;
+std::function<void(int)> onTimer;
+
+} // namespace
+
+int AppMain() { return 0; }
+bool AppStartup() { return true; }
+void AppShutdown() {}
+void AppCommand(int id) { commands.push_back(id); }
+void AppTimer(int id)
+{
+    timerCalls.push_back(id);
+    if (onTimer) onTimer(id);
+}
+void AppPaint() {}
+void AppJoystickButton() {}
+void AppCloseRequested()
+{
+    closeRequests++;
+    PlatformDestroyMainWindow();
+}
+void AppDestroyed()
+{
+    destroyedCalls++;
+    PlatformPostQuit(0);
+}
+
+namespace {
+
+int64_t NowMs()
+{
+    return int64_t(GetTickCount64());
+}
+
+// Runs the thread's messages for `ms` milliseconds (a quit request is dropped).
+void Pump(int ms)
+{
+    int64_t end = NowMs() + ms;
+    while (NowMs() < end) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(1);
+    }
+}
+
+int Count(const std::vector<int>& calls, int id)
+{
+    int n = 0;
+    for (int call : calls) n += call == id;
+    return n;
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        commands.clear();
+        timerCalls.clear();
+        closeRequests = destroyedCalls = 0;
+        onTimer = nullptr;
+        ASSERT_TRUE(PlatformCreateMainWindow("Backend test"));
+        Pump(100);
+    }
+    void TearDown() override
+    {
+        onTimer = nullptr;
+        PlatformDestroyMainWindow();
+        Pump(20);
+    }
+};
+
+TEST_F(MainWindowTest, MenuFollowsTheTable)
+{
+    HMENU menu = GetMenu(MainWindowHandle());
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(GetMenuItemCount(menu), 3);
+    wchar_t text[64];
+    GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"&File");
+    GetMenuStringW(menu, CmdNewGame, text, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(text, L"&New Game\tN");
+    // "Rocket Lifter" cannot be chosen but is not greyed; "Landing Challenge" carries the check mark.
+    UINT lifter = GetMenuState(menu, CmdRocketLifter, MF_BYCOMMAND);
+    EXPECT_TRUE(lifter & MF_DISABLED);
+    EXPECT_FALSE(lifter & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(menu, CmdLandingChallenge, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu, CmdLandingPractice, MF_BYCOMMAND) & (MF_CHECKED | MF_DISABLED));
+}
+
+TEST_F(MainWindowTest, FrameColoursReachTheScreenAndTheRestIsBlack)
+{
+    // The game's colours are 0x00BBGGRR, the same order as the screen's COLORREF.
+    const uint32_t pixels[] = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00123456,
+                               0x00FFFFFF, 0x00010203, 0x00808080, 0x00000000};
+    PlatformPresentFrame(pixels, 4, 2);
+    HDC dc = GetDC(MainWindowHandle());
+    for (int i = 0; i < 8; i++) EXPECT_EQ(uint32_t(GetPixel(dc, i % 4, i / 4)), pixels[i]) << "pixel " << i;
+    EXPECT_EQ(GetPixel(dc, 20, 20), RGB(0, 0, 0));
+    ReleaseDC(MainWindowHandle(), dc);
+    PlatformPresentFrame(nullptr, 4, 2); // bad frames are ignored
+    PlatformPresentFrame(pixels, 0, 2);
+    PlatformPresentFrame(pixels, -4, 2);
+}
+
+TEST_F(MainWindowTest, PlacementAndClientArea)
+{
+    PlatformSetWindowRect({50, 60, 550, 460});
+    ScreenRect window = PlatformGetWindowRect();
+    EXPECT_EQ(window.left, 50);
+    EXPECT_EQ(window.top, 60);
+    EXPECT_EQ(window.right, 550);
+    EXPECT_EQ(window.bottom, 460);
+    int width = 0, height = 0;
+    PlatformGetClientSize(&width, &height);
+    ScreenRect client = PlatformGetClientScreenRect();
+    EXPECT_EQ(client.right - client.left, width);
+    EXPECT_EQ(client.bottom - client.top, height);
+    EXPECT_GT(width, 400);
+    EXPECT_LT(width, 500);
+    EXPECT_GT(client.top, window.top + 20); // below the caption and the menu
+    EXPECT_LE(client.right, window.right);
+    // A stored rectangle that is empty or inside out still leaves a usable window.
+    PlatformSetWindowRect({300, 300, 300, 100});
+    window = PlatformGetWindowRect();
+    EXPECT_GE(window.right - window.left, 120);
+    EXPECT_GE(window.bottom - window.top, 120);
+}
+
+TEST_F(MainWindowTest, SentCommandsRunAtOncePostedOnesLaterInOrder)
+{
+    PlatformPostCommand(CmdPause);
+    PlatformPostCommand(CmdAbout);
+    PlatformSendCommand(CmdExit);
+    EXPECT_EQ(commands, std::vector<int>({CmdExit}));
+    Pump(50);
+    EXPECT_EQ(commands, std::vector<int>({CmdExit, CmdPause, CmdAbout}));
+}
+
+TEST_F(MainWindowTest, TimersStartStopAndRestart)
+{
+    PlatformKillTimer(1007); // not running: harmless
+    PlatformSetTimer(1003, 10);
+    PlatformSetTimer(1004, 50);
+    Pump(300);
+    EXPECT_GT(Count(timerCalls, 1003), 10);
+    EXPECT_GT(Count(timerCalls, 1004), 2);
+    EXPECT_LT(Count(timerCalls, 1004), Count(timerCalls, 1003));
+    PlatformKillTimer(1003);
+    PlatformSetTimer(1004, 100000); // restarted with a long period: not due any more
+    timerCalls.clear();
+    Pump(150);
+    EXPECT_EQ(Count(timerCalls, 1003), 0);
+    EXPECT_EQ(Count(timerCalls, 1004), 0);
+    PlatformKillTimer(1004);
+}
+
+TEST_F(MainWindowTest, TimerWithANestedLoopIsNotReenteredWhileOthersGoOn)
+{
+    int depth = 0, deepest = 0, stepsInside = 0;
+    onTimer = [&](int id) {
+        if (id == 1003 && depth > 0) stepsInside++;
+        if (id != 1005) return;
+        depth++;
+        deepest = std::max(deepest, depth);
+        if (depth == 1) Pump(200); // like the result dialog opened from the result timer
+        depth--;
+        PlatformKillTimer(1005);
+    };
+    PlatformSetTimer(1003, 10);
+    PlatformSetTimer(1005, 20);
+    Pump(400);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_GT(stepsInside, 5);
+    PlatformKillTimer(1003);
+}
+
+TEST_F(MainWindowTest, CloseBoxAsksTheGameWhichDestroysTheWindow)
+{
+    PlatformSetTimer(1003, 10);
+    SendMessageW(MainWindowHandle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_EQ(destroyedCalls, 1);
+    EXPECT_FALSE(PlatformMainWindowExists());
+    int width = -1, height = -1;
+    PlatformGetClientSize(&width, &height);
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(height, 0);
+    timerCalls.clear();
+    Pump(60);
+    EXPECT_TRUE(timerCalls.empty()); // the timers died with the window
+    PlatformPostCommand(CmdPause);    // nowhere to go: dropped
+    PlatformRequestRepaint();
+    Pump(20);
+    EXPECT_TRUE(commands.empty());
+}
+
+// ---- dialogs ----
+
+enum { GroupId = -1, SliderId = 100, RadioA = 201, RadioB = 202, CheckId = 300, RadioC = 203, RadioD = 204,
+       LabelId = 400, IconId = 500 };
+
+const ControlDef TestControls[] = {
+    {GroupId, ControlGroupBox, "Group", 0, 4, 4, 150, 40, 0},
+    {SliderId, ControlSlider, "", 0, 10, 14, 100, 12, StyleTabStop},
+    {RadioA, ControlRadio, "A", 0, 10, 30, 30, 10, StyleGroupStart | StyleTabStop},
+    {RadioB, ControlRadio, "B", 0, 40, 30, 30, 10, 0},
+    {CheckId, ControlCheckBox, "&Check", 0, 70, 30, 40, 10, StyleTabStop},
+    {RadioC, ControlRadio, "C", 0, 10, 50, 30, 10, 0},
+    {RadioD, ControlRadio, "D", 0, 40, 50, 30, 10, 0},
+    {LabelId, ControlLabel, "label", 0, 10, 64, 100, 8, StyleNoPrefix},
+    {IconId, ControlIcon, "", 165, 120, 50, 20, 20, 0},
+    {IdOk, ControlDefaultButton, "OK", 0, 100, 80, 40, 14, StyleTabStop},
+    {IdCancel, ControlButton, "Cancel", 0, 40, 80, 40, 14, StyleTabStop},
+};
+const DialogTemplate CentredTemplate = {999, "Backend dialog", 160, 100, "MS Shell Dlg", 8, true, 0, 0,
+                                        TestControls, sizeof TestControls / sizeof TestControls[0]};
+const DialogTemplate PlacedTemplate = {998, "Backend dialog", 160, 100, "System", 8, false, 22, 17,
+                                       TestControls, sizeof TestControls / sizeof TestControls[0]};
+
+std::vector<std::tuple<DialogEvent, int, int>> events;
+std::function<void(Dialog*)> onInit;
+std::function<void(Dialog*, DialogEvent, int, int)> onEvent;
+
+bool TestDialogProc(Dialog* dialog, DialogEvent event, int id, int code)
+{
+    if (event == DialogInit) {
+        if (onInit) onInit(dialog);
+        return true;
+    }
+    events.emplace_back(event, id, code);
+    if (onEvent) onEvent(dialog, event, id, code);
+    return true;
+}
+
+HWND DialogWindow()
+{
+    return FindWindowW(L"#32770", L"Backend dialog");
+}
+
+class DialogTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        events.clear();
+        onInit = nullptr;
+        onEvent = nullptr;
+    }
+};
+
+TEST_F(DialogTest, ControlsHoldWhatTheProcedureSetsWithoutNotifying)
+{
+    onInit = [](Dialog* dialog) {
+        DialogSetSliderRange(dialog, SliderId, 0, 50);
+        DialogSetSliderTicks(dialog, SliderId, 10);
+        DialogSetSliderPos(dialog, SliderId, 20);
+        EXPECT_EQ(DialogGetSliderPos(dialog, SliderId), 20);
+        DialogSetSliderPos(dialog, SliderId, 80);
+        EXPECT_EQ(DialogGetSliderPos(dialog, SliderId), 50);
+        DialogSetCheck(dialog, RadioB, true);
+        DialogSetCheck(dialog, CheckId, true);
+        EXPECT_TRUE(DialogGetCheck(dialog, RadioB));
+        EXPECT_FALSE(DialogGetCheck(dialog, RadioA));
+        EXPECT_TRUE(DialogGetCheck(dialog, CheckId));
+        DialogSetCheck(dialog, CheckId, false);
+        EXPECT_FALSE(DialogGetCheck(dialog, CheckId));
+        DialogSetText(dialog, LabelId, "Gr\xC3\xB6\xC3\x9F" "e & mehr");
+        wchar_t text[64];
+        GetDlgItemTextW(DialogWindow(), LabelId, text, 64);
+        EXPECT_STREQ(text, L"Gr\u00F6\u00DFe & mehr");
+        DialogSetCaption(dialog, "Backend dialog");
+        HICON picture = HICON(SendDlgItemMessageW(DialogWindow(), IconId, STM_GETICON, 0, 0));
+        EXPECT_EQ(picture, GameIcon(165, 32));
+        DialogSetIcon(dialog, IconId, 166);
+        EXPECT_EQ(HICON(SendDlgItemMessageW(DialogWindow(), IconId, STM_GETICON, 0, 0)), GameIcon(166, 32));
+        // Unknown controls are ignored.
+        DialogSetSliderPos(dialog, 12345, 3);
+        EXPECT_EQ(DialogGetSliderPos(dialog, 12345), 0);
+        EXPECT_FALSE(DialogGetCheck(dialog, 12345));
+        DialogEnd(dialog, 7);
+    };
+    EXPECT_EQ(PlatformRunDialog(CentredTemplate, TestDialogProc), 7);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(DialogTest, PlayerActionsBecomeCommandsAndSliderCodes)
+{
+    onInit = [](Dialog* dialog) {
+        DialogSetSliderRange(dialog, SliderId, 0, 8);
+        DialogSetCheck(dialog, RadioA, true);
+        DialogSetCheck(dialog, RadioC, true);
+        HWND window = DialogWindow();
+        HWND slider = GetDlgItem(window, SliderId);
+        HWND check = GetDlgItem(window, CheckId);
+        PostMessageW(GetDlgItem(window, RadioB), BM_CLICK, 0, 0);
+        PostMessageW(slider, WM_KEYDOWN, VK_END, 0);
+        PostMessageW(slider, WM_KEYUP, VK_END, 0);
+        PostMessageW(check, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(check, WM_KEYDOWN, VK_RETURN, 0);
+    };
+    onEvent = [](Dialog* dialog, DialogEvent event, int id, int) {
+        if (event == DialogCommand && id == RadioB) {
+            // An automatic radio button moves the check within its own group only.
+            EXPECT_TRUE(DialogGetCheck(dialog, RadioB));
+            EXPECT_FALSE(DialogGetCheck(dialog, RadioA));
+            EXPECT_TRUE(DialogGetCheck(dialog, RadioC));
+        }
+        if (event == DialogCommand && id == IdOk) DialogEnd(dialog, IdOk);
+    };
+    EXPECT_EQ(PlatformRunDialog(CentredTemplate, TestDialogProc), IdOk);
+    std::vector<std::tuple<DialogEvent, int, int>> expected = {
+        {DialogCommand, RadioB, ButtonClicked}, {DialogSlider, SliderId, SliderBottom},
+        {DialogSlider, SliderId, SliderEndTrack}, {DialogCommand, IdCancel, ButtonClicked},
+        {DialogCommand, IdOk, ButtonClicked}};
+    EXPECT_EQ(events, expected);
+}
+
+TEST_F(DialogTest, PlacementOnTheOwnerAndMoves)
+{
+    ScreenRect owner = PlatformGetWindowRect();
+    ScreenRect centred{}, moved{};
+    onInit = [&](Dialog* dialog) {
+        centred = DialogGetRect(dialog);
+        DialogMove(dialog, 30, 40);
+        moved = DialogGetRect(dialog);
+        DialogEnd(dialog, IdOk);
+    };
+    PlatformRunDialog(CentredTemplate, TestDialogProc);
+    EXPECT_NEAR((centred.left + centred.right) / 2, (owner.left + owner.right) / 2, 2);
+    EXPECT_NEAR((centred.top + centred.bottom) / 2, (owner.top + owner.bottom) / 2, 2);
+    EXPECT_EQ(moved.left, 30);
+    EXPECT_EQ(moved.top, 40);
+    EXPECT_EQ(moved.right - moved.left, centred.right - centred.left);
+
+    ScreenRect client = PlatformGetClientScreenRect();
+    RECT offset{22, 17, 0, 0};
+    POINT inner{0, 0};
+    onInit = [&](Dialog* dialog) {
+        MapDialogRect(DialogWindow(), &offset);
+        ClientToScreen(DialogWindow(), &inner);
+        DialogEnd(dialog, IdOk);
+    };
+    PlatformRunDialog(PlacedTemplate, TestDialogProc);
+    // The dialog's own client area starts (22, 17) dialog units from the main window's client corner.
+    EXPECT_EQ(inner.x, client.left + offset.left);
+    EXPECT_EQ(inner.y, client.top + offset.top);
+    EXPECT_GT(offset.left, 0);
+}
+
+TEST_F(DialogTest, ForegroundDialogTakesCommandsFromTimers)
+{
+    // Like the joystick button: a timer finds the dialog in front and presses its OK button.
+    int seen = 0;
+    onTimer = [&](int id) {
+        if (id != 1008) return;
+        if (Dialog* dialog = PlatformForegroundDialog()) {
+            seen++;
+            DialogSendCommand(dialog, IdOk);
+        }
+    };
+    onEvent = [](Dialog* dialog, DialogEvent event, int id, int) {
+        if (event == DialogCommand && id == IdOk) DialogEnd(dialog, 3);
+    };
+    PlatformSetTimer(1008, 50);
+    EXPECT_EQ(PlatformRunDialog(CentredTemplate, TestDialogProc), 3);
+    PlatformKillTimer(1008);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(PlatformForegroundDialog(), nullptr);
+}
+
+TEST_F(DialogTest, BadTemplatesFailWithAnErrorText)
+{
+    DialogTemplate broken = CentredTemplate;
+    broken.controls = nullptr;
+    EXPECT_EQ(PlatformRunDialog(broken, TestDialogProc), -1);
+    int code = PlatformLastError();
+    EXPECT_NE(code, 0);
+    std::string text = PlatformErrorText(code);
+    EXPECT_FALSE(text.empty());
+    EXPECT_NE(text.back(), '\n');
+    EXPECT_EQ(PlatformRunDialog(CentredTemplate, nullptr), -1);
+    EXPECT_STRNE(PlatformErrorText(0x7FFFFFF0), "");
+}
+
+// ---- settings store ----
+
+class StoreTest : public testing::Test {
+protected:
+    static constexpr const char* Path = "Software\\Orv\\DravolinexBackendTest";
+    void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, Widen(Path).c_str()); }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, Widen(Path).c_str()); }
+};
+
+TEST_F(StoreTest, StatusesFollowTheRegistry)
+{
+    StoreKey* key = nullptr;
+    EXPECT_EQ(PlatformStoreOpen(Path, false, &key), StoreNotFound);
+    EXPECT_EQ(key, nullptr);
+    ASSERT_EQ(PlatformStoreOpen(Path, true, &key), StoreOk);
+    uint8_t record[60];
+    for (int i = 0; i < 60; i++) record[i] = uint8_t(i * 7);
+    EXPECT_EQ(PlatformStoreSet(key, "options", StoreTypeBinary, record, sizeof record), StoreOk);
+    EXPECT_EQ(PlatformStoreClose(key), StoreOk);
+
+    ASSERT_EQ(PlatformStoreOpen(Path, false, &key), StoreOk);
+    uint8_t small[16];
+    uint32_t size = sizeof small, type = StoreTypeNone;
+    EXPECT_EQ(PlatformStoreQuery(key, "options", small, &size, &type), StoreMoreData);
+    EXPECT_EQ(size, 60u);
+    uint8_t back[60] = {};
+    size = sizeof back;
+    EXPECT_EQ(PlatformStoreQuery(key, "options", back, &size, &type), StoreOk);
+    EXPECT_EQ(size, 60u);
+    EXPECT_EQ(type, StoreTypeBinary);
+    EXPECT_EQ(memcmp(back, record, 60), 0);
+    size = sizeof back;
+    EXPECT_EQ(PlatformStoreQuery(key, "wndsize", back, &size, &type), StoreNotFound);
+    EXPECT_EQ(PlatformStoreClose(key), StoreOk);
+    EXPECT_NE(PlatformStoreClose(nullptr), StoreOk);
+    EXPECT_NE(PlatformStoreQuery(nullptr, "options", back, &size, &type), StoreOk);
+}
+
+// ---- text and icons ----
+
+TEST(Win32Text, Utf8RoundTripAndEmptyInput)
+{
+    const char* text = "Gr\xC3\xB6\xC3\x9F" "e \xE2\x9C\x93";
+    EXPECT_EQ(Widen(text), L"Gr\u00F6\u00DFe \u2713");
+    EXPECT_EQ(Narrow(Widen(text).c_str()), text);
+    EXPECT_TRUE(Widen(nullptr).empty());
+    EXPECT_TRUE(Narrow(nullptr).empty());
+}
+
+TEST(Win32Icons, EmbeddedIconsAtTheAskedSizeMissingOnesNull)
+{
+    for (int size : {16, 32}) {
+        HICON icon = GameIcon(107, size);
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP picture{};
+        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof picture, &picture);
+        EXPECT_EQ(picture.bmWidth, size);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+    }
+    EXPECT_EQ(GameIcon(107, 32), GameIcon(107, 32)); // made once
+    EXPECT_EQ(GameIcon(9999, 32), nullptr);
+    EXPECT_NE(GameIcon(32516, 32), nullptr); // the system's information icon
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
