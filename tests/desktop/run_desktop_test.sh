@@ -2,15 +2,16 @@
 # Plays the real desktop game in a virtual X server with xdotool, like a player: the settings dialog at start, the
 # pause, a flight with the engine held, the verdict, the next round, Exit from the menu, and a changed option that
 # survives a restart. Screenshots land in the output directory for inspection.
-#   run_desktop_test.sh GAME_EXECUTABLE OUTPUT_DIRECTORY
+#   run_desktop_test.sh GAME_EXECUTABLE OUTPUT_DIRECTORY [SEND_CLOSE_HELPER]
 set -u
 game=$(realpath "$1")
 out=$(realpath -m "${2:-desktop-test}")
+send_close=${3:-}
 
 if [ -z "${DRAVOLINEX_IN_XVFB:-}" ]; then
   mkdir -p "$out"
   export DRAVOLINEX_IN_XVFB=1
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" "$game" "$out"
+  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" "$game" "$out" "$send_close"
 fi
 
 rm -rf "$out"/*.png "$out/config" "$out"/*.log "$out/audio.raw"
@@ -146,6 +147,35 @@ kill -USR1 "$pid"; sleep 1
   fail "the joystick button did not press Continue"
 exit_by_menu round4
 unset DRAVOLINEX_VIRTUAL_JOYSTICK
+
+# ---- round five: close boxes (a dialog's is Cancel; the main window's ends the game without saving) ----
+if [ -n "$send_close" ]; then
+  start_game round5
+  dialog=$(wait_window "Game Feature Settings" 15) || fail "round five: no Game Feature Settings dialog"
+  "$send_close" "$dialog"
+  if wait_window "Game Paused" 5 > /dev/null; then pass "the close box of the settings dialog acts as Cancel"
+  else fail "the settings dialog's close box did nothing"; fi
+  xdotool key Return; sleep 0.3
+  xdotool key alt+s; sleep 0.3; xdotool key g   # Settings > Game Settings...
+  wait_window "Game Feature Settings" 5 > /dev/null || fail "round five: the menu did not open the settings"
+  sleep 0.3
+  xdotool key Tab; sleep 0.2; xdotool key Home; sleep 0.5   # the rocket again, in memory only
+  shot 09-rocket-in-memory
+  # The Game Type slider (same dialog, same place as in round two) must have moved.
+  convert "$out/07-craft-changed.png" -crop 160x40+300+75 +repage "$out/crop-before.png"
+  convert "$out/09-rocket-in-memory.png" -crop 160x40+300+75 +repage "$out/crop-after.png"
+  moved=$(compare -metric AE "$out/crop-before.png" "$out/crop-after.png" null: 2>&1)
+  [ "${moved%%.*}" -gt 50 ] 2>/dev/null && pass "the craft slider moved back to the rocket ($moved pixels changed)" ||
+    fail "the craft slider did not move (${moved} pixels changed)"
+  xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+  "$send_close" "$(xdotool search --onlyvisible --name '^Dravolinex$' | head -1)"
+  for i in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then fail "the main window's close box did not end the game"; kill "$pid"
+  else pass "the main window's close box ends the game"; fi
+  wait "$pid"
+  [ "$(stored_options | awk '{ print $3 }')" = 1 ] && pass "closing the window saves nothing" ||
+    fail "closing the window saved the options: $(stored_options)"
+fi
 
 echo "screenshots in $out"
 [ "$failures" = 0 ] && echo "desktop test passed" || echo "desktop test: $failures failures"
