@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays the Windows game under Wine in a virtual X server, like a player: the Game Feature Settings dialog at start,
 # the pause, a flight with the engine held, the verdict in the playfield's top-right corner, the New Game question
-# answered No, the About box, File > Exit writing the registry, and a changed craft that survives a restart.
+# answered No, the About box, P, File > Exit and "Exit Game" writing the registry, and a changed craft that survives
+# a restart.
 # Screenshots land in the output directory for inspection. A test_win32_backend.exe beside the game runs first.
 #   smoke.sh DRAVOLINEX_EXE OUTPUT_DIRECTORY
 set -u
@@ -202,11 +203,28 @@ game_type=$(echo "$second" | awk '{ print $3 }')
 start_game round3
 wait_window "Game Feature Settings" 30 > /dev/null || fail "round three: no Game Feature Settings dialog"
 sleep 1; shot 10-restarted
-xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.5
+xdotool key p
+if wait_window "Game Paused" 5 > /dev/null; then pass "P pauses the game"; else fail "P did not pause"; fi
+xdotool key Return; sleep 0.3
 exit_by_menu round3
 third=$(stored_options)
 [ "$(echo "$third" | awk '{ print $3 }')" = 1 ] && pass "the restarted game keeps the changed craft" ||
   fail "the restarted game lost the change: $third"
+
+# ---- round four: the dialog's "Exit Game" button saves and ends the game ----
+wine reg delete 'HKCU\Software\Orv' /f > /dev/null 2>&1
+start_game round4
+wait_window "Game Feature Settings" 30 > /dev/null || fail "round four: no Game Feature Settings dialog"
+sleep 0.5
+xdotool key alt+x
+for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$pid" 2>/dev/null; then fail "Exit Game did not end the game"; kill "$pid"; wait "$pid"
+else
+  wait "$pid"; code=$?
+  [ "$code" = 0 ] && pass "Exit Game in the settings dialog ends the game with code 0" || fail "Exit Game: exit code $code"
+fi
+stored_options > /dev/null && pass "Exit Game saved the options" || fail "Exit Game did not save the options"
 
 # The registry reaches the prefix's user.reg when the Wine server ends.
 wineserver -w
