@@ -29,5 +29,5 @@ constexpr UINT_PTR PumpTimerId = 1;
 void OnPumpTimer();
 void StopAllTimers();
 
-// The joystick captured for button messages (-1: none), for the main window's MM_JOY*BUTTONDOWN handling.
+// Ends the joystick capture that sends button presses to the main window (the window is going away).
 void ReleaseJoystickCapture();

@@ -99,6 +99,7 @@ void PlatformPlaySound(int soundId, unsigned flags)
 
 void PlatformPurgeSounds()
 {
+    // No sound name stops whatever plays, looping or not.
     PlaySoundW(nullptr, nullptr, 0);
 }
 
