@@ -297,7 +297,16 @@ bool DialogGetCheck(Dialog* dialog, int id)
 
 void DialogSetText(Dialog* dialog, int id, const char* text)
 {
-    if (HWND control = Control(dialog, id)) SetWindowTextW(control, Widen(text).c_str());
+    HWND control = Control(dialog, id);
+    if (!control) return;
+    // A text set by the game is shown as it is: an '&' in a label is not a mnemonic mark.
+    wchar_t className[16] = L"";
+    GetClassNameW(control, className, 16);
+    if (lstrcmpiW(className, L"Static") == 0) {
+        LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+        if (!(style & SS_NOPREFIX)) SetWindowLongPtrW(control, GWL_STYLE, style | SS_NOPREFIX);
+    }
+    SetWindowTextW(control, Widen(text).c_str());
 }
 
 void DialogSetCaption(Dialog* dialog, const char* text)

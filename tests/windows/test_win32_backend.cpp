@@ -222,7 +222,7 @@ TEST_F(MainWindowTest, CloseBoxAsksTheGameWhichDestroysTheWindow)
 // ---- dialogs ----
 
 enum { GroupId = -1, SliderId = 100, RadioA = 201, RadioB = 202, CheckId = 300, RadioC = 203, RadioD = 204,
-       LabelId = 400, IconId = 500 };
+       LabelId = 400, IconId = 500, MnemonicLabelId = 401 };
 
 const ControlDef TestControls[] = {
     {GroupId, ControlGroupBox, "Group", 0, 4, 4, 150, 40, 0},
@@ -233,6 +233,7 @@ const ControlDef TestControls[] = {
     {RadioC, ControlRadio, "C", 0, 10, 50, 30, 10, 0},
     {RadioD, ControlRadio, "D", 0, 40, 50, 30, 10, 0},
     {LabelId, ControlLabel, "label", 0, 10, 64, 100, 8, StyleNoPrefix},
+    {MnemonicLabelId, ControlLabel, "&Mnemonic", 0, 10, 72, 100, 8, 0},
     {IconId, ControlIcon, "", 165, 120, 50, 20, 20, 0},
     {IdOk, ControlDefaultButton, "OK", 0, 100, 80, 40, 14, StyleTabStop},
     {IdCancel, ControlButton, "Cancel", 0, 40, 80, 40, 14, StyleTabStop},
@@ -293,6 +294,9 @@ TEST_F(DialogTest, ControlsHoldWhatTheProcedureSetsWithoutNotifying)
         wchar_t text[64];
         GetDlgItemTextW(DialogWindow(), LabelId, text, 64);
         EXPECT_STREQ(text, L"Gr\u00F6\u00DFe & mehr");
+        // This label has mnemonics in the table; a text set later still shows its '&' as it is.
+        DialogSetText(dialog, MnemonicLabelId, "Fish & Chips");
+        EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(DialogWindow(), MnemonicLabelId), GWL_STYLE) & SS_NOPREFIX);
         DialogSetCaption(dialog, "Backend dialog");
         HICON picture = HICON(SendDlgItemMessageW(DialogWindow(), IconId, STM_GETICON, 0, 0));
         EXPECT_EQ(picture, GameIcon(165, 32));
