@@ -10,6 +10,7 @@
 
 namespace {
 
+constexpr uint32_t MinimumCapturePeriodMs = 10;
 int capturedJoystick = -1;
 
 UINT JoystickId(int id)
@@ -73,6 +74,8 @@ void PlatformJoystickCapture(int id, uint32_t periodMs, bool changedOnly)
     HWND window = MainWindowHandle();
     if (id < 0 || !window) return;
     ReleaseJoystickCapture();
+    // A driver that reports no shortest period would refuse a zero one.
+    if (periodMs < MinimumCapturePeriodMs) periodMs = MinimumCapturePeriodMs;
     if (joySetCapture(window, JoystickId(id), periodMs, changedOnly ? TRUE : FALSE) == JOYERR_NOERROR)
         capturedJoystick = id;
 }
