@@ -212,10 +212,20 @@ third=$(stored_options)
 [ "$(echo "$third" | awk '{ print $3 }')" = 1 ] && pass "the restarted game keeps the changed craft" ||
   fail "the restarted game lost the change: $third"
 
-# ---- round four: the dialog's "Exit Game" button saves and ends the game ----
+# ---- round four: the computer flies (Home on the Player slider) to a verdict; "Exit Game" saves and ends ----
 wine reg delete 'HKCU\Software\Orv' /f > /dev/null 2>&1
 start_game round4
 wait_window "Game Feature Settings" 30 > /dev/null || fail "round four: no Game Feature Settings dialog"
+sleep 0.5
+xdotool key Home; sleep 0.3; xdotool key Return
+wait_window "Game Paused" 5 > /dev/null || fail "round four: no Game Paused dialog"
+xdotool key Return
+result=$(wait_window 'Successful Landing|Unsuccessful Landing Attempt' 90)
+if [ -n "$result" ]; then pass "the computer pilot flies to the verdict \"$(xdotool getwindowname "$result")\""
+else fail "the computer pilot did not end its flight"; fi
+sleep 0.5; shot 11-computer-pilot
+xdotool key Return
+wait_window "Game Feature Settings" 10 > /dev/null || fail "round four: no Game Feature Settings dialog after the verdict"
 sleep 0.5
 xdotool key alt+x
 for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
