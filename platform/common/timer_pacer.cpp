@@ -1,0 +1,128 @@
+// The timer table of the desktop backends and its delivery rules (see timer_pacer.h).
+#include "platform/common/timer_pacer.h"
+#include "sim/timers.h"
+
+#include <cstring>
+
+namespace {
+
+PacedTimer* FindPacedTimer(TimerPacer& pacer, int id)
+{
+    for (PacedTimer& timer : pacer.timers)
+        if (timer.id == id && (timer.running || timer.inHandler)) return &timer;
+    return nullptr;
+}
+
+// The slot of timer `id`: its own while it runs or its handler is on the stack, else a free one.
+PacedTimer* PacedTimerSlot(TimerPacer& pacer, int id)
+{
+    if (PacedTimer* timer = FindPacedTimer(pacer, id)) return timer;
+    for (PacedTimer& timer : pacer.timers)
+        if (!timer.running && !timer.inHandler) {
+            timer = PacedTimer{id, false, false, 0, 0};
+            return &timer;
+        }
+    return nullptr;
+}
+
+// A timer whose handler is still on the stack lets its expiries pass instead of queueing them up.
+void SkipBlockedTimers(TimerPacer& pacer, int64_t now)
+{
+    for (PacedTimer& timer : pacer.timers)
+        if (timer.running && timer.inHandler && timer.dueUs <= now) {
+            int64_t behind = (now - timer.dueUs) / timer.periodUs + 1;
+            timer.dueUs += behind * timer.periodUs;
+        }
+}
+
+void CountStepForPacing(PacingLog& log, int64_t now)
+{
+    if (log.secondStartUs == 0) log.secondStartUs = now;
+    while (now - log.secondStartUs >= 1000000) {
+        log.seconds++;
+        log.stepsTotal += log.stepsThisSecond;
+        fprintf(log.file, "pacing second %d steps %d average %.2f\n", log.seconds, log.stepsThisSecond,
+                double(log.stepsTotal) / log.seconds);
+        fflush(log.file);
+        log.stepsThisSecond = 0;
+        log.secondStartUs += 1000000;
+    }
+    log.stepsThisSecond++;
+}
+
+} // namespace
+
+void StartPacedTimer(TimerPacer& pacer, int id, int periodMs)
+{
+    PacedTimer* timer = PacedTimerSlot(pacer, id);
+    if (!timer) return;
+    if (periodMs < 1) periodMs = 1;
+    timer->periodUs = int64_t(periodMs) * 1000;
+    timer->dueUs = pacer.clock() + timer->periodUs;
+    timer->running = true;
+}
+
+void StopPacedTimer(TimerPacer& pacer, int id)
+{
+    if (PacedTimer* timer = FindPacedTimer(pacer, id)) timer->running = false;
+}
+
+void StopAllPacedTimers(TimerPacer& pacer)
+{
+    for (PacedTimer& timer : pacer.timers) timer.running = false;
+}
+
+bool AnyPacedTimerRunning(const TimerPacer& pacer)
+{
+    for (const PacedTimer& timer : pacer.timers)
+        if (timer.running) return true;
+    return false;
+}
+
+int64_t EarliestPacedDue(TimerPacer& pacer)
+{
+    SkipBlockedTimers(pacer, pacer.clock());
+    int64_t earliest = NoTimerDue;
+    for (const PacedTimer& timer : pacer.timers)
+        if (timer.running && !timer.inHandler && timer.dueUs < earliest) earliest = timer.dueUs;
+    return earliest;
+}
+
+void DeliverDuePacedTimers(TimerPacer& pacer, bool (*runHandler)(int timerId))
+{
+    int64_t now = pacer.clock();
+    SkipBlockedTimers(pacer, now);
+    int delivered[PacedTimerCount] = {};
+    for (;;) {
+        int best = -1;
+        for (int i = 0; i < PacedTimerCount; i++) {
+            const PacedTimer& timer = pacer.timers[i];
+            if (!timer.running || timer.inHandler || timer.dueUs > now) continue;
+            if (best < 0 || timer.dueUs < pacer.timers[best].dueUs) best = i;
+        }
+        if (best < 0) return;
+        PacedTimer& timer = pacer.timers[best];
+        timer.dueUs += timer.periodUs;
+        if (++delivered[best] >= MaxCatchUp && timer.dueUs <= now) timer.dueUs = now + timer.periodUs;
+        // The slot stays this timer's while its handler runs, even if the handler stops it.
+        timer.inHandler = true;
+        if (pacer.pacingLog.file && timer.id == TimerStep) CountStepForPacing(pacer.pacingLog, pacer.clock());
+        bool goOn = runHandler(timer.id);
+        timer.inHandler = false;
+        if (!goOn) return;
+    }
+}
+
+void OpenPacingLog(TimerPacer& pacer, const char* target)
+{
+    if (pacer.pacingLog.file || !target || !*target) return;
+    pacer.pacingLog = PacingLog{};
+    pacer.pacingLog.file = strcmp(target, "-") == 0 ? stderr : fopen(target, "w");
+    if (!pacer.pacingLog.file) fprintf(stderr, "dravolinex: cannot write the pacing log %s\n", target);
+}
+
+void ClosePacingLog(TimerPacer& pacer)
+{
+    if (pacer.pacingLog.file && pacer.pacingLog.file != stderr) fclose(pacer.pacingLog.file);
+    pacer.pacingLog.file = nullptr;
+}

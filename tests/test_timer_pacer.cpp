@@ -1,0 +1,215 @@
+// The desktop backends' timer pacer with a stand-in clock: expiries from elapsed time whatever the wake-ups, a
+// capped catch-up after a stall, due-time order, stopped and restarted timers, no re-entry of a handler that runs
+// a nested loop, a full table, and the pacing log's seconds.
+#include "platform/common/timer_pacer.h"
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+int64_t fakeNow;
+int64_t FakeClock() { return fakeNow; }
+
+TimerPacer pacer;
+std::vector<int> delivered;
+std::function<bool(int)> onTimer; // returns whether the wake goes on
+
+bool RecordExpiry(int id)
+{
+    delivered.push_back(id);
+    return onTimer ? onTimer(id) : true;
+}
+
+// The backend wakes `ms` later and delivers what is due.
+void Wake(int64_t ms)
+{
+    fakeNow += ms * 1000;
+    DeliverDuePacedTimers(pacer, RecordExpiry);
+}
+
+int Count(int id)
+{
+    return int(std::count(delivered.begin(), delivered.end(), id));
+}
+
+class TimerPacerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fakeNow = 1000000;
+        pacer = TimerPacer{FakeClock, {}, {}};
+        delivered.clear();
+        onTimer = nullptr;
+    }
+    void TearDown() override { ClosePacingLog(pacer); }
+};
+
+} // namespace
+
+TEST_F(TimerPacerTest, ExpiriesFollowElapsedTimeExactly)
+{
+    StartPacedTimer(pacer, 1003, 10);
+    Wake(35);
+    EXPECT_EQ(Count(1003), 3);
+    Wake(5); // due at 40 ms
+    EXPECT_EQ(Count(1003), 4);
+    // A second of uneven wakes still gives exactly 100 steps.
+    for (int ms : {7, 13, 9, 11, 10, 25, 5, 20})
+        Wake(ms);
+    for (int i = 0; i < 90; i++)
+        Wake(10);
+    EXPECT_EQ(Count(1003), 4 + 10 + 90);
+}
+
+TEST_F(TimerPacerTest, StallCatchesUpAtMostTenThenResynchronises)
+{
+    StartPacedTimer(pacer, 1003, 10);
+    Wake(500);
+    EXPECT_EQ(Count(1003), MaxCatchUp);
+    Wake(9);
+    EXPECT_EQ(Count(1003), 10);
+    Wake(1);
+    EXPECT_EQ(Count(1003), 11);
+}
+
+TEST_F(TimerPacerTest, ExpiriesOfSeveralTimersComeInDueOrder)
+{
+    StartPacedTimer(pacer, 1000, 30);
+    StartPacedTimer(pacer, 1004, 20);
+    EXPECT_EQ(EarliestPacedDue(pacer), fakeNow + 20000);
+    Wake(50);
+    EXPECT_EQ(delivered, (std::vector<int>{1004, 1000, 1004}));
+}
+
+TEST_F(TimerPacerTest, StoppedAndRestartedTimers)
+{
+    EXPECT_FALSE(AnyPacedTimerRunning(pacer));
+    EXPECT_EQ(EarliestPacedDue(pacer), NoTimerDue);
+    StartPacedTimer(pacer, 1005, 10);
+    StartPacedTimer(pacer, 1006, 10);
+    onTimer = [](int id) {
+        if (id == 1005) StopPacedTimer(pacer, 1006); // stopped before its expiry in the same wake is delivered
+        return true;
+    };
+    Wake(10);
+    EXPECT_EQ(Count(1005), 1);
+    EXPECT_EQ(Count(1006), 0);
+    StopPacedTimer(pacer, 1005);
+    StopPacedTimer(pacer, 1234); // not running: harmless
+    EXPECT_FALSE(AnyPacedTimerRunning(pacer));
+    Wake(100);
+    EXPECT_EQ(Count(1005), 1);
+    StartPacedTimer(pacer, 1005, 50); // restarted from now with the new period
+    Wake(40);
+    EXPECT_EQ(Count(1005), 1);
+    Wake(10);
+    EXPECT_EQ(Count(1005), 2);
+    StartPacedTimer(pacer, 1005, 0); // a zero period counts as one millisecond
+    Wake(1);
+    EXPECT_EQ(Count(1005), 3);
+    StopAllPacedTimers(pacer);
+    Wake(100);
+    EXPECT_EQ(Count(1005), 3);
+}
+
+TEST_F(TimerPacerTest, HandlerWithNestedLoopIsNotReenteredAndItsExpiriesPass)
+{
+    StartPacedTimer(pacer, 1005, 10);
+    StartPacedTimer(pacer, 1003, 10);
+    int depth = 0, deepest = 0;
+    onTimer = [&](int id) {
+        if (id != 1005) return true;
+        depth++;
+        deepest = std::max(deepest, depth);
+        if (Count(1005) == 1)
+            for (int i = 0; i < 20; i++) Wake(10); // a dialog's loop runs for 200 ms
+        depth--;
+        return true;
+    };
+    Wake(10);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_GE(Count(1003), 20); // the other timer went on inside the nested loop
+    // Expiries missed while the handler ran are not queued up afterwards.
+    int before = Count(1005);
+    Wake(10);
+    EXPECT_LE(Count(1005) - before, 1);
+}
+
+TEST_F(TimerPacerTest, WaitForATimerOnTheStackIsNotDueAgain)
+{
+    // While the handler's dialog waits, the loop must sleep until the next expiry, not spin on a past due time.
+    StartPacedTimer(pacer, 1005, 10);
+    onTimer = [](int) {
+        fakeNow += 200000;
+        EXPECT_EQ(EarliestPacedDue(pacer), NoTimerDue);
+        StartPacedTimer(pacer, 1003, 10);
+        EXPECT_EQ(EarliestPacedDue(pacer), fakeNow + 10000);
+        return true;
+    };
+    Wake(10);
+    onTimer = nullptr;
+    EXPECT_GT(EarliestPacedDue(pacer), fakeNow);
+}
+
+TEST_F(TimerPacerTest, HandlerCanEndTheWake)
+{
+    StartPacedTimer(pacer, 1003, 10);
+    StartPacedTimer(pacer, 1004, 10);
+    onTimer = [](int) { return false; }; // the main window went away in the handler
+    Wake(30);
+    EXPECT_EQ(delivered.size(), 1u);
+    onTimer = nullptr;
+    Wake(0); // the next wake delivers the rest, capped as usual
+    EXPECT_EQ(delivered.size(), 6u);
+}
+
+TEST_F(TimerPacerTest, FullTableDropsNewTimersButKeepsRestartingOldOnes)
+{
+    for (int i = 0; i < PacedTimerCount; i++) StartPacedTimer(pacer, 2000 + i, 10);
+    StartPacedTimer(pacer, 1003, 10); // no slot left
+    StartPacedTimer(pacer, 2000, 5);  // its own slot, new period
+    Wake(5);
+    EXPECT_EQ(delivered, std::vector<int>{2000});
+    StopPacedTimer(pacer, 2001);
+    StartPacedTimer(pacer, 1003, 10); // the freed slot
+    Wake(10);
+    EXPECT_EQ(Count(1003), 1);
+}
+
+TEST_F(TimerPacerTest, PacingLogCountsSimulationStepsPerSecond)
+{
+    std::string path = ::testing::TempDir() + "pacing.log";
+    OpenPacingLog(pacer, path.c_str());
+    StartPacedTimer(pacer, 1003, 10);
+    StartPacedTimer(pacer, 1004, 50); // not a simulation step
+    for (int i = 0; i < 100; i++) Wake(10);
+    for (int i = 0; i < 100; i++) Wake(i % 2 ? 15 : 5); // uneven wakes: still 100 in the second second
+    Wake(500); // a stall: the third second gets its catch-up of ten and the steps of its last half
+    for (int i = 0; i < 60; i++) Wake(10);
+    ClosePacingLog(pacer);
+
+    FILE* file = fopen(path.c_str(), "r");
+    ASSERT_NE(file, nullptr);
+    char text[512] = {};
+    fread(text, 1, sizeof text - 1, file);
+    fclose(file);
+    EXPECT_STREQ(text, "pacing second 1 steps 100 average 100.00\n"
+                       "pacing second 2 steps 100 average 100.00\n"
+                       "pacing second 3 steps 60 average 86.67\n");
+}
+
+TEST_F(TimerPacerTest, UnwritablePacingLogLeavesItOff)
+{
+    OpenPacingLog(pacer, "/nonexistent-folder/pacing.log");
+    OpenPacingLog(pacer, nullptr);
+    OpenPacingLog(pacer, "");
+    EXPECT_EQ(pacer.pacingLog.file, nullptr);
+    StartPacedTimer(pacer, 1003, 10);
+    Wake(10);
+    EXPECT_EQ(Count(1003), 1);
+}
