@@ -70,13 +70,15 @@ static void DrawWindGauge(Surface& frame, int px, int py, double wind, double gu
 {
     int centre = px + 37;
     int e = wind > 0 ? -1 : 1;
-    double reach = 75 * 0.5 / WindScale;
+    // Worked out in this order (not with a pre-divided factor): a reach that comes to a whole number of columns
+    // must not fall a column short by rounding.
+    double windEnd = centre + wind * 75 * 0.5 / WindScale;
+    double gustEnd = centre + (wind + gust) * 75 * 0.5 / WindScale;
     for (int k = -3; k <= 3; ++k) {
         int row = py + 36 + k;
         int bevel = std::abs(k) * e;
-        int a = Limit(TruncLimited(centre + wind * reach, px + 4 - 4, px + 71 + 4) + bevel, px + 4, px + 71);
-        int b = Limit(TruncLimited(centre + (wind + gust) * reach, px + 4 - 4, px + 71 + 4) + bevel, px + 4,
-                      px + 71);
+        int a = Limit(TruncLimited(windEnd, px + 4 - 4, px + 71 + 4) + bevel, px + 4, px + 71);
+        int b = Limit(TruncLimited(gustEnd, px + 4 - 4, px + 71 + 4) + bevel, px + 4, px + 71);
         if (wind + gust > 0) {
             if (a < b)
                 FillRect(frame, a, row, b, row + 1, GaugeRed);

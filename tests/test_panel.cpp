@@ -157,6 +157,13 @@ TEST_F(PanelTest, WindGauge)
                            {50, 36, GaugeRed}, {51, 36, Plate}, {37, 36, Plate}, {45, 39, GaugeRed}})
         EXPECT_EQ(At(x, y), c) << x << "," << y;
 
+    // The reach is worked out as wind x 75 x 0.5 / WindScale in that order: -0.468 reaches exactly 27 columns.
+    gameState.wind = -0.468;
+    gameState.windGust = 0;
+    Draw();
+    EXPECT_EQ(At(10, 36), GaugeGreen);
+    EXPECT_EQ(At(9, 36), Plate);
+
     gameState.wind = 50; // a gale stays inside the window
     Draw();
     EXPECT_EQ(At(70, 36), GaugeGreen);
