@@ -4,59 +4,17 @@
 # survives a restart. Screenshots land in the output directory for inspection.
 #   run_desktop_test.sh GAME_EXECUTABLE OUTPUT_DIRECTORY [SEND_CLOSE_HELPER]
 set -u
+source "$(dirname "$(realpath "$0")")/../lib/window_test_helpers.sh"
 game=$(realpath "$1")
 out=$(realpath -m "${2:-desktop-test}")
 send_close=${3:-}
 
-if [ -z "${DRAVOLINEX_IN_XVFB:-}" ]; then
-  mkdir -p "$out"
-  export DRAVOLINEX_IN_XVFB=1
-  exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" "$game" "$out" "$send_close"
-fi
+mkdir -p "$out"
+run_in_virtual_display "$0" "$game" "$out" "$send_close"
 
 rm -rf "$out"/*.png "$out/config" "$out"/*.log "$out/audio.raw"
 export XDG_CONFIG_HOME="$out/config"
-failures=0
-pid=
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-shot() { import -window root "$out/$1.png"; }
-
-# Waits up to $2 seconds for a visible window whose name matches $1; prints its id.
-wait_window() {
-  local i id
-  for i in $(seq 1 $(( $2 * 5 ))); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.2
-  done
-  return 1
-}
-
-# Top row of the craft's pure red in the playfield right of the instrument panel; empty when it is out of sight.
-craft_top() {
-  convert "$out/$1.png" -crop 700x600+90+0 +repage -fill black +opaque '#FF0000' -trim info: 2>/dev/null |
-    awk '{ split($4, g, "+"); if ($3 != "1x1") print g[3] }'
-}
-
-start_game() {
-  "$game" > "$out/$1.log" 2>&1 &
-  pid=$!
-}
-
-# File > Exit (Alt+F, then X) from the running game; the process must end by itself with code 0.
-exit_by_menu() {
-  local main
-  main=$(xdotool search --onlyvisible --name '^Dravolinex$' | head -1)
-  [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null
-  xdotool key alt+f; sleep 0.5; xdotool key x
-  local i
-  for i in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then fail "$1: the game did not end after File > Exit"; kill "$pid"; wait "$pid"; return; fi
-  wait "$pid"; local code=$?
-  [ "$code" = 0 ] && pass "$1: File > Exit ends the game with code 0" || fail "$1: exit code $code"
-}
+playfield=700x600+90+0 # the screen area right of the instrument panel, where the craft is looked for
 
 # The 60-byte options record in the settings file, as fifteen numbers.
 stored_options() {
@@ -69,7 +27,7 @@ stored_options() {
 
 # ---- round one: flight with the engine, verdict, next round, exit (with the sound written to a file) ----
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw"
-start_game round1
+start_game round1 "$game"
 if wait_window "Game Feature Settings" 15 > /dev/null; then pass "the Game Feature Settings dialog opens at start"
 else fail "no Game Feature Settings dialog at start"; fi
 sleep 0.5; shot 01-game-settings
@@ -84,11 +42,11 @@ if command -v xprop > /dev/null; then
     pass "the main window carries the program icon" || fail "the main window has no program icon"
 fi
 sleep 0.6; shot 03-falling          # the craft falls for a moment first
-before=$(craft_top 03-falling)
+before=$(craft_top 03-falling $playfield)
 audio_mark=$(stat -c %s "$out/audio.raw" 2>/dev/null || echo 0)
 xdotool keydown space; sleep 1.0; shot 04-engine-held
 sleep 0.5; xdotool keyup space
-after=$(craft_top 04-engine-held)
+after=$(craft_top 04-engine-held $playfield)
 sound_end=$(stat -c %s "$out/audio.raw" 2>/dev/null || echo 0)
 echo "craft top while falling $before, with the engine held ${after:-out of sight above}"
 if [ -n "$before" ] && { [ -z "$after" ] || [ "$after" -lt "$before" ]; }; then pass "holding Space makes the craft climb"
@@ -112,7 +70,7 @@ first=$(stored_options) && pass "the settings file holds the options: $first" ||
 unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
 
 # ---- round two: change the craft (Tab to the Game Type slider, End), OK, exit ----
-start_game round2
+start_game round2 "$game"
 wait_window "Game Feature Settings" 15 > /dev/null || fail "round two: no Game Feature Settings dialog"
 sleep 0.5
 xdotool key Tab; sleep 0.2; xdotool key End; sleep 0.5; shot 07-craft-changed
@@ -125,7 +83,7 @@ game_type=$(echo "$second" | awk '{ print $3 }')
 [ "$game_type" = 1 ] && pass "the changed craft is saved (game type 1)" || fail "game type saved as '$game_type': $second"
 
 # ---- round three: the change is read back ----
-start_game round3
+start_game round3 "$game"
 dialog=$(wait_window "Game Feature Settings" 15) || fail "round three: no Game Feature Settings dialog"
 sleep 0.5; shot 08-restarted
 xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
@@ -136,7 +94,7 @@ third=$(stored_options)
 
 # ---- round four: a joystick button acts as the OK button of the dialog in front ----
 export DRAVOLINEX_VIRTUAL_JOYSTICK=1
-start_game round4
+start_game round4 "$game"
 wait_window "Game Feature Settings" 15 > /dev/null || fail "round four: no Game Feature Settings dialog"
 sleep 0.5
 kill -USR1 "$pid"   # the test joystick's button
@@ -150,7 +108,7 @@ unset DRAVOLINEX_VIRTUAL_JOYSTICK
 
 # ---- round five: close boxes (a dialog's is Cancel; the main window's ends the game without saving) ----
 if [ -n "$send_close" ]; then
-  start_game round5
+  start_game round5 "$game"
   dialog=$(wait_window "Game Feature Settings" 15) || fail "round five: no Game Feature Settings dialog"
   "$send_close" "$dialog"
   if wait_window "Game Paused" 5 > /dev/null; then pass "the close box of the settings dialog acts as Cancel"
@@ -169,14 +127,11 @@ if [ -n "$send_close" ]; then
     fail "the craft slider did not move (${moved} pixels changed)"
   xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
   "$send_close" "$(xdotool search --onlyvisible --name '^Dravolinex$' | head -1)"
-  for i in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then fail "the main window's close box did not end the game"; kill "$pid"
+  if ! wait_game_end 5; then fail "the main window's close box did not end the game"; kill "$pid"
   else pass "the main window's close box ends the game"; fi
   wait "$pid"
   [ "$(stored_options | awk '{ print $3 }')" = 1 ] && pass "closing the window saves nothing" ||
     fail "closing the window saved the options: $(stored_options)"
 fi
 
-echo "screenshots in $out"
-[ "$failures" = 0 ] && echo "desktop test passed" || echo "desktop test: $failures failures"
-[ "$failures" = 0 ]
+finish "desktop test"

@@ -6,23 +6,18 @@
 # Screenshots land in the output directory for inspection. A test_win32_backend.exe beside the game runs first.
 #   smoke.sh DRAVOLINEX_EXE OUTPUT_DIRECTORY
 set -u
+source "$(dirname "$(realpath "$0")")/../lib/window_test_helpers.sh"
 exe=$(realpath "$1")
 out=$(realpath -m "${2:-windows-smoke}")
 
-if [ -z "${DRAVOLINEX_IN_XVFB:-}" ]; then
-  mkdir -p "$out"
-  export DRAVOLINEX_IN_XVFB=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$exe" "$out"
-fi
+mkdir -p "$out"
+run_in_virtual_display "$0" "$exe" "$out"
 
 rm -f "$out"/*.png "$out"/*.log
 export WINEPREFIX="$out/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-failures=0
-pid=
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-shot() { import -window root "$out/$1.png"; }
+# The playfield right of the instrument panel, where the craft is looked for (the main window sits at the screen's
+# top-left corner).
+playfield=860x600+95+45
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "making a Wine prefix in $WINEPREFIX"
@@ -45,45 +40,9 @@ if [ -f "$backend_test" ]; then
   fi
 fi
 
-# Waits up to $2 seconds for a visible window whose name matches $1; prints its id.
-wait_window() {
-  local i id
-  for i in $(seq 1 $(( $2 * 5 ))); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.2
-  done
-  return 1
-}
-
 # x y width height of a window.
 geometry() {
   xdotool getwindowgeometry --shell "$1" | awk -F= '/^(X|Y|WIDTH|HEIGHT)=/ { printf "%s ", $2 }'
-}
-
-# Top row of the craft's pure red in the playfield right of the instrument panel (the main window sits at the
-# screen's top-left corner); empty when it is out of sight.
-craft_top() {
-  convert "$out/$1.png" -crop 860x600+95+45 +repage -fill black +opaque '#FF0000' -trim info: 2>/dev/null |
-    awk '{ split($4, g, "+"); if ($3 != "1x1") print g[3] }'
-}
-
-start_game() {
-  wine "$exe" > "$out/$1.log" 2>&1 &
-  pid=$!
-}
-
-# File > Exit (Alt+F, then X) from the running game; the process must end by itself with code 0.
-exit_by_menu() {
-  local main
-  main=$(xdotool search --onlyvisible --name '^Dravolinex$' | head -1)
-  [ -n "$main" ] && xdotool windowfocus "$main" 2>/dev/null
-  xdotool key alt+f; sleep 0.5; xdotool key x
-  local i
-  for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then fail "$1: the game did not end after File > Exit"; kill "$pid"; wait "$pid"; return; fi
-  wait "$pid"; local code=$?
-  [ "$code" = 0 ] && pass "$1: File > Exit ends the game with code 0" || fail "$1: exit code $code"
 }
 
 # The 60-byte options record in the registry, as fifteen numbers.
@@ -102,7 +61,7 @@ stored_options() {
 
 # ---- round one: the dialogs, a flight with the engine, the verdict, New Game declined, About, exit ----
 export DRAVOLINEX_PACING_LOG="$(winepath -w "$out/pacing.log" 2>/dev/null)"
-start_game round1
+start_game round1 wine "$exe"
 main=$(wait_window '^Dravolinex$' 30) && pass "the main window \"Dravolinex\" appears" || fail "no main window"
 dialog=$(wait_window "Game Feature Settings" 30)
 if [ -n "$dialog" ]; then pass "the Game Feature Settings dialog opens at start"
@@ -127,16 +86,16 @@ if wait_window "Game Paused" 5 > /dev/null; then pass "OK leads to Game Paused";
 sleep 0.5; shot 02-paused
 xdotool key Return
 sleep 0.8; shot 03-falling          # the craft falls for a moment first
-before=$(craft_top 03-falling)
+before=$(craft_top 03-falling $playfield)
 sleep 0.8; shot 03-falling-later
-later=$(craft_top 03-falling-later)
+later=$(craft_top 03-falling-later $playfield)
 echo "craft top while falling: $before, then $later"
 [ -n "$before" ] && [ -n "$later" ] && [ "$later" -gt "$before" ] && pass "after Continue the craft falls" ||
   fail "the craft did not fall after Continue"
 xdotool keydown space; sleep 1.2; shot 04-engine-held
 sleep 0.5; shot 04-engine-held-later
 xdotool keyup space
-held=$(craft_top 04-engine-held); after=$(craft_top 04-engine-held-later)
+held=$(craft_top 04-engine-held $playfield); after=$(craft_top 04-engine-held-later $playfield)
 echo "craft top with the engine held: ${held:-out of sight above}, then ${after:-out of sight above}"
 if [ -n "$later" ] && [ -z "$held" ] || { [ -n "$held" ] && { [ -z "$after" ] || [ "$after" -lt "$held" ]; }; }; then
   pass "holding Space makes the craft climb"
@@ -172,7 +131,7 @@ xdotool key alt+slash
 if about=$(wait_window '^About$' 5); then pass "Alt+/ opens the About box"; else fail "Alt+/ did not open About"; fi
 sleep 0.3; shot 08-about
 xdotool key Return; sleep 0.5
-exit_by_menu round1
+exit_by_menu round1 10
 first=$(stored_options) && pass "the registry holds the options: $first" || fail "no options in the registry"
 unset DRAVOLINEX_PACING_LOG
 # Seconds 2 to 10 cover the start dialogs and the first flight; the step timer rests between a flight's end and
@@ -187,34 +146,34 @@ else
 fi
 
 # ---- round two: change the craft (Tab to the Game Type slider, End), OK, exit ----
-start_game round2
+start_game round2 wine "$exe"
 wait_window "Game Feature Settings" 30 > /dev/null || fail "round two: no Game Feature Settings dialog"
 sleep 1
 xdotool key Tab; sleep 0.2; xdotool key End; sleep 0.5; shot 09-craft-changed
 xdotool key Return
 wait_window "Game Paused" 5 > /dev/null || fail "round two: no Game Paused dialog"
 xdotool key Return; sleep 0.3
-exit_by_menu round2
+exit_by_menu round2 10
 second=$(stored_options)
 game_type=$(echo "$second" | awk '{ print $3 }')
 [ "$game_type" = 1 ] && pass "the changed craft is saved (game type 1)" || fail "game type saved as '$game_type': $second"
 
 # ---- round three: the change is read back ----
-start_game round3
+start_game round3 wine "$exe"
 wait_window "Game Feature Settings" 30 > /dev/null || fail "round three: no Game Feature Settings dialog"
 sleep 1; shot 10-restarted
 xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.5
 xdotool key p
 if wait_window "Game Paused" 5 > /dev/null; then pass "P pauses the game"; else fail "P did not pause"; fi
 xdotool key Return; sleep 0.3
-exit_by_menu round3
+exit_by_menu round3 10
 third=$(stored_options)
 [ "$(echo "$third" | awk '{ print $3 }')" = 1 ] && pass "the restarted game keeps the changed craft" ||
   fail "the restarted game lost the change: $third"
 
 # ---- round four: the computer flies (Home on the Player slider) to a verdict; "Exit Game" saves and ends ----
 wine reg delete 'HKCU\Software\Orv' /f > /dev/null 2>&1
-start_game round4
+start_game round4 wine "$exe"
 wait_window "Game Feature Settings" 30 > /dev/null || fail "round four: no Game Feature Settings dialog"
 sleep 0.5
 xdotool key Home; sleep 0.3; xdotool key Return
@@ -228,8 +187,7 @@ xdotool key Return
 wait_window "Game Feature Settings" 10 > /dev/null || fail "round four: no Game Feature Settings dialog after the verdict"
 sleep 0.5
 xdotool key alt+x
-for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$pid" 2>/dev/null; then fail "Exit Game did not end the game"; kill "$pid"; wait "$pid"
+if ! wait_game_end 10; then fail "Exit Game did not end the game"; kill "$pid"; wait "$pid"
 else
   wait "$pid"; code=$?
   [ "$code" = 0 ] && pass "Exit Game in the settings dialog ends the game with code 0" || fail "Exit Game: exit code $code"
@@ -245,6 +203,4 @@ else
   fail "user.reg lacks HKCU\\Software\\Orv\\Dravolinex"
 fi
 
-echo "screenshots in $out"
-[ "$failures" = 0 ] && echo "windows smoke test passed" || echo "windows smoke test: $failures failures"
-[ "$failures" = 0 ]
+finish "windows smoke test"
