@@ -178,11 +178,27 @@ GtkWidget* NewWrappingLabel(const char* text, unsigned style, float xalign)
     return label;
 }
 
+// A wrapping label asks for the width of its whole text on one line, and the dialog window grows to give it that
+// width: the label is limited to as many characters as its rectangle holds, so the window keeps the template's size.
+void LimitLabelWidth(ControlEntry* entry)
+{
+    GtkLabel* label = GTK_LABEL(entry->widget);
+    PangoContext* context = gtk_widget_get_pango_context(entry->widget);
+    PangoFontMetrics* metrics = pango_context_get_metrics(context, pango_context_get_font_description(context),
+                                                          pango_context_get_language(context));
+    int charWidth = std::max(pango_font_metrics_get_approximate_char_width(metrics),
+                             pango_font_metrics_get_approximate_digit_width(metrics));
+    pango_font_metrics_unref(metrics);
+    int inner = entry->width - (entry->placed != entry->widget ? 10 : 0); // a sunken frame's border and margins
+    gtk_label_set_max_width_chars(label, std::max(1, inner * PANGO_SCALE / std::max(1, charWidth)));
+}
+
 // The dialog font is larger than the one the tables were laid out for in some themes: a text that would grow out of
 // its rectangle is drawn smaller until it fits (down to 70 %), so that it never runs over the controls below.
 void FitLabelText(ControlEntry* entry)
 {
     GtkLabel* label = GTK_LABEL(entry->widget);
+    LimitLabelWidth(entry);
     gtk_label_set_attributes(label, nullptr);
     for (double scale = 1.0; scale >= 0.7; scale -= 0.05) {
         if (scale < 1.0) {

@@ -8,7 +8,9 @@
 #include "resources/resources.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -224,6 +226,32 @@ TEST_F(GtkDialogs, MoveAndRectInScreenCoordinates)
         DialogEnd(d, IdOk);
     };
     EXPECT_EQ(RunTestDialog(), IdOk);
+}
+
+TEST_F(GtkDialogs, LongTextsWrapInsideTheirRectanglesWithoutWideningTheDialog)
+{
+    static int width = 0;
+    whenOpen = [](Dialog* d) {
+        ScreenRect r = DialogGetRect(d);
+        width = r.right - r.left;
+        DialogEnd(d, IdOk);
+    };
+    EXPECT_EQ(RunTestDialog(), IdOk);
+    int plainWidth = width;
+    ControlDef controls[std::size(TestControls)];
+    std::copy(std::begin(TestControls), std::end(TestControls), controls);
+    std::string longText;
+    for (int i = 0; i < 12; i++) longText += "Only thing left of you is a bunch of burned pieces. ";
+    for (ControlDef& def : controls)
+        if (def.id == Label) def.text = longText.c_str();
+    DialogTemplate wordy = TestTemplate;
+    wordy.controls = controls;
+    EXPECT_EQ(PlatformRunDialog(wordy, RecordingProc), IdOk);
+    EXPECT_EQ(width, plainWidth);
+    for (ControlDef& def : controls) // and a centred label, as the verdict's message is
+        if (def.id == Label) def.style = StyleCentred;
+    EXPECT_EQ(PlatformRunDialog(wordy, RecordingProc), IdOk);
+    EXPECT_EQ(width, plainWidth);
 }
 
 TEST_F(GtkDialogs, TimersGoOnInsideADialog)
