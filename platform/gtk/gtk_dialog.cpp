@@ -632,9 +632,24 @@ void DialogMove(Dialog* dialog, int x, int y)
     gtk_window_move(GTK_WINDOW(dialog->window), x, y);
 }
 
-// Runs a message box modally; timers go on inside gtk_dialog_run's loop. A quit request answers it with "none".
-static gint RunMessageBox(GtkWidget* box, const char* caption)
+// Message boxes of this toolkit no longer show their sign by themselves: the question mark or the error sign is put
+// in front of the text, when the icon theme has it.
+static void AddMessageSign(GtkWidget* box, const char* iconName)
 {
+    GtkWidget* textArea = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box));
+    GtkWidget* row = textArea ? gtk_widget_get_parent(textArea) : nullptr;
+    if (!row || !GTK_IS_BOX(row) || !gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), iconName)) return;
+    GtkWidget* sign = gtk_image_new_from_icon_name(iconName, GTK_ICON_SIZE_DIALOG);
+    gtk_widget_set_valign(sign, GTK_ALIGN_START);
+    gtk_box_pack_start(GTK_BOX(row), sign, FALSE, FALSE, 0);
+    gtk_box_reorder_child(GTK_BOX(row), sign, 0);
+    gtk_widget_show(sign);
+}
+
+// Runs a message box modally; timers go on inside gtk_dialog_run's loop. A quit request answers it with "none".
+static gint RunMessageBox(GtkWidget* box, const char* caption, const char* iconName)
+{
+    AddMessageSign(box, iconName);
     gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
     g_object_ref(box);
     openMessageBoxes.push_back(box);
@@ -650,7 +665,7 @@ bool PlatformAskYesNo(const char* text, const char* caption)
 {
     GtkWidget* box = gtk_message_dialog_new(MainGtkWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
                                             GTK_BUTTONS_YES_NO, "%s", text ? text : "");
-    return RunMessageBox(box, caption) == GTK_RESPONSE_YES;
+    return RunMessageBox(box, caption, "dialog-question") == GTK_RESPONSE_YES;
 }
 
 void PlatformErrorBox(const char* text, const char* caption)
@@ -658,7 +673,7 @@ void PlatformErrorBox(const char* text, const char* caption)
     GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_ERROR, GTK_BUTTONS_OK, "%s",
                                             text ? text : "");
     gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
-    RunMessageBox(box, caption);
+    RunMessageBox(box, caption, "dialog-error");
 }
 
 int PlatformLastError()

@@ -254,6 +254,29 @@ TEST_F(GtkDialogs, LongTextsWrapInsideTheirRectanglesWithoutWideningTheDialog)
     EXPECT_EQ(width, plainWidth);
 }
 
+// The yes/no question shows the question sign in front of its text.
+TEST(GtkMessageBoxes, QuestionShowsItsSign)
+{
+    if (!gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "dialog-question")) GTEST_SKIP() << "no icon theme";
+    static bool signShown = false;
+    g_timeout_add(300, [](gpointer) {
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* w = windows; w; w = w->next) {
+            if (!GTK_IS_MESSAGE_DIALOG(w->data) || !gtk_widget_get_visible(GTK_WIDGET(w->data))) continue;
+            GtkWidget* text = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(w->data));
+            GList* row = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(text)));
+            for (GList* c = row; c; c = c->next)
+                if (GTK_IS_IMAGE(c->data) && gtk_widget_get_visible(GTK_WIDGET(c->data))) signShown = true;
+            g_list_free(row);
+            gtk_dialog_response(GTK_DIALOG(w->data), GTK_RESPONSE_YES);
+        }
+        g_list_free(windows);
+        return G_SOURCE_REMOVE;
+    }, nullptr);
+    EXPECT_TRUE(PlatformAskYesNo("Are you sure you want to stop the current game?", "New Game"));
+    EXPECT_TRUE(signShown);
+}
+
 TEST_F(GtkDialogs, TimersGoOnInsideADialog)
 {
     timerExpiries = 0;
