@@ -115,7 +115,8 @@ TEST_F(RenderTest, ZoomModesPlaceTheOutputInTheWindow)
 {
     struct Case {
         int zoom, x0, y0, dw, dh;
-    } cases[] = {{0, 160, 0, 960, 720}, {-2, 480, 240, 320, 240}, {1, 320, 120, 640, 480}, {-1, 0, 0, 1280, 720}};
+    } cases[] = {{0, 160, 0, 960, 720}, {-2, 480, 240, 320, 240}, {-3, 533, 280, 213, 160}, {1, 320, 120, 640, 480},
+                 {-1, 0, 0, 1280, 720}};
     for (const Case& c : cases) {
         gameOptions.zoom = c.zoom;
         Paint(0, 0, 1280, 720);
@@ -128,6 +129,15 @@ TEST_F(RenderTest, ZoomModesPlaceTheOutputInTheWindow)
     Paint(0, 0, 1280, 720);
     EXPECT_EQ(GetPixel(client, 0, 639), Sky);    // frame row (639 + 120) / 2 = 379
     EXPECT_EQ(GetPixel(client, 0, 640), Ground); // frame row 380
+    // One row less: the origin (719 - 960) / 2 truncates toward zero to -120, so the same rows show.
+    Paint(0, 0, 1280, 719);
+    EXPECT_EQ(GetPixel(client, 0, 639), Sky);
+    EXPECT_EQ(GetPixel(client, 0, 640), Ground);
+    gameOptions.zoom = 3; // any larger zoom multiplies alike: 1920 x 1440 at (-320, 30), frame row (r - 30) / 3
+    Paint(0, 0, 1280, 1500);
+    EXPECT_EQ(GetPixel(client, 0, 29), Margin);
+    EXPECT_EQ(GetPixel(client, 0, 1169), Sky);
+    EXPECT_EQ(GetPixel(client, 0, 1170), Ground);
 }
 
 TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
