@@ -12,7 +12,10 @@
 #include "io/sound.h"
 #include "platform/app_entry.h"
 #include "platform/headless/headless.h"
+#include "platform/window.h"
+#include "sim/contact.h"
 #include "sim/game_state.h"
+#include "sim/random.h"
 #include "sim/tick.h"
 #include "sim/timers.h"
 #include "world/world.h"
@@ -341,6 +344,167 @@ TEST_F(FlightTest, SideJetsAndTurningFollowTheCraftKind)
     StepFlight({100, 0, 0});
     EXPECT_NEAR(SteeredSpeed(), std::sin(30 / 180.0 * 3.141592653589793) * gameState.thrustFactor, 1e-12);
     EXPECT_FALSE(gameState.craft.jetLeftOn || gameState.craft.jetRightOn);
+}
+
+} // namespace
+
+namespace {
+
+// The contact tests at their exact edges, on a hand-built world: ground at 100, platforms of width 40 at
+// columns 300 and 500 standing at 100. The rocket's box spans columns x + 14 .. x + 28, its feet are y - 31.
+class ContactTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        HeadlessReset();
+        ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
+        gameState = {};
+        gameOptions = {};
+        SetDefaultOptions();
+        gameOptions.gameWidth = 640;
+        gameOptions.gameHeight = 480;
+        std::fill(std::begin(TerrainProfile), std::end(TerrainProfile), 100);
+        gameState.platformCount = 2;
+        platforms[0] = {300, 100, 40, 24};
+        platforms[1] = {500, 100, 40, 24};
+        recordCount = 7;
+        recordWrapped = false;
+    }
+    // Runs the contact tests for a craft whose box starts at column `left` with its feet at `feet`.
+    int Touch(double left, double feet, double vx = 0, double vy = -10, double angle = 0)
+    {
+        const GameTypeInfo& type = CurrentGameType();
+        GameState& g = gameState;
+        g.craft = {left - type.hitLeft, feet + type.hitBottom, vx, vy, angle, 50, false, false, false, true};
+        g.landed = g.crashed = false;
+        g.outcomeLanded = g.outcomeCrashed = g.outcomeEdgeTip = g.outcomeSpeedTip = g.outcomeRollTip = false;
+        g.tipStep = 0;
+        g.tipPlatform = -1;
+        CheckContact();
+        return LandingOutcome();
+    }
+};
+
+TEST_F(ContactTest, LandingWindowAndLimitsAreExact)
+{
+    EXPECT_EQ(Touch(310, 105), 0); // feet exactly 5 above the surface: not yet
+    EXPECT_EQ(Touch(310, 104.999), 1);
+    EXPECT_EQ(gameState.craft.y, 100 + 31 + 5); // set down 5 above the surface
+    EXPECT_EQ(finalRecord, 6);
+    EXPECT_EQ(Touch(300, 104), 1);     // box flush with the left end
+    EXPECT_EQ(Touch(326, 104), 1);     // and with the right end (column 340 belongs to the platform)
+    EXPECT_EQ(Touch(299.999, 104), 0); // a hair over either end: neither a landing nor ground contact
+    EXPECT_EQ(Touch(326.001, 104), 0);
+    EXPECT_EQ(Touch(310, 104, 0, -40), 0); // 40 is too fast: the scan finds no ground yet
+    EXPECT_EQ(Touch(310, 99.5, 0, -40), 2); // and at the ground it is no soft touch
+    EXPECT_EQ(Touch(310, 99.5, 40, -10), 4); // sliding at exactly 40 tips toward the travel
+    EXPECT_EQ(gameState.tipStep, 1.0);
+    EXPECT_EQ(Touch(310, 99.5, -40, -10), 4);
+    EXPECT_EQ(gameState.tipStep, -1.0);
+    EXPECT_EQ(Touch(310, 104, 0, -10, 45), 1); // the rocket's tilt does not matter
+
+    gameOptions.gameType = 1; // legged craft: box x + 7 .. x + 35
+    EXPECT_EQ(Touch(306, 104, 0, -10, 2.999), 1);
+    EXPECT_EQ(Touch(306, 104, 0, -10, 3.0), 0); // tilted 3 degrees: no landing test at all
+    EXPECT_EQ(Touch(306, 99.5, 0, -10, 3.0), 5);
+    EXPECT_EQ(gameState.tipStep, 1.0);
+    EXPECT_EQ(Touch(306, 99.5, 0, -10, -3.0), 5);
+    EXPECT_EQ(gameState.tipStep, -1.0);
+}
+
+TEST_F(ContactTest, GroundScanReadsFromTheTruncatedLeftEdgeToTheRightEdge)
+{
+    TerrainProfile[99] = 200;
+    EXPECT_EQ(Touch(99.7, 150), 2); // column 99 is read although the box starts at 99.7
+    EXPECT_EQ(Touch(100, 150), 0);
+    TerrainProfile[99] = 100;
+    TerrainProfile[130] = 200;
+    EXPECT_EQ(Touch(116, 150), 2); // right edge exactly on column 130
+    EXPECT_EQ(Touch(115.9, 150), 0);
+
+    // The sides count before any column; a box ending exactly on the right edge reads column gameWidth.
+    EXPECT_EQ(Touch(-0.001, 400), 2);
+    EXPECT_EQ(Touch(626, 400), 0);
+    EXPECT_EQ(Touch(626.001, 400), 2);
+    TerrainProfile[640] = 450;
+    EXPECT_EQ(Touch(626, 400), 2);
+
+    // With an empty, wrapped ring the last frame written is the ring's last entry.
+    recordCount = 0;
+    recordWrapped = true;
+    Touch(100, 99);
+    EXPECT_EQ(finalRecord, FlightRecordSize - 1);
+}
+
+TEST_F(ContactTest, TipRulesGoPlatformByPlatformThenRuleByRule)
+{
+    // A box over the right end of platform 0 and the left end of platform 1: the lower index decides.
+    platforms[1] = {345, 100, 40, 24};
+    EXPECT_EQ(Touch(335, 99.5), 3);
+    EXPECT_EQ(gameState.tipStep, 1.0);
+    EXPECT_EQ(gameState.tipPlatform, 0);
+
+    // A box wider than a platform straddles both ends: the left-end rule comes first.
+    gameOptions.gameType = 1;
+    platforms[0] = {300, 100, 10, 54};
+    EXPECT_EQ(Touch(295, 99.5), 3);
+    EXPECT_EQ(gameState.tipStep, -1.0);
+
+    // "Near" is feet less than 3 above the platform: a lip of higher ground beside it shows the edge.
+    gameOptions.gameType = 0;
+    platforms[0] = {300, 100, 40, 24};
+    for (int col = 290; col < 300; ++col)
+        TerrainProfile[col] = 110;
+    EXPECT_EQ(Touch(295, 103), 2);
+    EXPECT_EQ(Touch(295, 102.99), 3);
+    EXPECT_EQ(gameState.tipOrigin.x, 295 - 14);
+    EXPECT_EQ(gameState.tipOrigin.y, 102.99 + 31);
+    EXPECT_EQ(HeadlessTimerPeriod(TimerTipOver), 100);
+}
+
+TEST_F(ContactTest, TipOverPathTruncatesTowardZero)
+{
+    // From upright toward the left: the angles -1, -2.4, -4.36, ... and the offsets truncated toward zero
+    // (sin(a) x 15 and (1 - cos(a)) x 2.5); a rounding down would give -1, -1, -2, ... from the first step.
+    const int dx[] = {0, 0, -1, -1, -2, -4, -6, -8, -11, -14, -14};
+    const int dy[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 2};
+    GameState& g = gameState;
+    g.craft.angle = 0;
+    g.tipStep = -1;
+    g.tipOrigin = {200.5, 300.25};
+    for (int i = 0; i < 11; ++i) {
+        StepTipOver();
+        ASSERT_EQ(g.craft.x, 200.5 + dx[i]) << "step " << i + 1;
+        ASSERT_EQ(g.craft.y, 300.25 - dy[i]) << "step " << i + 1;
+    }
+    EXPECT_NEAR(g.craft.angle, -98.739129, 1e-6);
+    EXPECT_FALSE(g.crashed);
+    StepTipOver(); // the twelfth step lays the craft down where the tip-over began
+    EXPECT_TRUE(g.crashed);
+    EXPECT_EQ(g.craft.angle, -90);
+    EXPECT_EQ(g.craft.x, 200.5);
+    EXPECT_EQ(g.tipOrigin.x, 0);
+}
+
+TEST_F(ContactTest, WindDrawsEachStep)
+{
+    // No wind setting: the target is drawn from RandomBelow(0) = -1, a thousandth either way.
+    GameState& g = gameState;
+    g.craft = {300, 400, 0, 0, 0, 50, false, false, false, true};
+    g.wind = g.windTarget = g.windMax = 0;
+    uint64_t draws = RandomDrawCount();
+    StepFlight({0, 0, 0});
+    EXPECT_EQ(RandomDrawCount() - draws, 4u); // target strength and side, the drift, the gust
+    EXPECT_DOUBLE_EQ(std::fabs(g.windTarget), 0.001);
+    EXPECT_GE(std::fabs(g.wind), 0.0001);
+    EXPECT_LE(std::fabs(g.wind), 0.001);
+    // Far from its target the wind only drifts: two draws.
+    g.windTarget = 0.3;
+    g.wind = 0.2;
+    draws = RandomDrawCount();
+    StepFlight({0, 0, 0});
+    EXPECT_EQ(RandomDrawCount() - draws, 2u);
+    EXPECT_GT(g.wind, 0.2);
 }
 
 } // namespace
