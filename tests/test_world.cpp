@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 #include "app/options.h"
 #include "platform/headless/headless.h"
@@ -191,6 +193,131 @@ TEST_F(WorldTest, PilotPlanWithoutFuelTakesNearestPlatformWithoutDrawing)
             std::abs(platforms[nearest].x + platforms[nearest].width / 2 - craftCentre))
             nearest = i;
     EXPECT_EQ(pilotPlatform, nearest);
+}
+
+// A second, independent model of the world's random stream: its own generator with the same rule, walking
+// the platforms, the terrain, the right-edge wall and the stars in the order the generation draws them.
+struct WorldModel {
+    uint32_t state;
+    int Below(int n)
+    {
+        state = state * 214013u + 2531011u;
+        const int64_t r = (state >> 16) & 0x7FFF;
+        const int64_t v = r * n / 32767;
+        return v >= n ? n - 1 : static_cast<int>(v);
+    }
+    std::vector<int> ground;
+    std::vector<LandingPlatform> pads;
+    std::vector<Star> sky;
+
+    void Build(const GameOptions& o)
+    {
+        const int w = o.gameWidth, h = o.gameHeight;
+        const GameTypeInfo& kind = GameTypeTable[o.gameType];
+        Below(2), Below(1000), Below(static_cast<int>(w * 0.7)), Below(10000); // the round reset's four draws
+        const int count = (w + 300) / 250;
+        const int lowest = o.platformSize < 5 ? 5 - o.platformSize : 0;
+        const int spread = 6 - std::abs(o.platformSize - 5);
+        pads.clear();
+        for (int i = 1; i <= count; ++i) {
+            int wide = kind.platformMinWidth + (kind.platformMaxWidth - kind.platformMinWidth) / 5 * (Below(spread) + lowest);
+            pads.push_back({w / (count + 1) * i, -1, wide, kind.platformMaxWidth - wide + 10});
+        }
+        ground.assign(w + 1, 0);
+        int level = h, from = h, goal = 25 + Below(h / 2 - 25), bias = 1;
+        for (int col = 0; col < w; ++col) {
+            bool flat = false;
+            for (LandingPlatform& pad : pads)
+                if (col >= pad.x && col - pad.x <= pad.width) {
+                    pad.y = pad.y < 0 ? level : pad.y;
+                    ground[col] = pad.y;
+                    flat = true;
+                }
+            if (flat)
+                continue;
+            const int r = Below(15);
+            level += from < goal ? r - bias : bias - r;
+            if (bias != 1 && level < 25)
+                level = 25 - bias + Below(15);
+            else if (bias != 1 && level > h / 2)
+                level = h / 2 + bias - Below(15);
+            ground[col] = level;
+            const bool reached = from == goal || (from < goal && level >= goal) || (from > goal && level <= goal);
+            if (reached) {
+                from = level;
+                goal = 25 + Below(h / 2 - 25);
+                bias = (4 - o.surfaceRoughness) * 2;
+            }
+        }
+        for (int col = w, top = h; col > 0; --col) {
+            top -= Below(15);
+            if (ground[col] > top)
+                break;
+            ground[col] = top;
+        }
+        sky.clear();
+        for (int i = 0; i < StarCount; ++i) {
+            const int red = Below(64), green = Below(64), blue = Below(64);
+            const int size = 1 + Below(2);
+            const int x = static_cast<int>(w * 0.1 + Below(static_cast<int>(w * 0.9)));
+            const int y = ground[x] + 20 + Below(h - ground[x] + 20);
+            sky.push_back({x, y, (192 + red) | (192 + green) << 8 | (192 + blue) << 16, size});
+        }
+    }
+};
+
+TEST_F(WorldTest, GenerationAgreesWithAnIndependentModelOverManySeeds)
+{
+    const int sizes[][2] = {{320, 200}, {640, 480}, {1024, 768}, {37, 45}, {2999, 1999}};
+    for (uint32_t seed = 1; seed <= 300; ++seed) {
+        GameOptions& o = gameOptions;
+        o.gameType = seed % 2;
+        o.surfaceRoughness = 1 + seed % 4;
+        o.platformSize = seed % 11;
+        o.gameWidth = sizes[seed % 5][0];
+        o.gameHeight = sizes[seed % 5][1];
+        WorldModel model{seed * 2654435761u, {}, {}, {}};
+        model.Build(o);
+        GenerateTables(o.gameWidth, o.gameHeight, seed * 2654435761u);
+        ASSERT_EQ(gameState.platformCount, static_cast<int>(model.pads.size())) << "seed " << seed;
+        for (size_t i = 0; i < model.pads.size(); ++i) {
+            const LandingPlatform &a = platforms[i], &b = model.pads[i];
+            ASSERT_TRUE(a.x == b.x && a.y == b.y && a.width == b.width && a.points == b.points) << "seed " << seed;
+        }
+        ASSERT_TRUE(std::equal(model.ground.begin(), model.ground.end(), TerrainProfile)) << "seed " << seed;
+        for (int i = 0; i < StarCount; ++i) {
+            const Star &a = stars[i], &b = model.sky[i];
+            ASSERT_TRUE(a.x == b.x && a.y == b.y && a.color == b.color && a.size == b.size) << "seed " << seed;
+        }
+        ASSERT_EQ(model.state, SaveRandom().state) << "seed " << seed; // no draw more, none fewer
+    }
+}
+
+TEST_F(WorldTest, SmallWorldMatchesItsWorkedValues)
+{
+    // Seed 1 on 320 x 200 with the first-run options, worked out separately from the generator's rule.
+    Generate(320, 200, 1);
+    EXPECT_EQ(RandomDrawCount(), 14057u); // one round reset, platforms, terrain, wall, stars, the rock texture
+    EXPECT_EQ(gameState.craft.x, 91.0);
+    const int firstColumns[] = {188, 177, 167, 166, 155, 146, 140, 137, 138, 138};
+    EXPECT_TRUE(std::equal(std::begin(firstColumns), std::end(firstColumns), TerrainProfile));
+    EXPECT_EQ(TerrainProfile[320], 192);
+    long sum = 0, weighted = 0;
+    for (int col = 0; col <= 320; ++col) {
+        sum += TerrainProfile[col];
+        weighted += static_cast<long>(col) * TerrainProfile[col];
+    }
+    EXPECT_EQ(sum, 24727);
+    EXPECT_EQ(weighted, 3905272);
+    EXPECT_EQ(platforms[0].y, 55);
+    EXPECT_EQ(platforms[0].width, 30);
+    EXPECT_EQ(platforms[1].y, 73);
+    EXPECT_EQ(platforms[1].points, 25);
+    EXPECT_EQ(stars[0].x, 62);
+    EXPECT_EQ(stars[0].y, 176);
+    EXPECT_EQ(stars[0].color, 15333572);
+    EXPECT_EQ(stars[99].x, 282);
+    EXPECT_EQ(stars[99].y, 202);
 }
 
 } // namespace
