@@ -182,4 +182,42 @@ TEST_F(ScoringTest, UnknownOutcomeAndMissingBuffers)
     EXPECT_EQ(BuildLandingReport(nullptr, nullptr, nullptr, 1), 0);
 }
 
+TEST(FormatMultiplier, NegativeValuesKeepTheWholePartsSignOnly)
+{
+    EXPECT_STREQ(FormatMultiplier(-1.25), "-1.250");
+    EXPECT_STREQ(FormatMultiplier(-0.5), "0.500"); // the fraction is shown as its absolute value
+    EXPECT_STREQ(FormatMultiplier(-3.0), "-3");
+}
+
+TEST_F(ScoringTest, TotalAddsTheUntruncatedSections)
+{
+    // Planetary 10 x 1.25 x 1.5 x 1.33 = 24.94 (shown 24), platform 25 x 1.1 = 27.5 (shown 27), fuel 4:
+    // the shown totals add up to 55, the score is trunc(56.44) = 56.
+    gameOptions.surfaceRoughness = 2;
+    gameOptions.visibility = 50;
+    gameOptions.windStrength = 33;
+    gameOptions.platformSize = 1;
+    platforms[0].points = 25;
+    Report r = Build(1);
+    EXPECT_NE(r.details.find("    Total Planetary Score: 24\n"), std::string::npos);
+    EXPECT_NE(r.details.find("    Total Landing Platform Score: 27\n"), std::string::npos);
+    EXPECT_EQ(r.score, 56);
+}
+
+TEST_F(ScoringTest, WrappedRingAgesCountAcrossTheWrap)
+{
+    // The ring wrapped and the next frame goes to 300; the last rise was written at 9000, the oldest frame
+    // (300) never turned back: rise age 300 - 9000 + 10000 = 1300, reversal age 10000.
+    for (int i = 0; i < FlightRecordSize; ++i) {
+        flightRecord[i].x = 100;
+        flightRecord[i].y = 20000 - ((i - 300 + FlightRecordSize) % FlightRecordSize);
+    }
+    flightRecord[9000].y = flightRecord[8999].y + 5;
+    recordCount = 300;
+    recordWrapped = true;
+    finalRecord = 299;
+    Report r = Build(1);
+    EXPECT_NE(r.details.find("Landing Continuity Base Score: 5.650\n"), std::string::npos) << r.details;
+}
+
 } // namespace
