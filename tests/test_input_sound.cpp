@@ -103,6 +103,32 @@ TEST_F(InputTest, StickWithoutRoomBeyondItsDeadZoneGivesFullDemand)
     EXPECT_EQ(Read().right, 100);
 }
 
+TEST_F(InputTest, DeadZoneBoundsWrapAsUnsignedButCompareAsSigned)
+{
+    // Axes 0..100 with a threshold of 60: the centre is 50, the left bound 50 - 60 wraps to 2^32 - 10. Compared
+    // as a signed number it is -10, so no position gives a left demand; the right bound is 110, beyond the axis.
+    HeadlessPlugJoystick(0, JoystickCaps{0, 100, 0, 100, 10}, 60);
+    ASSERT_TRUE(SetUpJoystick());
+    EXPECT_EQ(deadZoneLeft, 0xFFFFFFF6u);
+    gameOptions.inputDevice = 1;
+    for (uint32_t x : {0u, 50u, 100u}) {
+        HeadlessSetJoystickPosition(0, x, 50, 0);
+        Demands d = Read();
+        EXPECT_EQ(d.left + d.right, 0) << "x " << x;
+    }
+
+    // An axis that does not start at 0: the centre is half the range, not its middle (1000 for 1000..3000),
+    // so a stick at rest in the middle already pushes right by (2000 - 1100) x 100 / (3000 - 1100) = 47.
+    HeadlessPlugJoystick(1, JoystickCaps{1000, 3000, 1000, 3000, 10}, 100);
+    HeadlessUnplugJoystick(0);
+    ASSERT_TRUE(SetUpJoystick());
+    EXPECT_EQ(joystickId, 1);
+    HeadlessSetJoystickPosition(1, 2000, 1050, 0);
+    Demands d = Read();
+    EXPECT_EQ(d.right, 47);
+    EXPECT_EQ(d.thrust, 0); // 1050 lies inside the vertical dead zone 900..1100
+}
+
 TEST_F(InputTest, PollFollowsPluggingAndSetsTheStatusIcon)
 {
     std::vector<int> icons;
