@@ -1,6 +1,7 @@
 // The dravolinex-sim command line: reproducible output, the JSON fields, scripts, step limits and errors.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +109,46 @@ TEST_F(SimToolTest, BadArgumentsGiveOneLineAndStatusTwo)
     Result r = RunSimulator("--script " + path, "2>&1 >/dev/null");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find(":2:"), std::string::npos) << r.out;
+}
+
+TEST_F(SimToolTest, OptionsDrawsRecordingAndTipOverFollowTheContract)
+{
+    // The difficulty mapping first, then each --set in order; doubles come back exactly.
+    nlohmann::json j = Parse(RunSimulator("--client 1024x768 --difficulty 100 --set planet=0 --set fuelAmount=50").out);
+    EXPECT_EQ(j["options"]["difficulty"], 100);
+    EXPECT_EQ(j["options"]["windStrength"], 66);
+    EXPECT_EQ(j["options"]["planet"], 0);
+    EXPECT_EQ(j["options"]["fuelAmount"], 50);
+    EXPECT_EQ(j["start"]["windMax"].get<double>(), 66 * 0.65 * 0.6 / 100);
+    EXPECT_EQ(std::fabs(j["start"]["wind"].get<double>()), 66 * 0.65 * 0.6 / 100);
+    EXPECT_EQ(j["start"]["fuel"].get<double>(), 75);
+    const double x = j["start"]["x"].get<double>();
+    EXPECT_EQ(x, 1024 * 0.15 + std::round(x - 1024 * 0.15)); // 15 % of the width and a whole column
+
+    // Without wind every step retargets it: four draws per step. A frame is recorded after every fifth step
+    // that leaves the craft flying, so not after the step of the contact.
+    for (uint32_t seed : {3u, 4u}) {
+        j = Parse(RunSimulator("--seed " + std::to_string(seed)).out);
+        const int steps = j["flight"]["steps"];
+        EXPECT_EQ(j["flight"]["outcome"], 2);
+        EXPECT_EQ(j["draws"]["end"].get<int>() - j["draws"]["world"].get<int>(), 4 * steps);
+        EXPECT_EQ(j["flight"]["recordCount"], (steps - 1) / 5);
+    }
+
+    // A script is ignored when the computer flies.
+    const std::string path = testing::TempDir() + "sim_ignored_script.txt";
+    std::ofstream(path) << "1 100 100 0\n";
+    EXPECT_EQ(RunSimulator("--seed 9 --set player=0 --script " + path).out, RunSimulator("--seed 9 --set player=0").out);
+
+    // An edge tip runs to its end: the craft lies on its side where the tip-over began.
+    j = Parse(RunSimulator("--seed 5 --set player=0 --set windStrength=99 --set surfaceRoughness=4 --trace").out);
+    ASSERT_EQ(j["flight"]["outcome"], 3);
+    EXPECT_EQ(std::fabs(j["flight"]["angle"].get<double>()), 90);
+    const auto& contact = j["trace"].back();
+    EXPECT_EQ(j["flight"]["x"], contact[1]);
+    EXPECT_EQ(j["flight"]["y"], contact[2]);
+    EXPECT_GE(j["flight"]["platform"].get<int>(), 0);
+    EXPECT_EQ(j["report"]["title"], "Unsuccessful Landing Attempt");
 }
 
 } // namespace
