@@ -47,6 +47,7 @@ namespace {
 
 std::vector<Dialog*> openDialogs;
 std::vector<GtkWidget*> openMessageBoxes;
+std::vector<GtkWidget*> modalWindows; // the open dialogs and message boxes, in the order they opened
 int lastError = 0;
 GtkCssProvider* dialogStyle = nullptr;
 
@@ -446,10 +447,15 @@ void DestroyDialog(Dialog* dialog)
     delete dialog;
 }
 
-void ReturnFocusToMainWindow()
+// A closed dialog or message box hands the focus back to the window the player returns to: the dialog or box it was
+// opened from when one is still open (raising the main window would bury that one behind it, out of reach), and
+// otherwise the main window.
+void ReturnFocus(GtkWidget* closed)
 {
     ClearKeyStates();
-    if (GtkWindow* owner = MainGtkWindow()) gtk_window_present(owner);
+    modalWindows.erase(std::remove(modalWindows.begin(), modalWindows.end(), closed), modalWindows.end());
+    GtkWindow* next = modalWindows.empty() ? MainGtkWindow() : GTK_WINDOW(modalWindows.back());
+    if (next) gtk_window_present(next);
 }
 
 } // namespace
@@ -491,14 +497,15 @@ int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
         FocusFirstControl(dialog);
         gtk_window_move(GTK_WINDOW(dialog->window), dialog->x, dialog->y);
         gtk_widget_show(dialog->window);
+        modalWindows.push_back(dialog->window);
         gtk_window_present(GTK_WINDOW(dialog->window));
         dialog->loop = g_main_loop_new(nullptr, FALSE);
         if (!dialog->ended) g_main_loop_run(dialog->loop);
     }
     int result = dialog->result;
     openDialogs.erase(std::find(openDialogs.begin(), openDialogs.end(), dialog));
+    ReturnFocus(dialog->window);
     DestroyDialog(dialog);
-    ReturnFocusToMainWindow();
     return result;
 }
 
@@ -653,11 +660,12 @@ static gint RunMessageBox(GtkWidget* box, const char* caption, const char* iconN
     gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
     g_object_ref(box);
     openMessageBoxes.push_back(box);
+    modalWindows.push_back(box);
     gint answer = gtk_dialog_run(GTK_DIALOG(box));
     openMessageBoxes.erase(std::find(openMessageBoxes.begin(), openMessageBoxes.end(), box));
     gtk_widget_destroy(box);
+    ReturnFocus(box);
     g_object_unref(box);
-    ReturnFocusToMainWindow();
     return answer;
 }
 

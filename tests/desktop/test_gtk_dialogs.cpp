@@ -213,6 +213,28 @@ TEST_F(GtkDialogs, NestedDialogsAndTheForegroundOne)
     DialogSetText(outer, Label, "x");
 }
 
+// A dialog opened from another (the verdict over a settings dialog) hands the focus back to that one when it closes,
+// rather than raising the main window over it, where the still-running outer dialog would lie out of reach.
+TEST_F(GtkDialogs, ClosingANestedDialogBringsBackTheOuterOne)
+{
+    static Dialog* outer = nullptr;
+    static bool outerActive = false, mainActive = true;
+    whenOpen = [](Dialog* d) {
+        outer = d;
+        whenOpen = [](Dialog* inner) { DialogEnd(inner, IdOk); };
+        EXPECT_EQ(RunTestDialog(), IdOk);
+        g_timeout_add(400, [](gpointer) {
+            outerActive = gtk_window_is_active(GTK_WINDOW(DialogWindowWidget(outer)));
+            mainActive = gtk_window_is_active(MainGtkWindow());
+            DialogEnd(outer, IdCancel);
+            return G_SOURCE_REMOVE;
+        }, nullptr);
+    };
+    EXPECT_EQ(RunTestDialog(), IdCancel);
+    EXPECT_TRUE(outerActive);
+    EXPECT_FALSE(mainActive);
+}
+
 TEST_F(GtkDialogs, MoveAndRectInScreenCoordinates)
 {
     whenOpen = [](Dialog* d) {
