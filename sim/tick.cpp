@@ -162,6 +162,13 @@ void StepTipOver()
     const GameTypeInfo& type = CurrentGameType();
     const int bodyHeight = type.hitBottom - type.hitTop;
 
+    // A round reset behind the animation (a world option changed in a settings dialog) leaves no side to
+    // fall to: the old tip-over ends here instead of pulling the new round's craft to its origin forever.
+    if (g.tipStep == 0) {
+        PlatformKillTimer(TimerTipOver);
+        return;
+    }
+
     if (std::fabs(c.angle) < 90) {
         PlayTippingSound();
         c.angle += g.tipStep;

@@ -221,6 +221,24 @@ INSTANTIATE_TEST_SUITE_P(
                       TipCase{"RollingLeft", 1, 320, 0, -5, 5, -1}, TipCase{"RollingRight", 1, 320, 0, 5, 5, 1}),
     [](const ::testing::TestParamInfo<TipCase>& info) { return std::string(info.param.name); });
 
+TEST_F(FlightTest, WorldRebuiltDuringATipOverEndsTheTipOver)
+{
+    // A world option changed in the settings dialog while the craft tips over builds a new round behind it;
+    // the old tip-over must not go on moving the new round's craft.
+    PlaceCraft(300 - 4, 1, 0, -30);
+    FlyUntilContact();
+    ASSERT_EQ(LandingOutcome(), 3);
+    HeadlessAdvance(300);
+    gameState.halted = true;
+    RegenerateWorld();
+    const Craft start = gameState.craft;
+    HeadlessAdvance(500);
+    EXPECT_FALSE(HeadlessTimerRunning(TimerTipOver));
+    EXPECT_EQ(gameState.craft.x, start.x);
+    EXPECT_EQ(gameState.craft.y, start.y);
+    EXPECT_EQ(gameState.craft.angle, 0);
+}
+
 TEST_F(FlightTest, HardTouchOnPlatformIsCrash)
 {
     PlaceCraft(320, 4, 0, -45);
