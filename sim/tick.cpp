@@ -149,6 +149,11 @@ static void StepDust()
 
 static void StepPostLanding()
 {
+    // A round reset behind the animation: the new round's flying craft must not show touch-down frames.
+    if (!gameState.landed) {
+        PlatformKillTimer(TimerPostLanding);
+        return;
+    }
     if (gameState.postLandingFrame < 10)
         ++gameState.postLandingFrame;
     else

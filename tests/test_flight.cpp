@@ -221,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TipCase{"RollingLeft", 1, 320, 0, -5, 5, -1}, TipCase{"RollingRight", 1, 320, 0, 5, 5, 1}),
     [](const ::testing::TestParamInfo<TipCase>& info) { return std::string(info.param.name); });
 
-TEST_F(FlightTest, WorldRebuiltDuringATipOverEndsTheTipOver)
+TEST_F(FlightTest, WorldRebuiltDuringAnEndAnimationEndsIt)
 {
     // A world option changed in the settings dialog while the craft tips over builds a new round behind it;
     // the old tip-over must not go on moving the new round's craft.
@@ -237,6 +237,17 @@ TEST_F(FlightTest, WorldRebuiltDuringATipOverEndsTheTipOver)
     EXPECT_EQ(gameState.craft.x, start.x);
     EXPECT_EQ(gameState.craft.y, start.y);
     EXPECT_EQ(gameState.craft.angle, 0);
+
+    // Likewise the legged craft's touch-down frames do not carry over to the new round's flying craft.
+    gameOptions.gameType = 1;
+    gameState.halted = false;
+    PlaceCraft(320, 6, 0, -10);
+    FlyUntilContact();
+    ASSERT_TRUE(gameState.landed);
+    RegenerateWorld();
+    HeadlessAdvance(250);
+    EXPECT_FALSE(HeadlessTimerRunning(TimerPostLanding));
+    EXPECT_EQ(gameState.postLandingFrame, 0);
 }
 
 TEST_F(FlightTest, HardTouchOnPlatformIsCrash)
