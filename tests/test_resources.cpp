@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -57,44 +58,29 @@ bool HasColour(const Surface& s, Color c)
 
 TEST(Pictures, EveryPictureOfTheSpriteTableIsEmbeddedAtItsSize)
 {
-    struct Size {
-        int id, w, h;
-    };
-    std::vector<Size> sizes = {{109, 23, 23}, {143, 76, 44}, {152, 25, 24}, {153, 25, 24}};
-    for (int id = 130; id <= 142; ++id)
-        sizes.push_back({id, 43, 43});
-    for (int id = 144; id <= 151; ++id)
-        sizes.push_back({id, 32, 32});
-    for (int id = 154; id <= 161; ++id)
-        sizes.push_back({id, 43, 43});
-    for (const Size& z : sizes) {
-        Surface s = LoadPicture(z.id);
-        EXPECT_EQ(s.width, z.w) << "bitmap " << z.id;
-        EXPECT_EQ(s.height, z.h) << "bitmap " << z.id;
-        if (z.id != 143) {
-            EXPECT_FALSE(Drawn(s).Empty()) << "bitmap " << z.id << " draws nothing";
+    for (auto [first, last, w, h] : {std::array{109, 109, 23, 23}, {143, 143, 76, 44}, {152, 153, 25, 24},
+                                     {130, 142, 43, 43}, {144, 151, 32, 32}, {154, 161, 43, 43}})
+        for (int id = first; id <= last; ++id) {
+            Surface s = LoadPicture(id);
+            EXPECT_EQ(s.width, w) << "bitmap " << id;
+            EXPECT_EQ(s.height, h) << "bitmap " << id;
+            EXPECT_TRUE(id == 143 || !Drawn(s).Empty()) << "bitmap " << id << " draws nothing";
         }
-    }
 }
 
 TEST(Pictures, CraftStandOnRow31WithinTheirColumns)
 {
-    Extent rocket = Drawn(LoadPicture(158));
+    Surface rocketPic = LoadPicture(158);
+    Extent rocket = Drawn(rocketPic);
     EXPECT_GE(rocket.left, 14);
     EXPECT_LE(rocket.right, 28);
     EXPECT_EQ(rocket.bottom, 31);
-    Surface rocketPic = LoadPicture(158);
-    EXPECT_TRUE(HasColour(rocketPic, White));
-    EXPECT_TRUE(HasColour(rocketPic, Red));
+    EXPECT_TRUE(HasColour(rocketPic, White) && HasColour(rocketPic, Red));
 
     Surface legged = LoadPicture(130);
     Extent e = Drawn(legged);
-    EXPECT_EQ(e.top, 1);
-    EXPECT_EQ(e.bottom, 31);
-    EXPECT_EQ(e.left, 7);
-    EXPECT_EQ(e.right, 35);
-    EXPECT_TRUE(HasColour(legged, Yellow));
-    // Both feet of the outer legs rest on row 31.
+    EXPECT_EQ((std::array{e.left, e.top, e.right, e.bottom}), (std::array{7, 1, 35, 31}));
+    // Both feet of the outer legs rest on row 31, in yellow.
     EXPECT_EQ(GetPixel(legged, 7, 31), Yellow);
     EXPECT_EQ(GetPixel(legged, 35, 31), Yellow);
 }
@@ -124,19 +110,13 @@ TEST(Pictures, FlamesSitWhereTheirJetsAre)
         EXPECT_GE(e.bottom, 36) << id;
         EXPECT_LE(std::abs((e.left + e.right) - 42), 2) << id;
     }
-    for (int id = 131; id <= 134; ++id) { // on the left side, blowing left: pushes the craft right
+    // 131..134 on the left side, blowing left (pushes the craft right); 135..138 their mirror image on the right.
+    for (int id = 131; id <= 138; ++id) {
         Extent e = Drawn(LoadPicture(id));
-        EXPECT_LE(e.right, 15) << id;
-        EXPECT_LE(e.left, 8) << id;
-        EXPECT_LE(e.top, 16) << id;
-        EXPECT_GE(e.bottom, 16) << id;
-    }
-    for (int id = 135; id <= 138; ++id) { // the mirror image on the right side
-        Extent e = Drawn(LoadPicture(id));
-        EXPECT_GE(e.left, 27) << id;
-        EXPECT_GE(e.right, 34) << id;
-        EXPECT_LE(e.top, 16) << id;
-        EXPECT_GE(e.bottom, 16) << id;
+        int outer = id <= 134 ? e.left : 42 - e.right, inner = id <= 134 ? e.right : 42 - e.left;
+        EXPECT_LE(inner, 15) << id;
+        EXPECT_LE(outer, 8) << id;
+        EXPECT_TRUE(e.top <= 16 && e.bottom >= 16) << id;
     }
 }
 
@@ -176,32 +156,23 @@ TEST(Panel, WindowsAreDarkAtTheirPlacesInAFramedGreyPlate)
         int x0, y0, x1, y1;
     };
     const Window windows[] = {{33, 3, 58, 28}, {63, 3, 71, 28}, {4, 33, 71, 39}};
-    for (const Window& w : windows) {
-        for (int y = w.y0; y <= w.y1; ++y)
-            for (int x = w.x0; x <= w.x1; ++x)
-                ASSERT_EQ(GetPixel(p, x, y), Black) << x << "," << y;
-        // Framed: the ring just outside the window is not black.
-        for (int x = w.x0 - 1; x <= w.x1 + 1; ++x) {
-            EXPECT_NE(GetPixel(p, x, w.y0 - 1), Black) << x;
-            EXPECT_NE(GetPixel(p, x, w.y1 + 1), Black) << x;
-        }
-        for (int y = w.y0; y <= w.y1; ++y) {
-            EXPECT_NE(GetPixel(p, w.x0 - 1, y), Black) << y;
-            EXPECT_NE(GetPixel(p, w.x1 + 1, y), Black) << y;
-        }
-    }
+    // Black inside each window; framed: the ring just outside it is not black.
+    for (const Window& w : windows)
+        for (int y = w.y0 - 1; y <= w.y1 + 1; ++y)
+            for (int x = w.x0 - 1; x <= w.x1 + 1; ++x) {
+                bool inside = x >= w.x0 && x <= w.x1 && y >= w.y0 && y <= w.y1;
+                ASSERT_EQ(GetPixel(p, x, y) == Black, inside) << x << "," << y;
+            }
     // The plate is grey and its border light.
     Color plate = GetPixel(p, 60, 6);
     EXPECT_TRUE(ColorRed(plate) == ColorGreen(plate) && ColorGreen(plate) == ColorBlue(plate) && ColorRed(plate) > 0);
     EXPECT_GT(ColorRed(GetPixel(p, 40, 0)), ColorRed(plate));
     EXPECT_GT(ColorRed(GetPixel(p, 0, 40)), ColorRed(plate));
     // The diamond's corners are drawn, and the plate shows outside the diamond.
-    EXPECT_NE(GetPixel(p, 15, 0), plate);
-    EXPECT_NE(GetPixel(p, 0, 15), plate);
-    EXPECT_NE(GetPixel(p, 31, 16), plate);
-    EXPECT_NE(GetPixel(p, 16, 31), plate);
-    EXPECT_EQ(GetPixel(p, 3, 3), plate);
-    EXPECT_EQ(GetPixel(p, 28, 28), plate);
+    for (auto [x, y] : {std::pair{15, 0}, {0, 15}, {31, 16}, {16, 31}})
+        EXPECT_NE(GetPixel(p, x, y), plate) << x << "," << y;
+    for (auto [x, y] : {std::pair{3, 3}, {28, 28}})
+        EXPECT_EQ(GetPixel(p, x, y), plate) << x << "," << y;
 }
 
 TEST(Panel, EachArrowReachesTheDiamondCornerItPointsTo)
@@ -234,17 +205,13 @@ TEST(Panel, EachArrowReachesTheDiamondCornerItPointsTo)
 
 TEST(Icons, EveryDialogIconDecodesAt32x32)
 {
-    std::vector<int> ids = {107, 108};
-    for (int id = 149; id <= 181; ++id)
-        ids.push_back(id);
-    for (int id : ids) {
+    for (int id = 107; id <= 181; id = id == 108 ? 149 : id + 1) {
         ResourceData r = FindResource(ResourceIcon, id);
         ASSERT_NE(r.data, nullptr) << "icon " << id;
         std::vector<uint32_t> argb;
         int w = 0, h = 0;
         ASSERT_TRUE(DecodeIcon(r.data, r.size, 32, argb, &w, &h)) << "icon " << id;
-        EXPECT_EQ(w, 32);
-        EXPECT_EQ(h, 32);
+        EXPECT_TRUE(w == 32 && h == 32) << w << " x " << h;
         int visible = 0;
         for (uint32_t c : argb)
             visible += (c >> 24) >= 0x80;
@@ -344,10 +311,7 @@ TEST(Sounds, FourShortMonoClipsOfAboutTheirLengths)
     for (const auto& s : sounds) {
         Wave w;
         ASSERT_TRUE(ReadWave(FindResource(ResourceSound, s.id), w)) << "sound " << s.id;
-        EXPECT_EQ(w.format, 1);
-        EXPECT_EQ(w.channels, 1);
-        EXPECT_EQ(w.rate, 8000);
-        EXPECT_EQ(w.bits, 8);
+        EXPECT_EQ((std::array{w.format, w.channels, w.rate, w.bits}), (std::array{1, 1, 8000, 8})) << "sound " << s.id;
         EXPECT_NEAR(double(w.samples.size()), double(s.bytes), s.bytes * 0.05) << "sound " << s.id;
         auto [lo, hi] = std::minmax_element(w.samples.begin(), w.samples.end());
         EXPECT_GT(*hi - *lo, 120) << "sound " << s.id << " is too quiet";
