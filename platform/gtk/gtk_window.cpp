@@ -280,7 +280,14 @@ bool PlatformCreateMainWindow(const char* title)
     menuAccelLabels = gtk_accel_group_new();
 
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    gtk_box_pack_start(GTK_BOX(column), BuildMenuBar(), FALSE, FALSE, 0);
+    // The menu bar sits in a strip that may be narrower than the bar: a window squeezed below the bar's width (there
+    // is no window manager to stop it) cuts the bar off at the right instead of upsetting the toolkit's layout.
+    GtkWidget* menuStrip = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(menuStrip), GTK_POLICY_EXTERNAL, GTK_POLICY_NEVER);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(menuStrip), GTK_SHADOW_NONE);
+    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(menuStrip), TRUE);
+    gtk_container_add(GTK_CONTAINER(menuStrip), BuildMenuBar());
+    gtk_box_pack_start(GTK_BOX(column), menuStrip, FALSE, FALSE, 0);
     playfield = gtk_drawing_area_new();
     gtk_widget_set_size_request(playfield, 1, 1);
     gtk_box_pack_start(GTK_BOX(column), playfield, TRUE, TRUE, 0);

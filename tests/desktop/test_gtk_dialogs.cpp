@@ -276,6 +276,30 @@ TEST_F(GtkDialogs, LongTextsWrapInsideTheirRectanglesWithoutWideningTheDialog)
     EXPECT_EQ(width, plainWidth);
 }
 
+// Without a window manager nothing keeps the main window from being squeezed narrower than its menu bar: the bar is
+// cut off, and the toolkit reports no broken layout.
+TEST(GtkMainWindow, SqueezedBelowTheMenuBarWidthWithoutComplaint)
+{
+    static int complaints = 0;
+    guint handler = g_log_set_handler("Gtk", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                                      [](const gchar*, GLogLevelFlags, const gchar*, gpointer) { complaints++; },
+                                      nullptr);
+    GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(MainGtkWindow()));
+    ASSERT_NE(window, nullptr);
+    int width = gdk_window_get_width(window), height = gdk_window_get_height(window);
+    for (int squeezed : {60, 1}) {
+        gdk_window_resize(window, squeezed, squeezed);
+        for (int i = 0; i < 20; i++) {
+            while (gtk_events_pending()) gtk_main_iteration();
+            g_usleep(10000);
+        }
+    }
+    gdk_window_resize(window, width, height);
+    while (gtk_events_pending()) gtk_main_iteration();
+    g_log_remove_handler("Gtk", handler);
+    EXPECT_EQ(complaints, 0);
+}
+
 // The yes/no question shows the question sign in front of its text.
 TEST(GtkMessageBoxes, QuestionShowsItsSign)
 {
