@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "app/options.h"
@@ -11,22 +12,14 @@ namespace {
 
 // Every field off its default, word 13 and the spare bytes included.
 const GameOptions Sample = {0, 1, 1, 63, 3, 6, 100, 33, 2, 50, 1024, 768, -1, 0x12345678, 1, 0, {0xAB, 0xCD}};
+const WindowPlacement Placement = {30, 40, 830, 640};
 
 void PutValue(const char* name, const void* data, uint32_t size, uint32_t type = StoreTypeBinary)
 {
     HeadlessStorePut(SettingsKeyPath, name, type, data, size);
 }
 
-std::vector<uint8_t> StoredValue(const char* name)
-{
-    uint32_t type = 0;
-    std::vector<uint8_t> bytes;
-    if (!HeadlessStoreGet(SettingsKeyPath, name, &type, &bytes) || type != StoreTypeBinary)
-        return {};
-    return bytes;
-}
-
-bool SameRecord(const GameOptions& a, const GameOptions& b) { return std::memcmp(&a, &b, 60) == 0; }
+bool SameBytes(const void* a, const void* b, size_t size) { return std::memcmp(a, b, size) == 0; }
 
 class OptionsTest : public ::testing::Test {
 protected:
@@ -47,68 +40,61 @@ TEST_F(OptionsTest, SaveThenLoadGivesTheSameBytesAndPlacement)
 {
     gameOptions = Sample;
     EXPECT_EQ(SaveOptions(), StoreOk);
-    std::vector<uint8_t> stored = StoredValue(OptionsValueName);
-    ASSERT_EQ(stored.size(), 60u);
-    EXPECT_EQ(std::memcmp(stored.data(), &Sample, 60), 0);
-    ScreenRect window = PlatformGetWindowRect();
-    std::vector<uint8_t> placement = StoredValue(WindowValueName);
-    ASSERT_EQ(placement.size(), 16u);
-    EXPECT_EQ(std::memcmp(placement.data(), &window, 16), 0);
+    const ScreenRect window = PlatformGetWindowRect();
+    for (auto [name, data, size] : {std::tuple<const char*, const void*, size_t>{OptionsValueName, &Sample, 60},
+                                    {WindowValueName, &window, 16}}) {
+        uint32_t type = 0;
+        std::vector<uint8_t> stored;
+        ASSERT_TRUE(HeadlessStoreGet(SettingsKeyPath, name, &type, &stored)) << name;
+        EXPECT_EQ(type, StoreTypeBinary);
+        ASSERT_EQ(stored.size(), size);
+        EXPECT_TRUE(SameBytes(stored.data(), data, size)) << name;
+    }
 
     gameOptions = {};
     LoadOptions();
-    EXPECT_TRUE(SameRecord(gameOptions, Sample));
+    EXPECT_TRUE(SameBytes(&gameOptions, &Sample, 60));
     ASSERT_EQ(HeadlessSetWindowRectCount(), 1);
-    ScreenRect moved = HeadlessLastSetWindowRect();
-    EXPECT_EQ(std::memcmp(&moved, &window, 16), 0);
+    const ScreenRect moved = HeadlessLastSetWindowRect();
+    EXPECT_TRUE(SameBytes(&moved, &window, 16));
     EXPECT_EQ(HeadlessOpenStoreKeys(), 0);
 
     HeadlessFailStoreCreate(StoreAccessDenied);
     EXPECT_EQ(SaveOptions(), StoreAccessDenied);
 }
 
-TEST_F(OptionsTest, FirstRunGivesDefaultsAndLeavesTheWindowAlone)
-{
-    LoadOptions();
-    EXPECT_TRUE(SameRecord(gameOptions, Defaults));
-    EXPECT_EQ(HeadlessSetWindowRectCount(), 0);
-}
-
 TEST_F(OptionsTest, RejectedOptionsGiveDefaultsButAValidPlacementStillMovesTheWindow)
 {
     uint8_t bytes[61] = {};
     std::memcpy(bytes, &Sample, 60);
-    const WindowPlacement placement = {30, 40, 830, 640};
-    struct Case {
-        const char* name;
-        uint32_t size, type;
-    };
-    for (const Case& c : {Case{"59 bytes", 59, StoreTypeBinary}, Case{"61 bytes", 61, StoreTypeBinary},
-                          Case{"not binary", 60, StoreTypeDword}, Case{"missing", 0, StoreTypeNone}}) {
-        SCOPED_TRACE(c.name);
+    // size, type: 59 bytes, 61 bytes, not binary, missing
+    for (auto [size, type] : {std::pair<uint32_t, uint32_t>{59, StoreTypeBinary}, {61, StoreTypeBinary},
+                              {60, StoreTypeDword}, {0, StoreTypeNone}}) {
+        SCOPED_TRACE(testing::Message() << size << " bytes of type " << type);
         SetUp();
-        if (c.type != StoreTypeNone)
-            PutValue(OptionsValueName, bytes, c.size, c.type);
-        PutValue(WindowValueName, &placement, 16);
+        if (type != StoreTypeNone)
+            PutValue(OptionsValueName, bytes, size, type);
+        PutValue(WindowValueName, &Placement, 16);
         LoadOptions();
-        EXPECT_TRUE(SameRecord(gameOptions, Defaults));
+        EXPECT_TRUE(SameBytes(&gameOptions, &Defaults, 60));
         ASSERT_EQ(HeadlessSetWindowRectCount(), 1);
-        ScreenRect moved = HeadlessLastSetWindowRect();
-        EXPECT_EQ(std::memcmp(&moved, &placement, 16), 0);
+        const ScreenRect moved = HeadlessLastSetWindowRect();
+        EXPECT_TRUE(SameBytes(&moved, &Placement, 16));
         EXPECT_EQ(HeadlessOpenStoreKeys(), 0);
     }
 }
 
-TEST_F(OptionsTest, ShortOrMissingPlacementIsIgnoredWhileTheOptionsLoad)
+TEST_F(OptionsTest, NoPlacementOrAShortOneLeavesTheWindowAlone)
 {
-    const WindowPlacement placement = {30, 40, 830, 640};
+    LoadOptions(); // first run: nothing stored
+    EXPECT_TRUE(SameBytes(&gameOptions, &Defaults, 60));
     PutValue(OptionsValueName, &Sample, 60);
-    PutValue(WindowValueName, &placement, 12);
+    PutValue(WindowValueName, &Placement, 12);
     LoadOptions();
-    EXPECT_TRUE(SameRecord(gameOptions, Sample));
+    EXPECT_TRUE(SameBytes(&gameOptions, &Sample, 60));
     HeadlessStoreDeleteValue(SettingsKeyPath, WindowValueName);
     LoadOptions();
-    EXPECT_TRUE(SameRecord(gameOptions, Sample));
+    EXPECT_TRUE(SameBytes(&gameOptions, &Sample, 60));
     EXPECT_EQ(HeadlessSetWindowRectCount(), 0);
 }
 
@@ -118,7 +104,7 @@ TEST_F(OptionsTest, OutOfRangeStoredFieldsAreClampedOnLoad)
     PutValue(OptionsValueName, &wild, 60);
     LoadOptions();
     const GameOptions clamped = {0, 1, 1, 100, 1, 10, 50, 99, 3, 50, 5000, 16, -2, 77, 1, 1, {1, 2}};
-    EXPECT_TRUE(SameRecord(gameOptions, clamped));
+    EXPECT_TRUE(SameBytes(&gameOptions, &clamped, 60));
 
     // Half a playfield size is no size; fuel 125 (only the difficulty slider sets it) is kept.
     GameOptions half = Sample;
