@@ -21,14 +21,8 @@ constexpr Color Sky = 0x402010, Ground = 0x208040, Plate = 0x808080, Margin = 0x
 constexpr int W = 640, H = 480, Surface0 = 100; // flat ground 100 high: its top row is 380
 
 // Distinct colours tell which picture was drawn.
-Color CraftTag(int row)
-{
-    return MakeColor(250, row, 7);
-}
-Color FlameTag(int row)
-{
-    return MakeColor(7, row % 250, 250 - row / 250);
-}
+Color CraftTag(int row) { return MakeColor(250, row, 7); }
+Color FlameTag(int row) { return MakeColor(7, row % 250, 250 - row / 250); }
 
 // A 43 x 43 picture, black but for an 11 x 11 square at (15, 15) in `color`.
 void MakePicture(Surface& picture, Color color)
@@ -96,6 +90,13 @@ protected:
         return GetPixel(client, x, y);
     }
     Color FrameAt(int x, int y) { return GetPixel(ComposedFrame(), x, y); }
+    // Paints a frame and checks the given pixels of it.
+    void ExpectFrame(std::initializer_list<std::tuple<int, int, Color>> pixels)
+    {
+        Paint(0, 0);
+        for (auto [x, y, c] : pixels)
+            EXPECT_EQ(FrameAt(x, y), c) << x << "," << y;
+    }
 };
 
 // The output rectangle (x0, y0, dw, dh) in a clientWidth x clientHeight window: the frame's corners at its
@@ -125,19 +126,15 @@ TEST_F(RenderTest, ZoomModesPlaceTheOutputInTheWindow)
     }
     EXPECT_EQ(GetPixel(client, 0, 0), Sky); // full window: no margins
 
-    gameOptions.zoom = 2; // double size, larger than the window: its middle shows
-    Paint(0, 0, 1280, 720);
-    EXPECT_EQ(GetPixel(client, 0, 639), Sky);    // frame row (639 + 120) / 2 = 379
-    EXPECT_EQ(GetPixel(client, 0, 640), Ground); // frame row 380
-    // One row less: the origin (719 - 960) / 2 truncates toward zero to -120, so the same rows show.
-    Paint(0, 0, 1280, 719);
-    EXPECT_EQ(GetPixel(client, 0, 639), Sky);
-    EXPECT_EQ(GetPixel(client, 0, 640), Ground);
-    gameOptions.zoom = 3; // any larger zoom multiplies alike: 1920 x 1440 at (-320, 30), frame row (r - 30) / 3
-    Paint(0, 0, 1280, 1500);
-    EXPECT_EQ(GetPixel(client, 0, 29), Margin);
-    EXPECT_EQ(GetPixel(client, 0, 1169), Sky);
-    EXPECT_EQ(GetPixel(client, 0, 1170), Ground);
+    // Zoom 2: double size, larger than the window, its middle shows (client row 639 is frame row
+    // (639 + 120) / 2 = 379); one row less, the origin (719 - 960) / 2 truncates toward zero to -120, so the
+    // same rows show. Any larger zoom multiplies alike: 3 gives 1920 x 1440 at (-320, 30), frame row (r - 30) / 3.
+    for (auto [zoom, height, row, c] : {std::tuple{2, 720, 639, Sky}, {2, 720, 640, Ground}, {2, 719, 639, Sky},
+                                        {2, 719, 640, Ground}, {3, 1500, 29, Margin}, {3, 1500, 1169, Sky},
+                                        {3, 1500, 1170, Ground}}) {
+        gameOptions.zoom = zoom;
+        EXPECT_EQ(Paint(0, row, 1280, height), c) << zoom << ": " << height << ", " << row;
+    }
 }
 
 TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
@@ -151,7 +148,8 @@ TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
 
     // The window's picture is reused: a new layout leaves no trace of the old one.
     HeadlessSetClientSize(800, 700);
-    for (auto [zoom, x0, y0, dw, dh] : {std::tuple{0, 0, 50, 800, 600}, {-2, 240, 230, 320, 240}, {0, 0, 50, 800, 600}}) {
+    for (auto [zoom, x0, y0, dw, dh] :
+         {std::tuple{0, 0, 50, 800, 600}, {-2, 240, 230, 320, 240}, {0, 0, 50, 800, 600}}) {
         gameOptions.zoom = zoom;
         PaintFrame();
         const HeadlessFrame& shown = HeadlessLastFrame();
@@ -167,44 +165,29 @@ TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
 
 TEST_F(RenderTest, CraftPictureFollowsAngleAndTouchdown)
 {
-    PlaceCraft(300, 300); // top-left on row 180
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(315, 195), CraftTag(60 + 30)); // the upright rocket
-    EXPECT_EQ(FrameAt(302, 182), Sky);                // black pixels of a picture are never drawn
-    EXPECT_EQ(FrameAt(330, 210), Sky);
+    PlaceCraft(300, 300); // top-left on row 180; black pixels of a picture are never drawn
+    ExpectFrame({{315, 195, CraftTag(60 + 30)}, {302, 182, Sky}, {330, 210, Sky}}); // the upright rocket
     gameState.craft.angle = 89.5; // the 87-degree image
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(320, 200), CraftTag(60 + 59));
+    ExpectFrame({{320, 200, CraftTag(60 + 59)}});
     gameState.craft.angle = -91; // the -90-degree image
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(320, 200), CraftTag(60 + 0));
+    ExpectFrame({{320, 200, CraftTag(60 + 0)}});
 
     gameOptions.gameType = 1; // the legged craft uses the first block
     gameState.craft.angle = 3;
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(320, 200), CraftTag(31));
-
+    ExpectFrame({{320, 200, CraftTag(31)}});
     gameState.postLandingFrame = 4; // touch-down frames: row 33
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(320, 200), CraftTag(233));
+    ExpectFrame({{320, 200, CraftTag(233)}});
     gameState.postLandingFrame = 99; // past the table: the last frame
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(320, 200), CraftTag(202));
-
+    ExpectFrame({{320, 200, CraftTag(202)}});
     gameState.craft.intact = false; // a wreck is not drawn
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(320, 200), Sky);
+    ExpectFrame({{320, 200, Sky}});
 
     ReleaseGraphics(); // missing pictures draw nothing and do not stop the frame
     gameState.craft.intact = gameState.craft.mainEngineOn = gameState.craft.jetLeftOn = true;
     EXPECT_EQ(Paint(320, 200), Sky);
 
-    EXPECT_EQ(RotatedRowOfAngle(2.9), 30);
-    EXPECT_EQ(RotatedRowOfAngle(3), 31);
-    EXPECT_EQ(RotatedRowOfAngle(95), 59);
-    EXPECT_EQ(RotatedRowOfAngle(-95), 0);
-    EXPECT_EQ(RotatedRowOfAngle(std::nan("")), 0);
-    EXPECT_EQ(RotatedRowOfAngle(1e300), 59);
+    for (auto [angle, row] : {std::pair{2.9, 30}, {3.0, 31}, {95.0, 59}, {-95.0, 0}, {std::nan(""), 0}, {1e300, 59}})
+        EXPECT_EQ(RotatedRowOfAngle(angle), row) << angle;
 }
 
 TEST_F(RenderTest, FlamesAndDustFlickerFromTheGenerator)
@@ -236,11 +219,8 @@ TEST_F(RenderTest, FlamesAndDustFlickerFromTheGenerator)
     gameState.landed = true;
     gameState.dustSize = 18;
     before = RandomDrawCount();
-    Paint(0, 0);
+    ExpectFrame({{321, 211, Dust}, {321 - 12, 211, Sky}, {321 + 12, 211, Sky}});
     EXPECT_EQ(RandomDrawCount() - before, 2u);
-    EXPECT_EQ(FrameAt(321, 211), Dust);
-    EXPECT_EQ(FrameAt(321 - 12, 211), Sky);
-    EXPECT_EQ(FrameAt(321 + 12, 211), Sky);
     gameState.dustSize = 0;
     before = RandomDrawCount();
     Paint(0, 0);
@@ -250,25 +230,13 @@ TEST_F(RenderTest, FlamesAndDustFlickerFromTheGenerator)
 TEST_F(RenderTest, LimitedVisibilityShowsACircleAndThePanel)
 {
     PlaceCraft(300, 300); // centre (321, 196)
-    gameState.visibilityMargin = 0;
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(321, 196), 0u);
-    EXPECT_EQ(FrameAt(600, 50), 0u);
-    EXPECT_EQ(FrameAt(5, 5), Plate); // the panel at (640 / 125, 640 / 125)
-    EXPECT_EQ(FrameAt(80, 48), Plate);
-    EXPECT_EQ(FrameAt(81, 48), 0u);
-
+    gameState.visibilityMargin = 0; // all dark but the panel at (640 / 125, 640 / 125)
+    ExpectFrame({{321, 196, 0u}, {600, 50, 0u}, {5, 5, Plate}, {80, 48, Plate}, {81, 48, 0u}});
     gameState.visibilityMargin = 40;
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(321, 196), CraftTag(90));
-    EXPECT_EQ(FrameAt(321 + 35, 196), Sky);
-    EXPECT_EQ(FrameAt(321 + 45, 196), 0u);
-    EXPECT_EQ(FrameAt(321, 196 - 45), 0u);
-    EXPECT_EQ(FrameAt(600, 50), 0u);
-
+    ExpectFrame({{321, 196, CraftTag(90)}, {321 + 35, 196, Sky}, {321 + 45, 196, 0u}, {321, 196 - 45, 0u},
+                 {600, 50, 0u}});
     gameState.visibilityMargin = -1; // unlimited again: nothing black remains
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(600, 50), Sky);
+    ExpectFrame({{600, 50, Sky}});
 }
 
 TEST_F(RenderTest, CraterIsABowlUnderTheWreck)
@@ -277,22 +245,17 @@ TEST_F(RenderTest, CraterIsABowlUnderTheWreck)
     int half = rocket.craterHalfWidth, centre = 121;
     PlaceCraft(100, 131);
     gameState.craft.intact = false;
-    Paint(0, 0);
     int top = H - Surface0;
-    EXPECT_EQ(FrameAt(centre - half - 1, top), Ground);
-    EXPECT_EQ(FrameAt(centre + half, top), Ground);
+    ExpectFrame({{centre - half - 1, top, Ground}, {centre + half, top, Ground}});
     for (int col = centre - half; col < centre + half; ++col) {
         int depth = static_cast<int>(std::cos(std::numbers::pi * (col - centre) / half / 2.5) * rocket.craterDepth);
         EXPECT_EQ(FrameAt(col, top + depth - 1), 0u) << col;
         EXPECT_EQ(FrameAt(col, top + depth), Ground) << col;
     }
-    EXPECT_EQ(FrameAt(centre, top + rocket.craterDepth - 1), 0u);
     EXPECT_EQ(FrameAt(centre, top - 1), Sky);
 
     PlaceCraft(-18, 131); // a wreck at the left edge never digs column 0
-    Paint(0, 0);
-    EXPECT_EQ(FrameAt(0, top), Ground);
-    EXPECT_EQ(FrameAt(1, top), 0u);
+    ExpectFrame({{0, top, Ground}, {1, top, 0u}});
 }
 
 TEST_F(RenderTest, CloseUpAndLandingLightsNearAPlatform)
@@ -370,9 +333,8 @@ TEST(LoadGraphicsTest, TurnedImagesAndTheMeteorPicture)
     EXPECT_EQ(HeadlessTimerPeriod(1008), 500);
 
     // The upright images are the pictures themselves (missing pictures give empty rows alike).
-    EXPECT_EQ(RotatedSprites[30].picture.pixels, SpriteTable[2].picture.pixels);
-    EXPECT_EQ(RotatedSprites[90].picture.pixels, SpriteTable[3].picture.pixels);
-    EXPECT_EQ(RotatedSprites[150].picture.pixels, SpriteTable[4].picture.pixels);
+    for (auto [turned, row] : {std::pair{30, 2}, {90, 3}, {150, 4}})
+        EXPECT_EQ(RotatedSprites[turned].picture.pixels, SpriteTable[row].picture.pixels) << turned;
 
     // The meteor as drawn is its own picture: turning it leaves the upright source alone.
     std::vector<Color> upright = SpriteTable[0].picture.pixels;
