@@ -1,12 +1,11 @@
-// The desktop backends' timer pacer with a stand-in clock: expiries from elapsed time whatever the wake-ups, a
-// capped catch-up after a stall, due-time order, stopped and restarted timers, no re-entry of a handler that runs
-// a nested loop, a full table, and the pacing log's seconds.
+// The desktop backends' timer pacer on a stand-in clock: elapsed-time expiries, capped catch-up, order, re-entry, log.
 #include "platform/common/timer_pacer.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <cstdio>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,10 +31,7 @@ void Wake(int64_t ms)
     DeliverDuePacedTimers(pacer, RecordExpiry);
 }
 
-int Count(int id)
-{
-    return int(std::count(delivered.begin(), delivered.end(), id));
-}
+int Count(int id) { return int(std::count(delivered.begin(), delivered.end(), id)); }
 
 class TimerPacerTest : public ::testing::Test {
 protected:
@@ -58,11 +54,8 @@ TEST_F(TimerPacerTest, ExpiriesFollowElapsedTimeExactly)
     EXPECT_EQ(Count(1003), 3);
     Wake(5); // due at 40 ms
     EXPECT_EQ(Count(1003), 4);
-    // A second of uneven wakes still gives exactly 100 steps.
-    for (int ms : {7, 13, 9, 11, 10, 25, 5, 20})
-        Wake(ms);
-    for (int i = 0; i < 90; i++)
-        Wake(10);
+    for (int ms : {7, 13, 9, 11, 10, 25, 5, 20}) Wake(ms); // uneven wakes: a second still gives exactly 100 steps
+    for (int i = 0; i < 90; i++) Wake(10);
     EXPECT_EQ(Count(1003), 4 + 10 + 90);
 }
 
@@ -193,12 +186,9 @@ TEST_F(TimerPacerTest, PacingLogCountsSimulationStepsPerSecond)
     for (int i = 0; i < 60; i++) Wake(10);
     ClosePacingLog(pacer);
 
-    FILE* file = fopen(path.c_str(), "r");
-    ASSERT_NE(file, nullptr);
-    char text[512] = {};
-    fread(text, 1, sizeof text - 1, file);
-    fclose(file);
-    EXPECT_STREQ(text, "pacing second 1 steps 100 average 100.00\n"
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    EXPECT_EQ(text.str(), "pacing second 1 steps 100 average 100.00\n"
                        "pacing second 2 steps 100 average 100.00\n"
                        "pacing second 3 steps 60 average 86.67\n");
 }
