@@ -2,6 +2,7 @@
 // sound operations' guard flags.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/options.h"
@@ -14,6 +15,7 @@ namespace {
 
 struct Demands {
     int32_t thrust = 0, left = 0, right = 0;
+    bool operator==(const Demands&) const = default;
 };
 
 Demands Read()
@@ -45,16 +47,10 @@ TEST_F(InputTest, KeysGiveFullDemandsAndTheHorizontalFlipSwapsThem)
 {
     HeadlessSetKey(KeySpace, true);
     HeadlessSetKey(KeyLeft, true);
-    Demands d = Read();
-    EXPECT_EQ(d.thrust, 100);
-    EXPECT_EQ(d.left, 100);
-    EXPECT_EQ(d.right, 0);
+    EXPECT_EQ(Read(), (Demands{100, 100, 0}));
     gameOptions.flipHorizontal = 1;
     gameOptions.flipVertical = 1; // no effect on the keyboard
-    d = Read();
-    EXPECT_EQ(d.thrust, 100);
-    EXPECT_EQ(d.left, 0);
-    EXPECT_EQ(d.right, 100);
+    EXPECT_EQ(Read(), (Demands{100, 0, 100}));
     // A key tapped between two steps is not down: only a held key counts.
     HeadlessSetKey(KeySpace, false);
     HeadlessTapKey(KeySpace);
@@ -72,22 +68,19 @@ TEST_F(InputTest, JoystickGivesProportionalDemandsOutsideTheDeadZone)
     EXPECT_TRUE(HeadlessJoystickCaptureState().changedOnly);
     gameOptions.inputDevice = 1;
 
-    EXPECT_EQ(Read().thrust + Read().left + Read().right, 0);
-    HeadlessSetJoystickPosition(2, 0, 500, 0);
-    EXPECT_EQ(Read().left, 100);
-    HeadlessSetJoystickPosition(2, 800, 500, 0); // halfway between 600 and 1000
-    EXPECT_EQ(Read().right, 50);
-    HeadlessSetJoystickPosition(2, 799, 500, 0);
-    EXPECT_EQ(Read().right, 49); // truncated
-
     // Forward is thrust; with the vertical flip pulling back is thrust instead.
-    HeadlessSetJoystickPosition(2, 500, 0, 0);
-    EXPECT_EQ(Read().thrust, 100);
-    gameOptions.flipVertical = 1;
-    EXPECT_EQ(Read().thrust, 0);
-    HeadlessSetJoystickPosition(2, 500, 1000, 0);
-    EXPECT_EQ(Read().thrust, 100);
-
+    const struct {
+        uint32_t x, y;
+        int flipVertical;
+        Demands expected;
+    } rows[] = {{500, 500, 0, {0, 0, 0}},   {0, 500, 0, {0, 100, 0}},   {800, 500, 0, {0, 0, 50}},
+                {799, 500, 0, {0, 0, 49}},  {500, 0, 0, {100, 0, 0}},   {500, 0, 1, {0, 0, 0}},
+                {500, 1000, 1, {100, 0, 0}}};
+    for (const auto& row : rows) {
+        gameOptions.flipVertical = row.flipVertical;
+        HeadlessSetJoystickPosition(2, row.x, row.y, 0);
+        EXPECT_EQ(Read(), row.expected) << row.x << ", " << row.y;
+    }
     // No joystick captured: no demands at all.
     joystickId = -1;
     EXPECT_EQ(Read().thrust, 0);
@@ -113,8 +106,7 @@ TEST_F(InputTest, DeadZoneBoundsWrapAsUnsignedButCompareAsSigned)
     gameOptions.inputDevice = 1;
     for (uint32_t x : {0u, 50u, 100u}) {
         HeadlessSetJoystickPosition(0, x, 50, 0);
-        Demands d = Read();
-        EXPECT_EQ(d.left + d.right, 0) << "x " << x;
+        EXPECT_EQ(Read(), Demands{}) << "x " << x;
     }
 
     // An axis that does not start at 0: the centre is half the range, not its middle (1000 for 1000..3000),
@@ -123,37 +115,37 @@ TEST_F(InputTest, DeadZoneBoundsWrapAsUnsignedButCompareAsSigned)
     HeadlessUnplugJoystick(0);
     ASSERT_TRUE(SetUpJoystick());
     EXPECT_EQ(joystickId, 1);
-    HeadlessSetJoystickPosition(1, 2000, 1050, 0);
-    Demands d = Read();
-    EXPECT_EQ(d.right, 47);
-    EXPECT_EQ(d.thrust, 0); // 1050 lies inside the vertical dead zone 900..1100
+    HeadlessSetJoystickPosition(1, 2000, 1050, 0); // 1050 lies inside the vertical dead zone 900..1100
+    EXPECT_EQ(Read(), (Demands{0, 0, 47}));
+}
+
+// A small dialog with the joystick status icon and an OK button, run with the given steps; returns its result.
+int RunStatusDialog(std::vector<HeadlessStep> steps)
+{
+    static const ControlDef controls[] = {{JoystickStatusControl, ControlIcon, "", 0, 0, 0, 20, 20, 0},
+                                          {IdOk, ControlDefaultButton, "OK", 0, 0, 30, 50, 14, 0}};
+    static const DialogTemplate tmpl = {165, "View", 100, 100, "MS Shell Dlg", 8, true, 0, 0, controls, 2};
+    HeadlessQueueDialog(165, std::move(steps));
+    return PlatformRunDialog(tmpl, [](Dialog* d, DialogEvent e, int id, int) {
+        if (e == DialogCommand && (id == IdOk || id == IdCancel))
+            DialogEnd(d, id);
+        return true;
+    });
 }
 
 TEST_F(InputTest, PollFollowsPluggingAndSetsTheStatusIcon)
 {
     std::vector<int> icons;
-    auto pollInDialog = [&](Dialog* dialog) {
+    auto pollInDialog = CallInDialog([&](Dialog* dialog) {
         joystickAvailable = PollJoystickStatus();
         const HeadlessControl* icon = HeadlessDialogControl(dialog, JoystickStatusControl);
         icons.push_back(icon ? icon->iconId : -1);
-    };
-    ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
-    static const ControlDef controls[] = {{JoystickStatusControl, ControlIcon, "", 0, 0, 0, 20, 20, 0},
-                                          {IdOk, ControlDefaultButton, "OK", 0, 0, 30, 50, 14, 0}};
-    static const DialogTemplate tmpl = {165, "View", 100, 100, "MS Shell Dlg", 8, true, 0, 0, controls, 2};
-    HeadlessQueueDialog(165, {CallInDialog(pollInDialog), CallInDialog([&](Dialog*) { PlugStick(); }),
-                              CallInDialog(pollInDialog), CallInDialog([&](Dialog*) { HeadlessUnplugJoystick(2); }),
-                              CallInDialog(pollInDialog), PressEnter()});
-    PlatformRunDialog(tmpl, [](Dialog* d, DialogEvent e, int id, int) {
-        if (e == DialogCommand && id == IdOk)
-            DialogEnd(d, IdOk);
-        return true;
     });
+    ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
+    RunStatusDialog({pollInDialog, CallInDialog([&](Dialog*) { PlugStick(); }), pollInDialog,
+                     CallInDialog([&](Dialog*) { HeadlessUnplugJoystick(2); }), pollInDialog, PressEnter()});
     // Nothing plugged in: no icon change; plugged: captured, icon 167; unplugged: icon 179.
-    ASSERT_EQ(icons.size(), 3u);
-    EXPECT_EQ(icons[0], 0);
-    EXPECT_EQ(icons[1], IconJoystick);
-    EXPECT_EQ(icons[2], IconNoJoystick);
+    EXPECT_EQ(icons, (std::vector<int>{0, IconJoystick, IconNoJoystick}));
     EXPECT_FALSE(joystickAvailable);
     EXPECT_EQ(joystickId, -1);
 }
@@ -167,15 +159,7 @@ TEST_F(InputTest, JoystickButtonPressesOkOnlyInADialog)
     EXPECT_TRUE(HeadlessPressJoystickButton(1));
     HeadlessReleaseJoystickButtons();
     // In a dialog it is the OK button.
-    static const ControlDef controls[] = {{IdOk, ControlDefaultButton, "OK", 0, 0, 30, 50, 14, 0}};
-    static const DialogTemplate tmpl = {166, "Paused", 100, 100, "MS Shell Dlg", 8, true, 0, 0, controls, 1};
-    HeadlessQueueDialog(166, {CallInDialog([](Dialog*) { HeadlessPressJoystickButton(4); })});
-    int result = PlatformRunDialog(tmpl, [](Dialog* d, DialogEvent e, int id, int) {
-        if (e == DialogCommand && (id == IdOk || id == IdCancel))
-            DialogEnd(d, id);
-        return true;
-    });
-    EXPECT_EQ(result, IdOk);
+    EXPECT_EQ(RunStatusDialog({CallInDialog([](Dialog*) { HeadlessPressJoystickButton(4); })}), IdOk);
     EXPECT_FALSE(HeadlessDialogs().back().abandoned);
 }
 
