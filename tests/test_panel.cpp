@@ -12,10 +12,7 @@ constexpr Color Plate = 0x808080;
 constexpr int Px = 10, Py = 20;
 
 // Each arrow or turn indicator picture is black but for one pixel at (row, 31) in a colour of its own.
-Color TagOf(int row)
-{
-    return MakeColor(200, row, 100);
-}
+Color TagOf(int row) { return MakeColor(200, row, 100); }
 
 class PanelTest : public ::testing::Test {
 protected:
@@ -49,61 +46,52 @@ protected:
         return rows;
     }
     Color At(int x, int y) { return GetPixel(frame, Px + x, Py + y); }
+    // Checks panel pixels (x, y) against their colours.
+    void Expect(std::initializer_list<std::tuple<int, int, Color>> pixels)
+    {
+        for (auto [x, y, c] : pixels)
+            EXPECT_EQ(At(x, y), c) << x << "," << y;
+    }
 };
 
 TEST_F(PanelTest, ArrowsAndTurnIndicator)
 {
-    gameState.craft.vx = 10;
-    gameState.craft.vy = -45;
-    Draw();
-    EXPECT_EQ(Drawn(), (std::vector<int>{18, 21})); // red down, green right
-
-    gameState.craft.vx = gameState.craft.vy = 0; // standing still: both arrows of each axis, green
-    Draw();
-    EXPECT_EQ(Drawn(), (std::vector<int>{17, 19, 21, 23}));
-
-    gameState.craft.vx = -40; // exactly 40 is fast
-    gameState.craft.vy = 40;
-    Draw();
-    EXPECT_EQ(Drawn(), (std::vector<int>{20, 24}));
-
-    gameState.craft.vy = -1; // the rocket never shows the turn indicator; the legged craft green below 3 degrees
-    gameState.craft.angle = 2.9;
-    Draw();
-    EXPECT_EQ(Drawn(), (std::vector<int>{17, 20}));
-    gameOptions.gameType = 1;
-    Draw();
-    EXPECT_EQ(Drawn(), (std::vector<int>{17, 20, 25}));
-    gameState.craft.angle = -3;
-    Draw();
-    EXPECT_EQ(Drawn(), (std::vector<int>{17, 20, 26}));
+    struct Case {
+        double vx, vy, angle;
+        int gameType;
+        std::vector<int> drawn;
+    } cases[] = {
+        {10, -45, 0, 0, {18, 21}},         // red down, green right
+        {0, 0, 0, 0, {17, 19, 21, 23}},    // standing still: both arrows of each axis, green
+        {-40, 40, 0, 0, {20, 24}},         // exactly 40 is fast
+        {-40, -1, 2.9, 0, {17, 20}},       // the rocket never shows the turn indicator
+        {-40, -1, 2.9, 1, {17, 20, 25}},   // the legged craft: green below 3 degrees
+        {-40, -1, -3, 1, {17, 20, 26}},
+    };
+    for (const Case& c : cases) {
+        gameState.craft.vx = c.vx;
+        gameState.craft.vy = c.vy;
+        gameState.craft.angle = c.angle;
+        gameOptions.gameType = c.gameType;
+        Draw();
+        EXPECT_EQ(Drawn(), c.drawn) << c.vx << ", " << c.vy << ", " << c.angle << ", " << c.gameType;
+    }
 }
 
 TEST_F(PanelTest, LocatorMarksCrossAtTheCentreAndPinAtTheEdges)
 {
     Draw(0, 0, 0); // centred, feet 5 above the platform
-    EXPECT_EQ(At(45, 15), LocatorColor);
-    for (auto [x, y] : {std::pair{45, 3}, {46, 28}, {33, 16}, {58, 15}})
+    for (auto [x, y] : {std::pair{45, 15}, {45, 3}, {46, 28}, {33, 16}, {58, 15}})
         EXPECT_EQ(At(x, y), LocatorColor) << x << "," << y;
     for (auto [x, y] : {std::pair{44, 3}, {47, 3}, {45, 2}, {45, 29}, {32, 15}, {59, 15}, {40, 14}, {40, 17}})
         EXPECT_EQ(At(x, y), Plate) << x << "," << y;
 
     Draw(0, -100, 100); // far left and high: pinned to the left and top edges
-    EXPECT_EQ(At(33, 10), LocatorColor);
-    EXPECT_EQ(At(34, 10), LocatorColor);
-    EXPECT_EQ(At(35, 10), Plate);
-    EXPECT_EQ(At(50, 4), LocatorColor);
-    EXPECT_EQ(At(50, 5), Plate);
-
+    Expect({{33, 10, LocatorColor}, {34, 10, LocatorColor}, {35, 10, Plate}, {50, 4, LocatorColor}, {50, 5, Plate}});
     Draw(0, 100, -100); // far right and below
-    EXPECT_EQ(At(57, 10), LocatorColor);
-    EXPECT_EQ(At(58, 10), LocatorColor);
-    EXPECT_EQ(At(56, 10), Plate);
-    EXPECT_EQ(At(50, 29), LocatorColor);
-
+    Expect({{57, 10, LocatorColor}, {58, 10, LocatorColor}, {56, 10, Plate}, {50, 29, LocatorColor}});
     Draw(0, -3, 0); // -3 x 25 / 16 truncates toward zero to -4
-    EXPECT_EQ(At(41, 10), LocatorColor);
-    EXPECT_EQ(At(40, 10), Plate);
+    Expect({{41, 10, LocatorColor}, {40, 10, Plate}});
 
     Draw(NoPlatform, 0, 0);
     for (int x = 33; x <= 58; ++x)
@@ -118,19 +106,13 @@ TEST_F(PanelTest, FuelBarColourAndHeight)
 
     gameState.craft.fuel = 14.9; // red, top row trunc(28 - 3.725) = 24
     Draw();
-    EXPECT_EQ(At(63, 28), GaugeRed);
-    EXPECT_EQ(At(71, 24), GaugeRed);
-    EXPECT_EQ(At(71, 23), Plate);
-    EXPECT_EQ(At(72, 28), Plate);
-
+    Expect({{63, 28, GaugeRed}, {71, 24, GaugeRed}, {71, 23, Plate}, {72, 28, Plate}});
     gameState.craft.fuel = 15;
     Draw();
-    EXPECT_EQ(At(63, 28), GaugeGreen);
-
+    Expect({{63, 28, GaugeGreen}});
     gameState.craft.fuel = 500; // a full tank or more: 25 rows from row 3, never beyond
     Draw();
-    EXPECT_EQ(At(67, 3), GaugeGreen);
-    EXPECT_EQ(At(67, 2), Plate);
+    Expect({{67, 3, GaugeGreen}, {67, 2, Plate}});
 }
 
 TEST_F(PanelTest, WindGauge)
@@ -145,29 +127,23 @@ TEST_F(PanelTest, WindGauge)
     gameState.wind = -0.2;
     gameState.windGust = -0.05;
     Draw();
-    for (auto [x, y, c] : {std::tuple{37, 36, GaugeGreen}, {25, 36, GaugeGreen}, {24, 36, GaugeRed},
-                           {22, 36, GaugeRed}, {21, 36, Plate}, {38, 36, Plate}, {28, 33, GaugeGreen},
-                           {27, 39, GaugeRed}, {24, 39, Plate}})
-        EXPECT_EQ(At(x, y), c) << x << "," << y;
+    Expect({{37, 36, GaugeGreen}, {25, 36, GaugeGreen}, {24, 36, GaugeRed}, {22, 36, GaugeRed}, {21, 36, Plate},
+            {38, 36, Plate}, {28, 33, GaugeGreen}, {27, 39, GaugeRed}, {24, 39, Plate}});
 
     gameState.wind = 0.2; // to the right, mirrored
     gameState.windGust = 0.05;
     Draw();
-    for (auto [x, y, c] : {std::tuple{38, 36, GaugeGreen}, {47, 36, GaugeGreen}, {48, 36, GaugeRed},
-                           {50, 36, GaugeRed}, {51, 36, Plate}, {37, 36, Plate}, {45, 39, GaugeRed}})
-        EXPECT_EQ(At(x, y), c) << x << "," << y;
+    Expect({{38, 36, GaugeGreen}, {47, 36, GaugeGreen}, {48, 36, GaugeRed}, {50, 36, GaugeRed}, {51, 36, Plate},
+            {37, 36, Plate}, {45, 39, GaugeRed}});
 
     // The reach is worked out as wind x 75 x 0.5 / WindScale in that order: -0.468 reaches exactly 27 columns.
     gameState.wind = -0.468;
     gameState.windGust = 0;
     Draw();
-    EXPECT_EQ(At(10, 36), GaugeGreen);
-    EXPECT_EQ(At(9, 36), Plate);
-
+    Expect({{10, 36, GaugeGreen}, {9, 36, Plate}});
     gameState.wind = 50; // a gale stays inside the window
     Draw();
-    EXPECT_EQ(At(70, 36), GaugeGreen);
-    EXPECT_EQ(At(72, 36), Plate);
+    Expect({{70, 36, GaugeGreen}, {72, 36, Plate}});
 }
 
 } // namespace
