@@ -84,12 +84,9 @@ TEST_F(SceneTest, PlatformBarAndCentredLabel)
     DrawBackgroundScene();
     Color label = PlanetTable[2].labelColor;
     // The bar: four rows standing on the surface (heights 100..103), columns 200..239.
-    for (int y = 377; y <= 380; ++y) {
-        EXPECT_EQ(GetPixel(backgroundScene, 200, y), label) << y;
-        EXPECT_EQ(GetPixel(backgroundScene, 239, y), label) << y;
-        EXPECT_NE(GetPixel(backgroundScene, 240, y), label) << y;
-        EXPECT_NE(GetPixel(backgroundScene, 199, y), label) << y;
-    }
+    for (int y = 377; y <= 380; ++y)
+        for (auto [x, bar] : {std::pair{200, true}, {239, true}, {240, false}, {199, false}})
+            EXPECT_EQ(GetPixel(backgroundScene, x, y) == label, bar) << x << "," << y;
     EXPECT_NE(GetPixel(backgroundScene, 220, 376), label);
     // The label "10" lies just below the surface, centred under the platform.
     int minX = 640, maxX = -1, minY = 480;
@@ -134,13 +131,11 @@ TEST_F(SceneTest, DrawnOnceAndFromAFixedNumberOfDraws)
 
 TEST_F(SceneTest, PlayfieldWithoutAreaHasNoScene)
 {
-    MakeWorld(0, 0, 0);
-    DrawBackgroundScene();
-    EXPECT_FALSE(BackgroundSceneExists());
-    gameOptions.gameWidth = -5;
-    gameOptions.gameHeight = 100;
-    DrawBackgroundScene();
-    EXPECT_FALSE(BackgroundSceneExists());
+    for (auto [w, h] : {std::pair{0, 0}, {-5, 100}}) {
+        MakeWorld(0, w, h);
+        DrawBackgroundScene();
+        EXPECT_FALSE(BackgroundSceneExists()) << w << " x " << h;
+    }
 }
 
 } // namespace
