@@ -62,16 +62,18 @@ protected:
             EXPECT_EQ(FileStoreSet(handle, name, type, bytes.data(), static_cast<uint32_t>(bytes.size())), StoreOk);
         return FileStoreClose(handle);
     }
-    // Reads a value offering `offered` bytes; returns the status, fills the stored size, type and bytes.
-    static int32_t Read(const char* key, const char* name, uint32_t offered, uint32_t* size, uint32_t* type,
-                        Bytes* bytes = nullptr) {
+    uint32_t size = 0, type = 0; // of the last Read
+    Bytes read;                  // its bytes when it succeeded
+    // Reads a value offering `offered` bytes; returns the status.
+    int32_t Read(const char* key, const char* name, uint32_t offered)
+    {
         StoreKey* handle = nullptr;
         const int32_t open = FileStoreOpen(key, false, &handle);
         if (open != StoreOk) return open;
         Bytes buffer(offered);
-        *size = offered;
-        const int32_t status = FileStoreQuery(handle, name, buffer.data(), size, type);
-        if (bytes && status == StoreOk) *bytes = Bytes(buffer.begin(), buffer.begin() + *size);
+        size = offered;
+        const int32_t status = FileStoreQuery(handle, name, buffer.data(), &size, &type);
+        read = status == StoreOk ? Bytes(buffer.begin(), buffer.begin() + size) : Bytes{};
         EXPECT_EQ(FileStoreClose(handle), StoreOk);
         return status;
     }
@@ -85,93 +87,87 @@ protected:
     }
 };
 
-TEST_F(FileStore, RoundTripKeepsEveryByteAndCreatesAPrivateDirectory) {
-    const Bytes options = Pattern(60, 3), window = Pattern(16, 200);
-    ASSERT_EQ(Write(Key, {{"options", options}, {"wndsize", window}}), StoreOk);
+TEST_F(FileStore, RoundTripKeepsBytesSizesTypesAndOtherValues)
+{
+    ASSERT_EQ(Write(Key, {{"options", Pattern(60, 3)}, {"wndsize", Pattern(16, 200)}, {"short", Pattern(59, 1)},
+                          {"long", Pattern(61, 2)}}),
+              StoreOk);
     struct stat info;
     ASSERT_EQ(stat((dir / "nested" / "dravolinex").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
+    ASSERT_EQ(Write("Software\\Other", {{"x", Pattern(5, 3)}}), StoreOk);
+    ASSERT_EQ(Write(Key, {{"options", Pattern(60, 4)}}), StoreOk); // replaces one value, keeps the others
+    ASSERT_EQ(Write(Key, {{"word", Pattern(60, 5)}}, StoreTypeDword), StoreOk);
 
-    uint32_t size = 0, type = 0;
-    Bytes read;
-    ASSERT_EQ(Read(Key, "options", 60, &size, &type, &read), StoreOk);
-    EXPECT_EQ(read, options);
+    ASSERT_EQ(Read(Key, "options", 60), StoreOk);
+    EXPECT_EQ(read, Pattern(60, 4));
     EXPECT_EQ(type, StoreTypeBinary);
-    ASSERT_EQ(Read("software\\orv\\DRAVOLINEX", "WndSize", 16, &size, &type, &read), StoreOk);
-    EXPECT_EQ(read, window);
-    EXPECT_EQ(Read(Key, "missing", 16, &size, &type), StoreNotFound);
-    EXPECT_EQ(Read("Software\\Other", "options", 60, &size, &type), StoreNotFound);
-}
-
-TEST_F(FileStore, SizesAndTypesAreReportedAsStored) {
-    ASSERT_EQ(Write(Key, {{"short", Pattern(59, 1)}, {"long", Pattern(61, 2)}}), StoreOk);
-    ASSERT_EQ(Write(Key, {{"word", Pattern(60, 3)}}, StoreTypeDword), StoreOk);
-    uint32_t size = 0, type = 0;
-    EXPECT_EQ(Read(Key, "short", 60, &size, &type), StoreOk);
+    ASSERT_EQ(Read("software\\orv\\DRAVOLINEX", "WndSize", 16), StoreOk);
+    EXPECT_EQ(read, Pattern(16, 200));
+    ASSERT_EQ(Read("Software\\Other", "x", 5), StoreOk);
+    EXPECT_EQ(read, Pattern(5, 3));
+    EXPECT_EQ(Read(Key, "short", 60), StoreOk);
     EXPECT_EQ(size, 59u);
-    EXPECT_EQ(Read(Key, "long", 60, &size, &type), StoreMoreData);
+    EXPECT_EQ(Read(Key, "long", 60), StoreMoreData);
     EXPECT_EQ(size, 61u);
-    EXPECT_EQ(Read(Key, "word", 60, &size, &type), StoreOk);
+    EXPECT_EQ(Read(Key, "word", 60), StoreOk);
     EXPECT_EQ(type, StoreTypeDword);
+    EXPECT_EQ(Read(Key, "missing", 16), StoreNotFound);
+    EXPECT_EQ(Read("Software\\Missing", "options", 60), StoreNotFound);
 }
 
 TEST_F(FileStore, DamagedFilesReadAsMissing) {
-    uint32_t size = 0, type = 0;
-    EXPECT_EQ(Read(Key, "options", 60, &size, &type), StoreNotFound); // no file at all
+    EXPECT_EQ(Read(Key, "options", 60), StoreNotFound); // no file at all
     ASSERT_EQ(Write(Key, {{"options", Pattern(60, 9)}}), StoreOk);
     const Bytes good = FileBytes();
-    ASSERT_EQ(Read(Key, "options", 60, &size, &type), StoreOk);
+    ASSERT_EQ(Read(Key, "options", 60), StoreOk);
 
     for (size_t length = 0; length < good.size(); ++length) { // every truncation
         SetFileBytes(Bytes(good.begin(), good.begin() + static_cast<long>(length)));
-        ASSERT_EQ(Read(Key, "options", 60, &size, &type), StoreNotFound) << "truncated to " << length;
+        ASSERT_EQ(Read(Key, "options", 60), StoreNotFound) << "truncated to " << length;
     }
     for (size_t at = 0; at < good.size(); ++at) { // every single damaged byte, checksum included
         Bytes bad = good;
         bad[at] ^= 0x41;
         SetFileBytes(bad);
-        ASSERT_EQ(Read(Key, "options", 60, &size, &type), StoreNotFound) << "byte " << at;
+        ASSERT_EQ(Read(Key, "options", 60), StoreNotFound) << "byte " << at;
     }
-    Bytes longer = good;
-    longer.push_back(0);
-    SetFileBytes(longer);
-    EXPECT_EQ(Read(Key, "options", 60, &size, &type), StoreNotFound);
 
-    // The layout written by hand reads back (so the forged files below pass the checksum).
-    Bytes made(good.begin(), good.begin() + 12);
-    const std::string path = Key, name = "options";
-    AppendU32(made, 1);
-    AppendU32(made, static_cast<uint32_t>(path.size()));
-    made.insert(made.end(), path.begin(), path.end());
-    AppendU32(made, 1);
-    AppendU32(made, static_cast<uint32_t>(name.size()));
-    made.insert(made.end(), name.begin(), name.end());
-    AppendU32(made, StoreTypeBinary);
-    AppendU32(made, 60);
-    made.resize(made.size() + 60, 0x5A);
-    AppendU32(made, Crc32(made));
-    SetFileBytes(made);
-    Bytes read;
-    ASSERT_EQ(Read(Key, "options", 60, &size, &type, &read), StoreOk);
-    EXPECT_EQ(read, Bytes(60, 0x5A));
+    // The layout written by hand reads back (so the forged files below pass the checksum); a byte left over
+    // before the checksum spoils it.
+    for (size_t extra : {0, 1}) {
+        Bytes made(good.begin(), good.begin() + 12); // magic and version
+        for (const std::string text : {Key, "options"}) { // one key, one value
+            AppendU32(made, 1);
+            AppendU32(made, static_cast<uint32_t>(text.size()));
+            made.insert(made.end(), text.begin(), text.end());
+        }
+        AppendU32(made, StoreTypeBinary);
+        AppendU32(made, 60);
+        made.resize(made.size() + 60 + extra, 0x5A);
+        AppendU32(made, Crc32(made));
+        SetFileBytes(made);
+        ASSERT_EQ(Read(Key, "options", 60), extra ? StoreNotFound : StoreOk);
+        if (!extra) { EXPECT_EQ(read, Bytes(60, 0x5A)); }
+    }
 
     // Counts and lengths far beyond the file, under a valid checksum: rejected without huge allocations.
     for (uint32_t huge : {0xFFFFFFFFu, 0x7FFFFFF0u, 1000u}) {
-        Bytes forged(good.begin(), good.begin() + 12); // magic and version
+        Bytes forged(good.begin(), good.begin() + 12);
         for (int field = 0; field < 3; ++field) AppendU32(forged, huge); // key count, path length, ...
         AppendU32(forged, Crc32(forged));
         SetFileBytes(forged);
-        ASSERT_EQ(Read(Key, "options", 60, &size, &type), StoreNotFound) << huge;
+        ASSERT_EQ(Read(Key, "options", 60), StoreNotFound) << huge;
     }
 
     // A damaged file is replaced by the next save.
     ASSERT_EQ(Write(Key, {{"wndsize", Pattern(16, 1)}}), StoreOk);
-    EXPECT_EQ(Read(Key, "wndsize", 16, &size, &type), StoreOk);
-    EXPECT_EQ(Read(Key, "options", 60, &size, &type), StoreNotFound);
+    EXPECT_EQ(Read(Key, "wndsize", 16), StoreOk);
+    EXPECT_EQ(Read(Key, "options", 60), StoreNotFound);
 
     fs::remove(FileStorePath());
     fs::create_directory(FileStorePath()); // not a file
-    EXPECT_EQ(Read(Key, "wndsize", 16, &size, &type), StoreNotFound);
+    EXPECT_EQ(Read(Key, "wndsize", 16), StoreNotFound);
     EXPECT_EQ(Write(Key, {{"wndsize", Pattern(16, 1)}}), StoreAccessDenied);
 }
 
@@ -182,25 +178,9 @@ TEST_F(FileStore, FailedCommitLeavesTheOldSettings) {
         FileStoreSetFaultForTests(fault);
         EXPECT_EQ(Write(Key, {{"options", Pattern(60, 77)}}), StoreAccessDenied);
         FileStoreSetFaultForTests(FileStoreNoFault);
-        uint32_t size = 0, type = 0;
-        Bytes read;
-        ASSERT_EQ(Read(Key, "options", 60, &size, &type, &read), StoreOk);
+        ASSERT_EQ(Read(Key, "options", 60), StoreOk);
         EXPECT_EQ(read, before);
     }
-}
-
-TEST_F(FileStore, OtherKeysAndValuesAreKept) {
-    ASSERT_EQ(Write(Key, {{"options", Pattern(60, 1)}, {"wndsize", Pattern(16, 2)}}), StoreOk);
-    ASSERT_EQ(Write("Software\\Other", {{"x", Pattern(5, 3)}}), StoreOk);
-    ASSERT_EQ(Write(Key, {{"options", Pattern(60, 4)}}), StoreOk);
-    uint32_t size = 0, type = 0;
-    Bytes read;
-    ASSERT_EQ(Read(Key, "wndsize", 16, &size, &type, &read), StoreOk);
-    EXPECT_EQ(read, Pattern(16, 2));
-    ASSERT_EQ(Read(Key, "options", 60, &size, &type, &read), StoreOk);
-    EXPECT_EQ(read, Pattern(60, 4));
-    ASSERT_EQ(Read("Software\\Other", "x", 5, &size, &type, &read), StoreOk);
-    EXPECT_EQ(read, Pattern(5, 3));
 }
 
 TEST_F(FileStore, PathFollowsTheEnvironment) {
