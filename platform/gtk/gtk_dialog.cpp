@@ -373,6 +373,17 @@ void PlaceInitially(Dialog* dialog)
         dialog->x = owner.left + PixelsX(dialog, tmpl.x);
         dialog->y = owner.top + PixelsY(dialog, tmpl.y);
     }
+    // Centred on a main window that is small or near a screen edge, a dialog would reach off the screen, buttons and
+    // all: it opens on the monitor instead (a later move by the game stays where the game puts it).
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor =
+        gdk_display_get_monitor_at_point(display, dialog->x + width / 2, dialog->y + height / 2);
+    if (monitor) {
+        GdkRectangle area;
+        gdk_monitor_get_workarea(monitor, &area);
+        dialog->x = std::max(area.x, std::min(dialog->x, area.x + area.width - width));
+        dialog->y = std::max(area.y, std::min(dialog->y, area.y + area.height - height));
+    }
 }
 
 void FocusFirstControl(Dialog* dialog)

@@ -7,6 +7,7 @@
 #include "resources/shell_tables.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -384,7 +385,21 @@ void PlatformSetWindowRect(const ScreenRect& rect)
     long long height = (long long)rect.bottom - rect.top - extraHeight;
     width = std::clamp<long long>(width, MinimumSize, MaximumSize);
     height = std::clamp<long long>(height, MinimumSize, MaximumSize);
-    gtk_window_move(GTK_WINDOW(mainWindow), rect.left, rect.top);
+    long long left = rect.left, top = rect.top;
+    // A stored placement from another screen layout (or a damaged one) must not put the window out of sight, where
+    // the dialogs centred on it would be out of reach too: it is kept on the monitor nearest to it.
+    GdkDisplay* display = gtk_widget_get_display(mainWindow);
+    long long centreX = std::clamp<long long>(left + width / 2, INT_MIN, INT_MAX);
+    long long centreY = std::clamp<long long>(top + height / 2, INT_MIN, INT_MAX);
+    if (GdkMonitor* monitor = gdk_display_get_monitor_at_point(display, int(centreX), int(centreY))) {
+        GdkRectangle area;
+        gdk_monitor_get_workarea(monitor, &area);
+        width = std::min<long long>(width, std::max(MinimumSize, area.width - extraWidth));
+        height = std::min<long long>(height, std::max(MinimumSize, area.height - extraHeight));
+        left = std::clamp<long long>(left, area.x, std::max<long long>(area.x, area.x + area.width - width - extraWidth));
+        top = std::clamp<long long>(top, area.y, std::max<long long>(area.y, area.y + area.height - height - extraHeight));
+    }
+    gtk_window_move(GTK_WINDOW(mainWindow), int(left), int(top));
     gtk_window_resize(GTK_WINDOW(mainWindow), int(width), int(height));
     PumpPendingEvents();
 }

@@ -85,6 +85,15 @@ void SendButton(GtkWidget* widget, GdkEventType type)
     gdk_event_free(event);
 }
 
+// Lets the X server and GTK carry out window changes, which take a moment.
+void Settle()
+{
+    for (int i = 0; i < 20; i++) {
+        while (gtk_events_pending()) gtk_main_iteration();
+        g_usleep(10000);
+    }
+}
+
 int RunTestDialog()
 {
     return PlatformRunDialog(TestTemplate, RecordingProc);
@@ -289,15 +298,49 @@ TEST(GtkMainWindow, SqueezedBelowTheMenuBarWidthWithoutComplaint)
     int width = gdk_window_get_width(window), height = gdk_window_get_height(window);
     for (int squeezed : {60, 1}) {
         gdk_window_resize(window, squeezed, squeezed);
-        for (int i = 0; i < 20; i++) {
-            while (gtk_events_pending()) gtk_main_iteration();
-            g_usleep(10000);
-        }
+        Settle();
     }
     gdk_window_resize(window, width, height);
-    while (gtk_events_pending()) gtk_main_iteration();
+    Settle();
     g_log_remove_handler("Gtk", handler);
     EXPECT_EQ(complaints, 0);
+}
+
+// A stored window placement from another screen layout, or a damaged one, keeps the window on the screen, and a
+// dialog centred on a small window in a corner opens on the screen too.
+TEST(GtkMainWindow, StoredPlacementAndCentredDialogsStayOnTheScreen)
+{
+    ScreenRect original = PlatformGetWindowRect();
+    GdkRectangle screen;
+    gdk_monitor_get_workarea(gdk_display_get_monitor(gdk_display_get_default(), 0), &screen);
+    auto placed = [](const ScreenRect& r) { // the window manager's part (here the X server's) takes a moment
+        PlatformSetWindowRect(r);
+        Settle();
+        return PlatformGetWindowRect();
+    };
+    auto onScreen = [&](const ScreenRect& r) {
+        return r.left >= screen.x && r.top >= screen.y && r.right <= screen.x + screen.width &&
+               r.bottom <= screen.y + screen.height;
+    };
+    ScreenRect kept = placed({30, 40, 630, 440});
+    EXPECT_EQ(kept.left, 30);
+    EXPECT_EQ(kept.top, 40);
+    EXPECT_EQ(kept.right - kept.left, 600);
+    EXPECT_TRUE(onScreen(placed({screen.width + 2000, screen.height + 900, screen.width + 2900, screen.height + 1500})));
+    EXPECT_TRUE(onScreen(placed({-100000, 5, 900000, 700000}))); // larger than the screen
+    ScreenRect tiny = placed({-100, -100, -50, -60});
+    EXPECT_TRUE(onScreen(tiny));
+    EXPECT_GT(tiny.right - tiny.left, 50);
+
+    static ScreenRect dialogRect;
+    whenOpen = [](Dialog* d) {
+        dialogRect = DialogGetRect(d);
+        DialogEnd(d, IdOk);
+    };
+    EXPECT_EQ(RunTestDialog(), IdOk);
+    whenOpen = nullptr;
+    EXPECT_TRUE(onScreen(dialogRect));
+    placed(original);
 }
 
 // The yes/no question shows the question sign in front of its text.
