@@ -1,12 +1,12 @@
 // The dravolinex-sim command line: reproducible output, the JSON fields, scripts, step limits and errors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <algorithm>
 #include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
@@ -41,10 +41,7 @@ Result RunSimulator(const std::string& arguments, const char* streams = "2>/dev/
     return result;
 }
 
-nlohmann::json Parse(const std::string& line)
-{
-    return nlohmann::json::parse(line);
-}
+constexpr auto Parse = [](const std::string& line) { return nlohmann::json::parse(line); };
 
 class SimToolTest : public ::testing::Test {
 protected:
@@ -126,8 +123,8 @@ TEST_F(SimToolTest, OptionsDrawsRecordingAndTipOverFollowTheContract)
     EXPECT_EQ(x, 1024 * 0.15 + std::round(x - 1024 * 0.15)); // 15 % of the width and a whole column
 
     // Without wind every step retargets it: four draws per step. A frame is recorded after every fifth step
-    // that leaves the craft flying, so not after the step of the contact.
-    for (uint32_t seed : {3u, 4u}) {
+    // that leaves the craft flying, so not after the step of the contact (seed 5 crashes at step 500).
+    for (uint32_t seed : {3u, 4u, 5u}) {
         j = Parse(RunSimulator("--seed " + std::to_string(seed)).out);
         const int steps = j["flight"]["steps"];
         EXPECT_EQ(j["flight"]["outcome"], 2);
