@@ -1,5 +1,4 @@
-// Whole flights under the game's own timers on the virtual clock: landing, tip-overs, crashes,
-// the playfield's sides, the halted state, the engine sound's tail and the hand-over to the next flight.
+// Whole flights under the game's own timers on the virtual clock, and the contact tests at their exact edges.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -74,8 +73,7 @@ protected:
         AppShutdown();
     }
 
-    // Builds the flat world and puts the craft's body centre over `column` with its feet `above` pixels over the
-    // ground, the wind calm.
+    // Builds the flat world, calms the wind and puts the craft's centre over `column`, its feet `above` the ground.
     void PlaceCraft(double column, double above, double vx, double vy, double angle = 0)
     {
         std::fill(std::begin(TerrainProfile), std::end(TerrainProfile), 100);
@@ -219,8 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FlightTest, WorldRebuiltDuringAnEndAnimationEndsIt)
 {
-    // A world option changed in the settings dialog while the craft tips over builds a new round behind it;
-    // the old tip-over must not go on moving the new round's craft.
+    // A world rebuilt (a settings change) while the craft tips over: the old tip-over must not move the new craft.
     PlaceCraft(300 - 4, 1, 0, -30);
     FlyUntilContact();
     ASSERT_EQ(LandingOutcome(), 3);
@@ -364,10 +361,6 @@ TEST_F(FlightTest, SideJetsAndTurningFollowTheCraftKind)
     EXPECT_NEAR(SteeredSpeed(), std::sin(30 / 180.0 * 3.141592653589793) * gameState.thrustFactor, 1e-12);
     EXPECT_FALSE(gameState.craft.jetLeftOn || gameState.craft.jetRightOn);
 }
-
-} // namespace
-
-namespace {
 
 // The contact tests at their exact edges, on a hand-built world: ground at 100, platforms of width 40 at
 // columns 300 and 500 standing at 100. The rocket's box spans columns x + 14 .. x + 28, its feet are y - 31.
