@@ -83,7 +83,7 @@ TEST_F(ShellTest, FirstRoundStartsHaltedWithTheSettingsDialogPosted)
     EXPECT_TRUE(HeadlessTimerRunning(TimerMeteorLaunch));
 }
 
-TEST_F(ShellTest, OkOrCancelLeadsToGamePausedAndContinueClearsTheHalt)
+TEST_F(ShellTest, OkOrCancelLeadsToGamePausedWithTheTimersRunningAndContinueClearsTheHalt)
 {
     for (bool ok : {true, false}) {
         SCOPED_TRACE(ok ? "OK" : "Cancel");
@@ -92,9 +92,12 @@ TEST_F(ShellTest, OkOrCancelLeadsToGamePausedAndContinueClearsTheHalt)
         bool haltedInPause = false;
         HeadlessQueueDialog(144, {ok ? PressEnter() : PressEscape()});
         HeadlessQueueDialog(166, {CallInDialog([&](Dialog*) { haltedInPause = gameState.halted; }),
-                                  ClickControl(IdOk)});
+                                  AdvanceInDialog(1000), ClickControl(IdOk)});
         HeadlessPump();
         EXPECT_EQ(DialogIds(), (std::vector<int>{144, 166}));
+        EXPECT_EQ(HeadlessTimerExpiries(TimerStep), 100u);
+        EXPECT_EQ(HeadlessTimerExpiries(TimerRepaint), 20u);
+        EXPECT_EQ(HeadlessTimerExpiries(TimerStarTwinkle), 5u);
         EXPECT_TRUE(haltedInPause);
         EXPECT_FALSE(gameState.halted);
         EXPECT_EQ(HeadlessStoreWrites(), 0);
@@ -119,26 +122,18 @@ TEST_F(ShellTest, SettingsDialogsLeadToEachOtherWhileTheGameStaysPaused)
     EXPECT_FALSE(gameState.halted);
 }
 
-TEST_F(ShellTest, TimersOfTheRoundRunOnTheVirtualClockBehindTheDialogs)
-{
-    ASSERT_TRUE(AppStartup());
-    HeadlessQueueDialog(144, {PressEnter()});
-    HeadlessQueueDialog(166, {AdvanceInDialog(1000), PressEnter()});
-    HeadlessPump();
-    EXPECT_EQ(HeadlessTimerExpiries(TimerStep), 100u);
-    EXPECT_EQ(HeadlessTimerExpiries(TimerRepaint), 20u);
-    EXPECT_EQ(HeadlessTimerExpiries(TimerStarTwinkle), 5u);
-}
-
 TEST_F(ShellTest, DeclinedNewGameLeavesTheRoundAsItWas)
 {
     StartAndContinue();
     HeadlessAdvance(100);
-    const Craft before = gameState.craft;
-    const std::vector<int> roundTimers = {TimerStep, TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch};
-    std::vector<int> periods;
-    for (int id : roundTimers)
-        periods.push_back(HeadlessTimerPeriod(id));
+    // Where the craft is and how the round's timers run.
+    auto round = [] {
+        std::vector<double> r = {gameState.craft.x, gameState.craft.y, gameState.craft.vy, gameState.craft.fuel};
+        for (int id : {TimerStep, TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch})
+            r.push_back(HeadlessTimerPeriod(id));
+        return r;
+    };
+    const std::vector<double> before = round();
 
     // Count the simulation steps that come while the question is up, and whether they find the round halted.
     int stepsWhileAsking = 0, haltedSteps = 0;
@@ -166,14 +161,7 @@ TEST_F(ShellTest, DeclinedNewGameLeavesTheRoundAsItWas)
     EXPECT_EQ(haltedSteps, 50);
 
     EXPECT_FALSE(gameState.halted);
-    EXPECT_EQ(gameState.craft.x, before.x);
-    EXPECT_EQ(gameState.craft.y, before.y);
-    EXPECT_EQ(gameState.craft.vy, before.vy);
-    EXPECT_EQ(gameState.craft.fuel, before.fuel);
-    std::vector<int> periodsAfter;
-    for (int id : roundTimers)
-        periodsAfter.push_back(HeadlessTimerPeriod(id));
-    EXPECT_EQ(periodsAfter, periods);
+    EXPECT_EQ(round(), before);
     EXPECT_TRUE(HeadlessPostedCommands().empty());
 }
 
