@@ -1,13 +1,13 @@
-// The desktop backend's GLib source: timers delivered from the stand-in clock, a dialog's nested loop inside a
-// timer handler, posted commands in order before timers, held delivery, the quit code; and the '&' mnemonic texts
-// turned into GTK's form. The pacing rules themselves are tested headless in tests/test_timer_pacer.cpp.
+// The desktop backend's GLib source on a stand-in clock (pacing rules: tests/test_timer_pacer.cpp), and mnemonics.
 #include "platform/gtk/gtk_backend.h"
 #include "platform/commands.h"
 #include "platform/timer.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -31,12 +31,7 @@ void Advance(gint64 ms)
     Pump();
 }
 
-int Count(int id)
-{
-    int n = 0;
-    for (int d : delivered) n += d == id;
-    return n;
-}
+int Count(int id) { return int(std::count(delivered.begin(), delivered.end(), id)); }
 
 class GtkLoop : public ::testing::Test {
 protected:
@@ -147,10 +142,10 @@ TEST(GtkText, MnemonicsBecomeUnderscores)
         g_free(converted);
         return result;
     };
-    EXPECT_EQ(convert("&File", true), "_File");
-    EXPECT_EQ(convert("E&xit Game", true), "E_xit Game");
-    EXPECT_EQ(convert("View&&&Controls...", true), "View&_Controls...");
-    EXPECT_EQ(convert("a_b & c&", true), "a__b _ c"); // like the classic controls: "& " marks the blank
-    EXPECT_EQ(convert("View&&&Controls...", false), "View&Controls...");
-    EXPECT_EQ(convert(nullptr, true), "");
+    // "& " marks the blank, like the classic controls; without mnemonics "&&" is still one '&'
+    const std::tuple<const char*, bool, const char*> rows[] = {
+        {"&File", true, "_File"}, {"E&xit Game", true, "E_xit Game"}, {"View&&&Controls...", true, "View&_Controls..."},
+        {"a_b & c&", true, "a__b _ c"}, {"View&&&Controls...", false, "View&Controls..."}, {nullptr, true, ""}};
+    for (const auto& [text, mnemonics, expected] : rows)
+        EXPECT_EQ(convert(text, mnemonics), expected) << (text ? text : "null");
 }
