@@ -114,9 +114,6 @@ TEST_F(Headless, MessageLoopEndsByQuitOrByItsLimit) {
 }
 
 TEST_F(Headless, MainWindowSizeRepaintAndDestruction) {
-    HeadlessFailWindowCreation(true);
-    EXPECT_FALSE(PlatformCreateMainWindow("Dravolinex"));
-    HeadlessFailWindowCreation(false);
     ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
     int width = 0, height = 0;
     PlatformGetClientSize(&width, &height);
@@ -144,13 +141,8 @@ TEST_F(Headless, MainWindowSizeRepaintAndDestruction) {
     EXPECT_EQ(width + height, 0);
 }
 
-TEST_F(Headless, ExitProcessRunsTheHookThenExits) {
-    EXPECT_EXIT(
-        {
-            HeadlessSetExitHook([](int code) { std::_Exit(code + 10); });
-            PlatformExitProcess(3);
-        },
-        testing::ExitedWithCode(13), "");
+// The exit hook with its code is seen by the dialog tests (a settings dialog that cannot open); without one:
+TEST_F(Headless, ExitProcessWithoutAHookExits) {
     EXPECT_EXIT(PlatformExitProcess(0), testing::ExitedWithCode(0), "");
 }
 
