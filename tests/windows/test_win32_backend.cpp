@@ -22,6 +22,9 @@ std::vector<int> timerCalls;
 int closeRequests = 0;
 int destroyedCalls = 0;
 std::function<void(int)> onTimer;
+std::vector<std::tuple<DialogEvent, int, int>> events; // what the test dialog's procedure was told, init aside
+std::function<void(Dialog*)> onInit;
+std::function<void(Dialog*, DialogEvent, int, int)> onEvent;
 
 } // namespace
 
@@ -79,6 +82,9 @@ protected:
         timerCalls.clear();
         closeRequests = destroyedCalls = 0;
         onTimer = nullptr;
+        events.clear();
+        onInit = nullptr;
+        onEvent = nullptr;
         ASSERT_TRUE(PlatformCreateMainWindow("Backend test"));
         Pump(100);
     }
@@ -233,10 +239,6 @@ const DialogTemplate CentredTemplate = {999, "Backend dialog", 160, 100, "MS She
 const DialogTemplate PlacedTemplate = {998, "Backend dialog", 160, 100, "System", 8, false, 22, 17,
                                        TestControls, sizeof TestControls / sizeof TestControls[0]};
 
-std::vector<std::tuple<DialogEvent, int, int>> events;
-std::function<void(Dialog*)> onInit;
-std::function<void(Dialog*, DialogEvent, int, int)> onEvent;
-
 bool TestDialogProc(Dialog* dialog, DialogEvent event, int id, int code)
 {
     if (event == DialogInit) {
@@ -253,16 +255,7 @@ HWND DialogWindow()
     return FindWindowW(L"#32770", L"Backend dialog");
 }
 
-class DialogTest : public MainWindowTest {
-protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        events.clear();
-        onInit = nullptr;
-        onEvent = nullptr;
-    }
-};
+using DialogTest = MainWindowTest;
 
 TEST_F(DialogTest, ControlsHoldWhatTheProcedureSetsWithoutNotifying)
 {
