@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-test
-ctest --test-dir build-test --output-on-failure -j "$(nproc)"
+ctest --test-dir build-test --output-on-failure --timeout 600 -j "$(nproc)"
