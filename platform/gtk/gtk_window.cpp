@@ -1,5 +1,6 @@
 // The main window: menu bar from the menu table, accelerators, the playfield drawing area that shows the game's
 // last finished frame, the keys the flight reads, and the window's placement.
+#include "platform/common/frame_copy.h"
 #include "platform/gtk/gtk_backend.h"
 #include "platform/app_entry.h"
 #include "platform/keys.h"
@@ -411,13 +412,7 @@ void PlatformRequestRepaint()
 
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
 {
-    if (!pixels || width <= 0 || height <= 0 || width > MaximumSize || height > MaximumSize) return;
-    size_t count = size_t(width) * size_t(height);
-    frame.resize(count);
-    for (size_t i = 0; i < count; i++) {
-        uint32_t c = pixels[i];
-        frame[i] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-    }
+    if (!CopyFrameSwappingRedBlue(pixels, width, height, MaximumSize, frame)) return;
     frameWidth = width;
     frameHeight = height;
     if (!inDraw && playfield) {

@@ -1,4 +1,5 @@
 // Program entry, the main window with its menu, painting of the game's finished frames, and the window's placement.
+#include "platform/common/frame_copy.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/app_entry.h"
 #include "platform/sound.h"
@@ -232,14 +233,7 @@ void PlatformRequestRepaint()
 
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
 {
-    if (!pixels || width <= 0 || height <= 0 || width > MaximumSize || height > MaximumSize) return;
-    size_t count = size_t(width) * size_t(height);
-    frame.resize(count);
-    // The game's colours are 0x00BBGGRR; a 32-bit DIB keeps blue in the low byte.
-    for (size_t i = 0; i < count; i++) {
-        uint32_t c = pixels[i];
-        frame[i] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-    }
+    if (!CopyFrameSwappingRedBlue(pixels, width, height, MaximumSize, frame)) return;
     frameWidth = width;
     frameHeight = height;
     if (!mainWindow) return;

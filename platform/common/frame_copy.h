@@ -1,0 +1,9 @@
+// The desktop backends keep a copy of the presented frame in their window system's pixel order.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+// Copies a width x height frame of 0x00BBGGRR colours into `out` as 0x00RRGGBB (cairo RGB24 and 32-bit DIBs
+// both keep blue in the low byte). Returns false, leaving `out` alone, for a missing or absurd frame.
+bool CopyFrameSwappingRedBlue(const uint32_t* pixels, int width, int height, int maximumSize,
+                              std::vector<uint32_t>& out);
