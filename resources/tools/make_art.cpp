@@ -1,5 +1,6 @@
 // Build tool: draws the game's pictures (16-colour BMP), icons (32-bit ICO) and sounds (8-bit WAV).
 // Usage: make-art RESOURCES_DIR [PREVIEW_DIR]
+//        make-art --program-icon SIZE OUTPUT_ICO
 //   Writes RESOURCES_DIR/bitmaps/<id>-<name>.bmp, icons/<id>-<name>.ico and sounds/<id>-<name>.wav.
 //   With PREVIEW_DIR it also writes enlarged contact sheets (PPM) for looking at the pictures.
 // Everything is drawn from code with fixed random seeds, so running it again gives identical bytes.
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -605,8 +607,10 @@ struct Rgba {
 Rgba C(int r, int g, int b, double a = 1.0) { return {r / 255.0, g / 255.0, b / 255.0, a}; }
 
 constexpr int IconUnits = 32;   // drawing coordinates run 0..32
-constexpr int Super = 8;        // sub-samples per icon pixel along each axis at 32 x 32
-constexpr int CanvasSize = IconUnits * Super;
+// Sub-samples per icon unit along each axis, and the canvas width in sub-samples: 8 and 256 for the resource
+// icons; the desktop's large program icons are drawn on a finer canvas (WriteProgramIcon).
+double Super = 8;
+int CanvasSize = IconUnits * 8;
 
 struct IconCanvas {
     std::vector<Rgba> px = std::vector<Rgba>(size_t(CanvasSize) * CanvasSize, Rgba{0, 0, 0, 0});
@@ -1206,6 +1210,21 @@ void ProgramIcon(IconCanvas& cv, bool small)
     Fill(cv, Outline(box, 1.0), C(120, 130, 170));
 }
 
+// Writes the program icon as an ICO file holding one SIZE x SIZE image, for the desktop's icon theme. The
+// design is drawn afresh on a canvas at least four sub-samples per pixel, so every size comes out sharp
+// (a multiple of the pixel grid, not an enlarged 32 x 32 picture); up to 24 px it is the small design.
+bool WriteProgramIcon(int size, const std::string& path)
+{
+    if (size < 16 || size > 256)
+        return false;
+    const int f = std::max(4, 256 / size);
+    CanvasSize = size * f;
+    Super = CanvasSize / double(IconUnits);
+    IconCanvas cv;
+    ProgramIcon(cv, size <= 24);
+    return WriteFile(path, EncodeIco({Downsample(cv, size)}));
+}
+
 struct IconDef {
     int id;
     const char* name;
@@ -1502,6 +1521,13 @@ int main(int argc, char** argv)
     if (argc < 2) {
         std::fprintf(stderr, "usage: make-art RESOURCES_DIR [PREVIEW_DIR]\n");
         return 2;
+    }
+    if (std::string(argv[1]) == "--program-icon") {
+        if (argc != 4 || !WriteProgramIcon(std::atoi(argv[2]), argv[3])) {
+            std::fprintf(stderr, "usage: make-art --program-icon SIZE(16..256) OUTPUT_ICO\n");
+            return 2;
+        }
+        return 0;
     }
     const std::string dir = argv[1];
     bool ok = true;
