@@ -3,7 +3,8 @@
 # the way a player does, starts the installed game from its menu entry's Exec line in a virtual X server, leaves
 # it through File > Exit, and removes the package again. Run as root (or with sudo) on Debian 12.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+self=$(realpath "$0")
+cd "$(dirname "$self")/.."
 source tests/lib/window_test_helpers.sh
 export DEBIAN_FRONTEND=noninteractive
 desktop_file=/usr/share/applications/dravolinex.desktop
@@ -61,7 +62,7 @@ $sudo apt-get install -y -q "./$deb"
 played=0
 out=$(realpath -m build-deb/installed-game)
 mkdir -p "$out"
-xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$0" --play "$out" || played=$?
+xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24" bash "$self" --play "$out" || played=$?
 $sudo apt-get purge -y -q dravolinex
 if [ -e /usr/games/dravolinex ] || [ -e "$desktop_file" ]; then
   echo "FAIL: removing the package left the game behind"; exit 1
