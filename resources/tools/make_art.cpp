@@ -1211,8 +1211,8 @@ void ProgramIcon(IconCanvas& cv, bool small)
 }
 
 // Writes the program icon as an ICO file holding one SIZE x SIZE image, for the desktop's icon theme. The
-// design is drawn afresh on a canvas at least four sub-samples per pixel, so every size comes out sharp
-// (a multiple of the pixel grid, not an enlarged 32 x 32 picture); up to 24 px it is the small design.
+// design is drawn afresh with at least four sub-samples per pixel, so a large icon is as sharp as a small
+// one instead of an enlarged 32 x 32 picture; up to 24 px it is the small design (fewer, larger details).
 bool WriteProgramIcon(int size, const std::string& path)
 {
     if (size < 16 || size > 256)
