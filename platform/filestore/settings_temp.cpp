@@ -53,16 +53,20 @@ bool HoldsOnlySettingsStart(int fd) {
 
 int CreateSettingsTemp(const std::string& file, std::string& path) {
     // A few tries: a name of one kind of character only is thrown away, and so is a file that a
-    // cleaner took between its creation and our lock.
+    // cleaner holds or took between its creation and our lock. Nothing here waits for a lock.
     for (int attempt = 0; attempt < 8; ++attempt) {
         path = file + ".XXXXXX";
         const int fd = mkostemp(path.data(), O_CLOEXEC);
         if (fd < 0) return -1;
+        int locked;
+        while ((locked = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+        }
+        // A filesystem without locks refuses them to cleaners as well, so the file is safe unlocked.
+        const bool heldByCleaner = locked != 0 && errno == EWOULDBLOCK;
         struct stat info;
-        if (IsRandomPart(path.c_str() + file.size() + 1) && flock(fd, LOCK_EX) == 0 && fstat(fd, &info) == 0 &&
-            info.st_nlink > 0)
-            return fd;
-        if (fstat(fd, &info) == 0 && info.st_nlink > 0) unlink(path.c_str());
+        const bool linked = fstat(fd, &info) == 0 && info.st_nlink > 0;
+        if (linked && !heldByCleaner && IsRandomPart(path.c_str() + file.size() + 1)) return fd;
+        if (linked && !heldByCleaner) unlink(path.c_str());
         close(fd);
     }
     errno = EEXIST;
