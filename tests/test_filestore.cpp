@@ -268,6 +268,7 @@ TEST_F(FileStore, FailedSaveSaysWhyAndKeepsTheOldSettings) {
         EXPECT_EQ(fs::symlink_status(settings).type(), kind);
     }
 }
+
 // A linked settings file (kept in a dotfiles checkout) keeps its link and receives the saves, merged
 // with what it held; a dangling link's target is created, in a directory that exists.
 TEST_F(FileStore, SavesReachTheTargetOfALinkedSettingsFile) {
