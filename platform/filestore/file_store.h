@@ -3,10 +3,16 @@
 // A desktop backend forwards PlatformStoreOpen/Query/Set/Close to these functions.
 //
 // Reading follows the registry: a missing value gives StoreNotFound, a buffer smaller than the value
-// gives StoreMoreData with the stored size. A missing, unreadable, truncated or damaged file reads as
-// an empty store. Writes collect on the open key and reach the file at FileStoreClose, atomically
-// (a new file is written beside the old one, flushed and renamed over it); every other key and value
-// in the file is kept. A failed commit leaves the old file untouched and returns StoreAccessDenied.
+// gives StoreMoreData with the stored size. A missing, unreadable, truncated, damaged or oversized file
+// reads as an empty store, and so does anything at the path that is not a regular file (a FIFO or a
+// device is never waited on). Writes collect on the open key and reach the file at FileStoreClose,
+// atomically (a new file is written beside the old one, flushed and renamed over it); every other key
+// and value in the file is kept; only a regular file (or nothing) at the path is replaced. When the
+// settings path is a symbolic link the link stays and its target receives the save (a dangling link's
+// target is created, in a directory that must exist). Of two games committing at once
+// the last complete write wins. Opening and committing remove the new files that a game killed in the
+// middle of a save left behind. A failed commit leaves the old file untouched, writes one line naming
+// the file and the reason to standard error, and returns StoreAccessDenied.
 #pragma once
 #include <cstdint>
 #include <string>
