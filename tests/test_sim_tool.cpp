@@ -1,4 +1,5 @@
-// The dravolinex-sim command line: reproducible output, the JSON fields, scripts, step limits and errors.
+// The dravolinex-sim command line: reproducible output, the JSON fields, scripts, step limits and errors; and
+// its --paint flight against the game's own flight on the headless backend's loop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +11,17 @@
 #include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
+
+#include "app/options.h"
+#include "app/shell.h"
+#include "io/input.h"
+#include "io/sound.h"
+#include "platform/app_entry.h"
+#include "platform/headless/headless.h"
+#include "platform/store.h"
+#include "scoring/landing_report.h"
+#include "sim/game_state.h"
+#include "sim/timers.h"
 
 namespace {
 
@@ -146,6 +158,86 @@ TEST_F(SimToolTest, OptionsDrawsRecordingAndTipOverFollowTheContract)
     EXPECT_EQ(j["flight"]["y"], contact[2]);
     EXPECT_GE(j["flight"]["platform"].get<int>(), 0);
     EXPECT_EQ(j["report"]["title"], "Unsuccessful Landing Attempt");
+}
+
+} // namespace
+
+namespace {
+
+struct PaintCase {
+    uint32_t seed;
+    int gameType, windStrength, fuelAmount;
+};
+
+// The game as a player starts it, the computer flying with the case's options stored and the generator seeded
+// by the clock at start-up; the settings dialog cancelled, the pause continued, then no window event until the
+// verdict. The flight as the simulator prints it; `oneRecordPerRepaint` whether every 50 ms repaint while the
+// craft flew left exactly one flight record.
+nlohmann::json FlyGame(const PaintCase& c, bool& oneRecordPerRepaint)
+{
+    HeadlessReset();
+    gameState = {};
+    engineSoundOn = tippingSoundOn = false;
+    joystickId = -1;
+    gameOptions = {};
+    SetDefaultOptions();
+    gameOptions.player = 0;
+    gameOptions.gameType = c.gameType;
+    gameOptions.windStrength = c.windStrength;
+    gameOptions.fuelAmount = c.fuelAmount;
+    HeadlessStorePut(SettingsKeyPath, OptionsValueName, StoreTypeBinary, &gameOptions, sizeof gameOptions);
+    HeadlessSetClock(c.seed);
+    nlohmann::json flight;
+    HeadlessQueueDialog(144, {PressEscape()});
+    HeadlessQueueDialog(166, {PressEnter()});
+    HeadlessQueueDialog(164, {CallInDialog([&](Dialog*) {
+                                  const Craft& craft = gameState.craft;
+                                  const int outcome = LandingOutcome();
+                                  std::string details(ReportBufferSize, 0), title = details, message = details;
+                                  const int score = BuildLandingReport(details.data(), title.data(), message.data(),
+                                                                       outcome);
+                                  flight = {{"steps", HeadlessTimerExpiries(TimerStep)},
+                                            {"outcome", outcome},
+                                            {"x", craft.x},
+                                            {"y", craft.y},
+                                            {"fuel", craft.fuel},
+                                            {"angle", craft.angle},
+                                            {"recordCount", recordCount},
+                                            {"score", score},
+                                            {"details", details.c_str()}};
+                              }),
+                              PressEnter()});
+    EXPECT_TRUE(AppStartup());
+    oneRecordPerRepaint = true;
+    while (flight.is_null() && HeadlessNow() < c.seed + 600000) {
+        HeadlessAdvance(10);
+        const GameState& g = gameState;
+        if (flight.is_null() && !g.halted && !g.landed && !g.crashed && LandingOutcome() == 0)
+            oneRecordPerRepaint &= static_cast<uint64_t>(recordCount) == HeadlessTimerExpiries(TimerRepaint);
+    }
+    AppShutdown();
+    return flight;
+}
+
+TEST_F(SimToolTest, PaintedFlightIsTheGamesFlightOneRecordPerRepaint)
+{
+    for (const PaintCase& c : {PaintCase{3, 0, 0, 25}, PaintCase{8, 1, 0, 25}, PaintCase{21, 0, 66, 100},
+                               PaintCase{34, 1, 99, 75}}) {
+        const std::string what = "seed " + std::to_string(c.seed) + ", craft " + std::to_string(c.gameType);
+        bool oneRecordPerRepaint = false;
+        const nlohmann::json game = FlyGame(c, oneRecordPerRepaint);
+        ASSERT_FALSE(game.is_null()) << what;
+        EXPECT_TRUE(oneRecordPerRepaint) << what;
+        Result r = RunSimulator("--paint --seed " + std::to_string(c.seed) + " --set player=0 --set gameType=" +
+                                std::to_string(c.gameType) + " --set windStrength=" + std::to_string(c.windStrength) +
+                                " --set fuelAmount=" + std::to_string(c.fuelAmount));
+        ASSERT_EQ(r.status, 0) << what;
+        nlohmann::json sim = Parse(r.out);
+        for (const char* field : {"steps", "outcome", "x", "y", "fuel", "angle", "recordCount"})
+            EXPECT_EQ(sim["flight"][field], game[field]) << what << ": " << field;
+        EXPECT_EQ(sim["report"]["score"], game["score"]) << what;
+        EXPECT_EQ(sim["report"]["details"], game["details"]) << what;
+    }
 }
 
 } // namespace

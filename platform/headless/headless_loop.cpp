@@ -324,6 +324,7 @@ void PlatformRequestRepaint() {
 
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height) {
     ++loop.frame.count;
+    loop.repaintPending = false; // the whole client area is painted: the request is settled
     if (!pixels || width <= 0 || height <= 0) {
         loop.frame.pixels.clear();
         loop.frame.width = loop.frame.height = 0;

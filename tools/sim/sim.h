@@ -21,6 +21,10 @@ struct SimSettings {
     int64_t maxSteps = 100000;
     bool world = false;
     bool trace = false;
+    // Fly under the game's own timers on the virtual clock: a frame composed at every 50 ms repaint (after
+    // every fifth step), with its flame and dust draws, and the stars, meteor and end animations between.
+    // Off: physics only, a flight record written after every fifth step and no other draws.
+    bool paint = false;
     std::string snapshotPath; // empty: no snapshot
     int64_t snapshotStep = -1; // -1: after the last step
 };
