@@ -1,5 +1,5 @@
-// One flight: the game's own new-game routine, then the simulation steps (alone, or under the game's timers
-// with its repaints), then the verdict.
+// One flight: the game's own new-game routine, then the simulation steps (alone, or with the game's other timers
+// and its repaints), then the verdict.
 #include <cstring>
 #include <iostream>
 
@@ -9,14 +9,12 @@
 #include "io/input.h"
 #include "io/sound.h"
 #include "platform/headless/headless.h"
-#include "render/paint_frame.h"
 #include "render/sprites.h"
 #include "scoring/landing_report.h"
 #include "sim/game_state.h"
 #include "sim/pilot.h"
 #include "sim/random.h"
 #include "sim/tick.h"
-#include "sim/timers.h"
 #include "tools/sim/sim.h"
 #include "world/playfield.h"
 #include "world/world.h"
@@ -119,98 +117,6 @@ static Json WorldJson()
     return world;
 }
 
-// What a flight has done so far.
-struct FlightRun {
-    const SimSettings& settings;
-    bool takeSnapshot;
-    bool snapshotOk;
-    std::string& error;
-    Json trace = Json::array();
-    size_t scriptNext = 0;
-    uint64_t steps = 0;
-};
-
-// One simulation step with the pilot's demands, then its trace line.
-static void RunStep(FlightRun& run)
-{
-    ++run.steps;
-    ControlInput input = {0, 0, 0};
-    if (gameOptions.player == 0)
-        ComputerPilot(&input.thrust, &input.left, &input.right);
-    else
-        input = ScriptedInput(run.settings.script, run.scriptNext, run.steps);
-    StepFlight(input);
-    if (run.settings.trace) {
-        const GameState& g = gameState;
-        const Craft& c = g.craft;
-        run.trace.push_back({run.steps, c.x, c.y, c.vx, c.vy, c.angle, c.fuel, g.wind, g.windGust, input.thrust,
-                             input.left, input.right});
-    }
-}
-
-static void SnapshotAfterStep(FlightRun& run)
-{
-    if (run.takeSnapshot && run.snapshotOk && run.settings.snapshotStep > 0 &&
-        run.steps == static_cast<uint64_t>(run.settings.snapshotStep))
-        run.snapshotOk = TakeSnapshot(run.settings, run.error);
-}
-
-static void FlyPhysicsOnly(FlightRun& run)
-{
-    while (run.steps < static_cast<uint64_t>(run.settings.maxSteps)) {
-        RunStep(run);
-        const bool ended = FlightEnded();
-        // A 50 ms paint records the flying craft once every five 10 ms steps.
-        if (!ended && run.steps % 5 == 0)
-            RecordFlightFrame();
-        SnapshotAfterStep(run);
-        if (ended)
-            break;
-    }
-}
-
-// The round's timers as the game runs them on the virtual clock, from the new game to the result timer
-// (where the game would show the verdict): steps, repaints, twinkling stars, the meteor, the engine stop
-// and the end animations, each in its order; only the step takes the sim's pilot.
-static void FlyUnderTimers(FlightRun& run)
-{
-    const uint64_t maxSteps = static_cast<uint64_t>(run.settings.maxSteps);
-    bool resultDue = false;
-    HeadlessHandlers handlers;
-    handlers.timer = [&](int id) {
-        if (id == TimerResult) {
-            resultDue = true;
-            PlatformKillTimer(TimerResult);
-        } else if (id != TimerStep) {
-            OnTimer(id);
-        } else if (!gameState.halted && run.steps < maxSteps) {
-            RunStep(run);
-            SnapshotAfterStep(run);
-        }
-    };
-    handlers.paint = [] { PaintFrame(); };
-    // No command handler: the new game's settings dialog stands answered by the sim's options.
-    HeadlessSetMessageHandlers(handlers);
-    // After the contact the end animations take seconds; a minute is more than any of them.
-    uint64_t endedAt = 0;
-    while (!resultDue) {
-        if (FlightEnded()) {
-            if (endedAt == 0)
-                endedAt = HeadlessNow();
-            else if (HeadlessNow() - endedAt > 60000)
-                break;
-        } else if (run.steps >= maxSteps || !HeadlessTimerRunning(TimerStep)) {
-            break;
-        }
-        HeadlessAdvance(10);
-    }
-    HeadlessClearMessageHandlers();
-    // The next run starts from a quiet window, as a newly started program does.
-    for (int id = TimerStarTwinkle; id <= TimerEngineStop; ++id)
-        if (id != TimerJoystick)
-            PlatformKillTimer(id);
-}
-
 bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, std::string& error)
 {
     ResetProgramState(settings);
@@ -237,13 +143,37 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
     if (takeSnapshot && settings.snapshotStep == 0)
         snapshotOk = TakeSnapshot(settings, error);
 
-    FlightRun run{settings, takeSnapshot, snapshotOk, error};
+    Json trace = Json::array();
+    size_t scriptNext = 0;
+    uint64_t steps = 0;
     if (settings.paint)
-        FlyUnderTimers(run);
-    else
-        FlyPhysicsOnly(run);
-    const uint64_t steps = run.steps;
-    snapshotOk = run.snapshotOk;
+        BeginTimedFlight();
+    while (steps < static_cast<uint64_t>(settings.maxSteps)) {
+        ++steps;
+        ControlInput input = {0, 0, 0};
+        if (gameOptions.player == 0)
+            ComputerPilot(&input.thrust, &input.left, &input.right);
+        else
+            input = ScriptedInput(settings.script, scriptNext, steps);
+        if (settings.paint)
+            StepUnderTimers(input);
+        else
+            StepFlight(input);
+        if (settings.trace)
+            trace.push_back({steps, c.x, c.y, c.vx, c.vy, c.angle, c.fuel, g.wind, g.windGust, input.thrust,
+                             input.left, input.right});
+        const bool ended = FlightEnded();
+        // A 50 ms paint records the flying craft once every five 10 ms steps (under the timers it is painted).
+        if (!settings.paint && !ended && steps % 5 == 0)
+            RecordFlightFrame();
+        if (takeSnapshot && snapshotOk && settings.snapshotStep > 0 &&
+            steps == static_cast<uint64_t>(settings.snapshotStep))
+            snapshotOk = TakeSnapshot(settings, error);
+        if (ended)
+            break;
+    }
+    if (settings.paint)
+        EndTimedFlight();
     if (takeSnapshot && snapshotOk &&
         (settings.snapshotStep < 0 || static_cast<uint64_t>(settings.snapshotStep) > steps))
         snapshotOk = TakeSnapshot(settings, error);
@@ -272,7 +202,7 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
     out["report"] = {{"title", title.data()}, {"message", message.data()}, {"details", details.data()},
                      {"score", score}};
     if (settings.trace)
-        out["trace"] = run.trace;
+        out["trace"] = trace;
     std::cout << out.dump() << '\n';
     return snapshotOk;
 }
