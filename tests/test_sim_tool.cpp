@@ -14,7 +14,6 @@
 #include <nlohmann/json.hpp>
 
 #include "app/options.h"
-#include "io/sound.h"
 #include "platform/app_entry.h"
 #include "platform/headless/headless.h"
 #include "platform/store.h"
@@ -162,18 +161,13 @@ TEST_F(SimToolTest, OptionsDrawsRecordingAndTipOverFollowTheContract)
     EXPECT_EQ(j["report"]["title"], "Unsuccessful Landing Attempt");
 }
 
-} // namespace
-
-namespace {
-
 struct PaintCase {
     uint32_t seed;
     int gameType, windStrength, fuelAmount, outcome;
 };
 
-// The game as a player starts it, the computer flying with the case's options stored and the generator seeded by
-// the clock: settings cancelled, pause continued, then no other window event. The flight at the verdict, in the
-// simulator's terms; `oneRecordPerRepaint`: each 50 ms repaint while the craft flew left exactly one record.
+// The game started with the case's options stored and seeded by the clock, settings cancelled, pause continued, no
+// other window event: the flight at the verdict, and whether each repaint while it flew left exactly one record.
 nlohmann::json FlyGame(const PaintCase& c, bool& oneRecordPerRepaint)
 {
     HeadlessReset();
