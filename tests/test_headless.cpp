@@ -132,7 +132,11 @@ TEST_F(Headless, MainWindowSizeRepaintAndDestruction) {
     const uint32_t pixel = 0;
     PlatformPresentFrame(&pixel, 1, 1);
     HeadlessPump();
-    EXPECT_EQ(events, (Strings{"paint"})); // the presented frame settled the request
+    HeadlessSetClientSize(0, 0);
+    PlatformRequestRepaint();
+    HeadlessPump();
+    EXPECT_EQ(events, (Strings{"paint"})); // the presented frame settled the request; a minimised window has none
+    HeadlessSetClientSize(800, 600);
 
     PlatformSetTimer(1, 10);
     PlatformPostCommand(3);

@@ -216,7 +216,9 @@ void HeadlessPump() {
     }
     if (loop.repaintPending && loop.window == WindowExists) {
         loop.repaintPending = false;
-        DeliverPaint();
+        // A minimised window has nothing to repaint (an empty update region brings no paint message); the 50 ms
+        // repaint's own frame would otherwise be composed and recorded twice.
+        if (loop.clientWidth > 0 && loop.clientHeight > 0) DeliverPaint();
     }
 }
 
