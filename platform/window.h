@@ -20,7 +20,10 @@ ScreenRect PlatformGetClientScreenRect();
 ScreenRect PlatformGetWindowRect();
 // Moves and sizes the main window to the outer rectangle `rect` (as far as the window system allows).
 void PlatformSetWindowRect(const ScreenRect& rect);
-// Asks for a repaint of the whole client area; the backend later delivers AppPaint().
+// Asks for a repaint of the whole client area; the backend later delivers AppPaint() unless a frame is
+// presented first.
 void PlatformRequestRepaint();
 // Shows a finished client-area picture: `pixels` hold width*height colours 0x00BBGGRR, row by row.
+// The picture covers the whole client area, so presenting it also settles any pending repaint request:
+// a request followed by a present (the 50 ms repaint) paints once, not again from the queue.
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height);

@@ -135,22 +135,6 @@ TEST_F(FlightTest, GentleDescentOntoPlatformLandsAndLeadsToNextFlight)
     EXPECT_EQ(CountDialogs(SettingsDialogId), 2);
 }
 
-TEST_F(FlightTest, ComputerPilotFliesAWholeRoundToTheVerdict)
-{
-    gameOptions.player = 0;
-    gameOptions.gameWidth = 640;
-    gameOptions.gameHeight = 480;
-    HeadlessQueueDialog(SettingsDialogId, {PressEscape()});
-    HeadlessQueueDialog(PauseDialogId, {PressEnter()});
-    HeadlessQueueDialog(ResultDialogId, {PressEnter()});
-    StartNewGame();
-    for (int t = 0; t < 60000 && CountDialogs(ResultDialogId) == 0; t += 100)
-        HeadlessAdvance(100);
-    ASSERT_EQ(CountDialogs(ResultDialogId), 1);
-    EXPECT_EQ(ResultRecord()->caption, "Successful Landing"); // the rocket's pilot lands on the Moon
-    EXPECT_EQ(CountDialogs(SettingsDialogId), 3);            // then the next round opens its settings
-}
-
 TEST_F(FlightTest, LeggedCraftLandingRunsTouchdownFrames)
 {
     gameOptions.gameType = 1;

@@ -128,6 +128,15 @@ TEST_F(Headless, MainWindowSizeRepaintAndDestruction) {
     PlatformRequestRepaint();
     HeadlessPump();
     EXPECT_EQ(events, (Strings{"paint"})); // two requests, one paint
+    PlatformRequestRepaint();
+    const uint32_t pixel = 0;
+    PlatformPresentFrame(&pixel, 1, 1);
+    HeadlessPump();
+    HeadlessSetClientSize(0, 0);
+    PlatformRequestRepaint();
+    HeadlessPump();
+    EXPECT_EQ(events, (Strings{"paint"})); // the presented frame settled the request; a minimised window has none
+    HeadlessSetClientSize(800, 600);
 
     PlatformSetTimer(1, 10);
     PlatformPostCommand(3);

@@ -1,4 +1,5 @@
-// The dravolinex-sim command line: reproducible output, the JSON fields, scripts, step limits and errors.
+// The dravolinex-sim command line: reproducible output, the JSON fields, scripts, step limits and errors; and
+// its --paint flight against the game's own flight on the headless backend's loop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +9,17 @@
 #include <fstream>
 #include <string>
 #include <sys/wait.h>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
+
+#include "app/options.h"
+#include "platform/app_entry.h"
+#include "platform/headless/headless.h"
+#include "platform/store.h"
+#include "scoring/landing_report.h"
+#include "sim/game_state.h"
+#include "sim/timers.h"
 
 namespace {
 
@@ -70,6 +80,9 @@ TEST_F(SimToolTest, SameArgumentsGiveSameBytesAndRunsFollowTheSeeds)
     second = second.substr(0, second.find('\n') + 1);
     EXPECT_EQ(RunSimulator("--seed 41 --set player=0 --trace").out, second);
     EXPECT_EQ(Parse(second)["seed"], 41);
+    // Under the game's timers too: nothing of one flight's end animations carries into the next run.
+    Result painted = RunSimulator("--paint --seed 7 --runs 2");
+    EXPECT_EQ(painted.out.substr(painted.out.find('\n') + 1), RunSimulator("--paint --seed 8").out);
 }
 
 TEST_F(SimToolTest, ScriptDrivesTheHumanPilotAndTheStepLimitEndsTheFlight)
@@ -146,6 +159,62 @@ TEST_F(SimToolTest, OptionsDrawsRecordingAndTipOverFollowTheContract)
     EXPECT_EQ(j["flight"]["y"], contact[2]);
     EXPECT_GE(j["flight"]["platform"].get<int>(), 0);
     EXPECT_EQ(j["report"]["title"], "Unsuccessful Landing Attempt");
+}
+
+struct PaintCase {
+    uint32_t seed;
+    int gameType, windStrength, fuelAmount, outcome;
+};
+
+// The game started with the case's options stored and seeded by the clock, settings cancelled, pause continued, no
+// other window event: the flight at the verdict, and whether each repaint while it flew left exactly one record.
+nlohmann::json FlyGame(const PaintCase& c, bool& oneRecordPerRepaint)
+{
+    HeadlessReset();
+    SetDefaultOptions();
+    std::tie(gameOptions.player, gameOptions.gameType, gameOptions.windStrength, gameOptions.fuelAmount) =
+        std::tuple(0, c.gameType, c.windStrength, c.fuelAmount);
+    HeadlessStorePut(SettingsKeyPath, OptionsValueName, StoreTypeBinary, &gameOptions, sizeof gameOptions);
+    HeadlessSetClock(c.seed);
+    nlohmann::json flight;
+    HeadlessQueueDialog(144, {PressEscape()});
+    HeadlessQueueDialog(166, {PressEnter()});
+    HeadlessQueueDialog(164, {CallInDialog([&](Dialog*) {
+        std::string details(ReportBufferSize, 0), title = details, message = details;
+        const int score = BuildLandingReport(&details[0], &title[0], &message[0], LandingOutcome());
+        const Craft& k = gameState.craft;
+        flight = {{"steps", HeadlessTimerExpiries(TimerStep)}, {"outcome", LandingOutcome()}, {"x", k.x}, {"y", k.y},
+                  {"fuel", k.fuel}, {"angle", k.angle}, {"recordCount", recordCount}, {"score", score},
+                  {"details", details.c_str()}};
+    })});
+    EXPECT_TRUE(AppStartup());
+    for (oneRecordPerRepaint = true; flight.is_null() && HeadlessNow() < c.seed + 600000;) {
+        HeadlessAdvance(10);
+        const GameState& g = gameState;
+        if (flight.is_null() && !g.halted && !g.landed && !g.crashed && LandingOutcome() == 0)
+            oneRecordPerRepaint &= static_cast<uint64_t>(recordCount) == HeadlessTimerExpiries(TimerRepaint);
+    }
+    AppShutdown();
+    return flight;
+}
+
+TEST_F(SimToolTest, PaintedFlightIsTheGamesFlightOneRecordPerRepaint)
+{
+    // Landings and crashes of both craft; in the last flight the paint's draws move the wind enough to matter.
+    const PaintCase cases[] = {{3, 0, 0, 25, 1}, {8, 1, 0, 25, 2}, {21, 0, 66, 100, 1}, {34, 1, 99, 75, 2}};
+    for (const PaintCase& c : cases) {
+        bool oneRecordPerRepaint = false;
+        const nlohmann::json game = FlyGame(c, oneRecordPerRepaint);
+        EXPECT_TRUE(oneRecordPerRepaint) << c.seed;
+        EXPECT_EQ(game["outcome"], c.outcome) << c.seed;
+        nlohmann::json sim = Parse(RunSimulator("--paint --set player=0 --seed " + std::to_string(c.seed) +
+                                                " --set gameType=" + std::to_string(c.gameType) + " --set windStrength=" +
+                                                std::to_string(c.windStrength) + " --set fuelAmount=" +
+                                                std::to_string(c.fuelAmount)).out);
+        sim["flight"].update(sim["report"]);
+        for (const char* field : {"steps", "outcome", "x", "y", "fuel", "angle", "recordCount", "score", "details"})
+            EXPECT_EQ(sim["flight"][field], game[field]) << c.seed << ": " << field;
+    }
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 //   dialog scripts and message-box answers) and PlatformRunMessageLoop.
 // - While the clock advances, before every timer expiry the queued posted commands are delivered,
 //   then a pending repaint (AppPaint); a timer expiry is then delivered through AppTimer(id).
+//   A frame presented meanwhile settles the pending repaint, and a minimised window (client 0 x 0) drops it:
+//   nothing is delivered for it.
 // - A periodic timer re-arms from its due time, not from the delivery time: a 10 ms timer fires
 //   exactly 100 times in 1000 ms. Periods below 10 ms count as 10 ms (the window system's minimum),
 //   so no timer can stall the clock.

@@ -216,7 +216,9 @@ void HeadlessPump() {
     }
     if (loop.repaintPending && loop.window == WindowExists) {
         loop.repaintPending = false;
-        DeliverPaint();
+        // A minimised window has nothing to repaint (an empty update region brings no paint message); the 50 ms
+        // repaint's own frame would otherwise be composed and recorded twice.
+        if (loop.clientWidth > 0 && loop.clientHeight > 0) DeliverPaint();
     }
 }
 
@@ -324,6 +326,7 @@ void PlatformRequestRepaint() {
 
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height) {
     ++loop.frame.count;
+    loop.repaintPending = false; // the whole client area is painted: the request is settled
     if (!pixels || width <= 0 || height <= 0) {
         loop.frame.pixels.clear();
         loop.frame.width = loop.frame.height = 0;

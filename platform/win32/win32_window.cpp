@@ -244,6 +244,8 @@ void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
         DrawFrame(dc);
         ReleaseDC(mainWindow, dc);
     }
+    // The whole client area now shows the frame: a repaint requested before it needs no WM_PAINT.
+    ValidateRect(mainWindow, nullptr);
 }
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)

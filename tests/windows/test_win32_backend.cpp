@@ -21,6 +21,7 @@ std::vector<int> commands;
 std::vector<int> timerCalls;
 int closeRequests = 0;
 int destroyedCalls = 0;
+int paintCalls = 0;
 std::function<void(int)> onTimer;
 std::vector<std::tuple<DialogEvent, int, int>> events; // what the test dialog's procedure was told, init aside
 std::function<void(Dialog*)> onInit;
@@ -37,7 +38,7 @@ void AppTimer(int id)
     timerCalls.push_back(id);
     if (onTimer) onTimer(id);
 }
-void AppPaint() {}
+void AppPaint() { paintCalls++; }
 void AppJoystickButton() {}
 void AppCloseRequested()
 {
@@ -124,6 +125,16 @@ TEST_F(MainWindowTest, FrameColoursReachTheScreenAndTheRestIsBlack)
     EXPECT_EQ(GetPixel(dc, 20, 20), RGB(0, 0, 0));
     ReleaseDC(MainWindowHandle(), dc);
     PlatformPresentFrame(pixels, -4, 2); // a bad frame is ignored
+
+    // The 50 ms repaint asks for a repaint and presents at once: that frame settles the request.
+    Pump(50);
+    paintCalls = 0;
+    PlatformRequestRepaint();
+    PlatformPresentFrame(pixels, 4, 2);
+    Pump(50);
+    PlatformRequestRepaint();
+    Pump(50);
+    EXPECT_EQ(paintCalls, 1); // only the request left standing paints
 }
 
 TEST_F(MainWindowTest, PlacementAndClientArea)

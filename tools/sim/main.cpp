@@ -52,6 +52,8 @@ int main(int argc, char** argv)
         ->check(CLI::Range(int64_t(0), int64_t(INT64_MAX)));
     app.add_flag("--world", settings.world, "print the world's tables");
     app.add_flag("--trace", settings.trace, "print the craft after every step");
+    app.add_flag("--paint", settings.paint,
+                 "fly under the game's timers, composing a frame at every repaint (the desktop game's flight)");
     app.add_option("--snapshot", settings.snapshotPath, "write the first run's client picture as PNG");
     app.add_option("--snapshot-step", settings.snapshotStep, "take the snapshot after step K (default: last)")
         ->check(CLI::Range(int64_t(0), int64_t(INT64_MAX)));

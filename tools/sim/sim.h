@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "sim/tick.h"
 
 // The demands of a scripted human pilot from a step on.
 struct ScriptLine {
@@ -21,6 +22,10 @@ struct SimSettings {
     int64_t maxSteps = 100000;
     bool world = false;
     bool trace = false;
+    // Fly under the game's own timers on the virtual clock: a frame composed at every 50 ms repaint (after
+    // every fifth step), with its flame and dust draws, and the stars, meteor and end animations between.
+    // Off: physics only, a flight record written after every fifth step and no other draws.
+    bool paint = false;
     std::string snapshotPath; // empty: no snapshot
     int64_t snapshotStep = -1; // -1: after the last step
 };
@@ -46,3 +51,12 @@ void FinishSimulator();
 // Runs one flight from `seed` and prints its JSON object on one line of standard output; false with
 // `error` when a snapshot could not be written.
 bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, std::string& error);
+
+// Flying under the game's own timers (--paint). Begin takes over the headless window's deliveries: every timer but
+// the step runs as in the game. Each step then moves the clock to the next simulation step, which takes `input`;
+// what falls due meanwhile or with it fires in the game's order (the 50 ms repaint composes a frame after every
+// fifth step). End lets a finished flight's end animations run to the verdict, then gives the deliveries back and
+// stops the round's timers, so that the next run starts as a newly started program does.
+void BeginTimedFlight();
+void StepUnderTimers(const ControlInput& input);
+void EndTimedFlight();

@@ -1,4 +1,5 @@
-// One flight in physics mode: the game's own new-game routine, then only simulation steps, then the verdict.
+// One flight: the game's own new-game routine, then the simulation steps (alone, or with the game's other timers
+// and its repaints), then the verdict.
 #include <cstring>
 #include <iostream>
 
@@ -145,6 +146,8 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
     Json trace = Json::array();
     size_t scriptNext = 0;
     uint64_t steps = 0;
+    if (settings.paint)
+        BeginTimedFlight();
     while (steps < static_cast<uint64_t>(settings.maxSteps)) {
         ++steps;
         ControlInput input = {0, 0, 0};
@@ -152,13 +155,16 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
             ComputerPilot(&input.thrust, &input.left, &input.right);
         else
             input = ScriptedInput(settings.script, scriptNext, steps);
-        StepFlight(input);
+        if (settings.paint)
+            StepUnderTimers(input);
+        else
+            StepFlight(input);
         if (settings.trace)
             trace.push_back({steps, c.x, c.y, c.vx, c.vy, c.angle, c.fuel, g.wind, g.windGust, input.thrust,
                              input.left, input.right});
         const bool ended = FlightEnded();
-        // A 50 ms paint records the flying craft once every five 10 ms steps.
-        if (!ended && steps % 5 == 0)
+        // A 50 ms paint records the flying craft once every five 10 ms steps (under the timers it is painted).
+        if (!settings.paint && !ended && steps % 5 == 0)
             RecordFlightFrame();
         if (takeSnapshot && snapshotOk && settings.snapshotStep > 0 &&
             steps == static_cast<uint64_t>(settings.snapshotStep))
@@ -166,6 +172,8 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
         if (ended)
             break;
     }
+    if (settings.paint)
+        EndTimedFlight();
     if (takeSnapshot && snapshotOk &&
         (settings.snapshotStep < 0 || static_cast<uint64_t>(settings.snapshotStep) > steps))
         snapshotOk = TakeSnapshot(settings, error);
