@@ -605,8 +605,16 @@ struct Rgba {
 Rgba C(int r, int g, int b, double a = 1.0) { return {r / 255.0, g / 255.0, b / 255.0, a}; }
 
 constexpr int IconUnits = 32;   // drawing coordinates run 0..32
-constexpr int Super = 8;        // sub-samples per icon pixel along each axis at 32 x 32
-constexpr int CanvasSize = IconUnits * Super;
+// Sub-samples per icon unit along each axis: 8 for the game's 32 x 32 and 16 x 16 images; the program file's
+// larger and odd-sized images are drawn again at a finer grain that their size divides.
+int Super = 8;
+int CanvasSize = IconUnits * Super;
+
+void SetIconGrain(int super)
+{
+    Super = super;
+    CanvasSize = IconUnits * super;
+}
 
 struct IconCanvas {
     std::vector<Rgba> px = std::vector<Rgba>(size_t(CanvasSize) * CanvasSize, Rgba{0, 0, 0, 0});
@@ -1548,6 +1556,22 @@ int main(int argc, char** argv)
         std::vector<IconImage> images = {Downsample(cv, 32), Downsample(cv, 16)};
         ok = WriteFile(dir + "/icons/" + std::to_string(def.id) + "-" + def.name + ".ico", EncodeIco(images)) && ok;
         icons.push_back({def.id, images});
+    }
+    // The program file's icons for the desktop, the Start menu and Explorer at every display scale: the full
+    // picture from 32 px up, the simpler one (bigger craft, no stars) below. 107 and 108 differ only in that 108
+    // keeps the simple picture at 32 px and up too.
+    for (int id : {107, 108}) {
+        std::vector<IconImage> images;
+        const std::pair<int, int> sizeAndGrain[] = {{256, 32}, {48, 6}, {32, 8}, {24, 6}, {20, 10}, {16, 8}};
+        for (auto [size, grain] : sizeAndGrain) {
+            SetIconGrain(grain);
+            IconCanvas cv;
+            ProgramIcon(cv, id == 108 || size < 32);
+            images.push_back(Downsample(cv, size));
+        }
+        SetIconGrain(8);
+        const char* name = id == 107 ? "/windows/107-program.ico" : "/windows/108-program-small.ico";
+        ok = WriteFile(dir + name, EncodeIco(images)) && ok;
     }
 
     // ---- sounds ----
