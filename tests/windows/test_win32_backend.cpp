@@ -152,6 +152,11 @@ TEST_F(MainWindowTest, PlacementAndClientArea)
                     window.bottom <= screen.bottom)
             << stored.left << ": " << window.left << "," << window.top << "," << window.right << "," << window.bottom;
     }
+    // Moved onto a monitor of another scale, the window takes the rectangle Windows suggests.
+    RECT suggested{100, 90, 790, 640};
+    SendMessageW(MainWindowHandle(), WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&suggested));
+    window = PlatformGetWindowRect();
+    EXPECT_EQ(std::tuple(window.left, window.top, window.right, window.bottom), std::tuple(100, 90, 790, 640));
     // Minimised or maximised, the rectangle kept is the one the window comes back to.
     PlatformSetWindowRect({50, 60, 550, 460});
     for (int show : {SW_MINIMIZE, SW_MAXIMIZE}) {
