@@ -183,6 +183,15 @@ void PlaceOnOwner(Dialog* dialog)
     int width = own.right - own.left, height = own.bottom - own.top;
     int x = owner.left + (owner.right - owner.left - width) / 2;
     int y = owner.top + (owner.bottom - owner.top - height) / 2;
+    // A dialog larger than its owner (a small game window on a 200 % display) or an owner partly off the screen
+    // must not push the dialog's caption and buttons out of reach: it stays on the owner's monitor.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& area = monitor.rcWork;
+        x = std::clamp<int>(x, area.left, std::max<int>(area.left, area.right - width));
+        y = std::clamp<int>(y, area.top, std::max<int>(area.top, area.bottom - height));
+    }
     SetWindowPos(dialog->window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -365,6 +365,17 @@ TEST_F(DialogTest, PlacementOnTheOwnerAndMoves)
     EXPECT_EQ(moved.left, 30);
     EXPECT_EQ(moved.top, 40);
     EXPECT_EQ(moved.right - moved.left, centred.right - centred.left);
+    // An owner hanging off the screen's top-left corner: the dialog stays on the screen.
+    MoveWindow(MainWindowHandle(), -300, -300, 400, 300, TRUE);
+    onInit = [&](Dialog* dialog) {
+        centred = DialogGetRect(dialog);
+        DialogEnd(dialog, IdOk);
+    };
+    PlatformRunDialog(CentredTemplate, TestDialogProc);
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_EQ(std::tuple(centred.left, centred.top), std::tuple(area.left, area.top));
+    PlatformSetWindowRect({owner.left, owner.top, owner.right, owner.bottom});
 
     ScreenRect client = PlatformGetClientScreenRect();
     RECT offset{22, 17, 0, 0};
