@@ -73,7 +73,7 @@ Section "Uninstall"
   RMDir "$INSTDIR" ; only when empty: files the player put there stay
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; The saved options and window placement stay unless the player says otherwise (a silent uninstall keeps them).
-  MessageBox MB_YESNO|MB_ICONQUESTION "Also remove your saved ${PRODUCT} options?" /SD IDNO IDNO keep
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Also remove your saved ${PRODUCT} options?" /SD IDNO IDNO keep
     DeleteRegKey HKCU "${OPTIONS_KEY}"
     DeleteRegKey /ifempty HKCU "Software\${PUBLISHER}"
   keep:
