@@ -1,6 +1,7 @@
 // Build tool: draws the game's pictures (16-colour BMP), icons (32-bit ICO) and sounds (8-bit WAV).
 // Usage: make-art RESOURCES_DIR [PREVIEW_DIR]
-//   Writes RESOURCES_DIR/bitmaps/<id>-<name>.bmp, icons/<id>-<name>.ico and sounds/<id>-<name>.wav.
+//   Writes RESOURCES_DIR/bitmaps/<id>-<name>.bmp, icons/<id>-<name>.ico, sounds/<id>-<name>.wav and the Windows
+//   program file's icons windows/107-program.ico and windows/108-program-small.ico (16 to 256 pixels).
 //   With PREVIEW_DIR it also writes enlarged contact sheets (PPM) for looking at the pictures.
 // Everything is drawn from code with fixed random seeds, so running it again gives identical bytes.
 #include <algorithm>
