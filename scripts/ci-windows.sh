@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows game's CI step: cross-build it, make the download (zip and installer), check the exe a player gets,
 # and play it under Wine in a virtual X server (the backend test, the smoke play, the installer's install, start
-# and uninstall, and every dialog at 100 % and 150 % display scale). Installs what it needs on Debian 12 (as root or
+# and uninstall, and every dialog at 100, 150 and 200 % display scale). Installs what it needs on Debian 12 (as root or
 # through sudo) and runs at most as many jobs as the machine has cores. Ends non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -48,7 +48,7 @@ else
   done
 fi
 
-step "every dialog at 100 % and 150 % display scale"
+step "every dialog at 100, 150 and 200 % display scale"
 bash tests/windows/scale_check.sh "$exe" build-win/scale || fail "tests/windows/scale_check.sh"
 
 step "done"
