@@ -64,7 +64,8 @@ bool PlatformJoystickGetPosition(int id, JoystickPosition* position)
     JOYINFO info{};
     joystickQueries++;
     if (joyGetPos(JoystickId(id), &info) != JOYERR_NOERROR) {
-        if (id < CachedSlots) emptySlotRetryAt[id] = now + EmptySlotRetryMs + uint64_t(id) * EmptySlotRetryMs / CachedSlots;
+        if (id < CachedSlots)
+            emptySlotRetryAt[id] = now + EmptySlotRetryMs + uint64_t(id) * EmptySlotRetryMs / CachedSlots;
         return false;
     }
     if (id < CachedSlots) emptySlotRetryAt[id] = 0;

@@ -44,7 +44,8 @@ void UpdateTimerResolution()
 {
     bool wanted = false;
     if (MainWindowHandle())
-        for (const PacedTimer& timer : pacer.timers) wanted = wanted || (timer.running && timer.periodUs < SystemTickUs);
+        for (const PacedTimer& timer : pacer.timers)
+            wanted = wanted || (timer.running && timer.periodUs < SystemTickUs);
     if (wanted == fineResolution) return;
     if (wanted) fineResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
     else {
