@@ -37,8 +37,9 @@ bool SetUpJoystick()
         joystickId = -1;
         return false;
     }
-    stickCentreX = (joystickCaps.xMax - joystickCaps.xMin) / 2;
-    stickCentreY = (joystickCaps.yMax - joystickCaps.yMin) / 2;
+    // The middle of the reported range: a device whose axes do not start at 0 rests there too.
+    stickCentreX = static_cast<uint32_t>((uint64_t{joystickCaps.xMin} + joystickCaps.xMax) / 2);
+    stickCentreY = static_cast<uint32_t>((uint64_t{joystickCaps.yMin} + joystickCaps.yMax) / 2);
     uint32_t threshold = 0;
     PlatformJoystickGetThreshold(id, &threshold);
     deadZoneLeft = stickCentreX - threshold;

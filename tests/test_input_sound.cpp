@@ -109,14 +109,20 @@ TEST_F(InputTest, DeadZoneBoundsWrapAsUnsignedButCompareAsSigned)
         EXPECT_EQ(Read(), Demands{}) << "x " << x;
     }
 
-    // An axis that does not start at 0: the centre is half the range, not its middle (1000 for 1000..3000),
-    // so a stick at rest in the middle already pushes right by (2000 - 1100) x 100 / (3000 - 1100) = 47.
+    // An axis that does not start at 0 (1000..3000): at rest in its middle the stick gives no demand, and each
+    // end gives full demand.
     HeadlessPlugJoystick(1, JoystickCaps{1000, 3000, 1000, 3000, 10}, 100);
     HeadlessUnplugJoystick(0);
     ASSERT_TRUE(SetUpJoystick());
     EXPECT_EQ(joystickId, 1);
-    HeadlessSetJoystickPosition(1, 2000, 1050, 0); // 1050 lies inside the vertical dead zone 900..1100
-    EXPECT_EQ(Read(), (Demands{0, 0, 47}));
+    const struct {
+        uint32_t x, y;
+        Demands expected;
+    } offset[] = {{2000, 2000, {}}, {1000, 2000, {0, 100, 0}}, {3000, 2050, {0, 0, 100}}, {2000, 1000, {100, 0, 0}}};
+    for (const auto& row : offset) {
+        HeadlessSetJoystickPosition(1, row.x, row.y, 0);
+        EXPECT_EQ(Read(), row.expected) << row.x << ", " << row.y;
+    }
 }
 
 // A small dialog with the joystick status icon and an OK button, run with the given steps; returns its result.

@@ -10,6 +10,8 @@
 // The game's own FindResource (resources/resources.h) must not become the system's FindResourceW.
 #undef FindResource
 
+#include "platform/window.h"
+
 #include <string>
 
 // The program instance and the main window (null before creation and after destruction).
@@ -20,9 +22,23 @@ HWND MainWindowHandle();
 std::wstring Widen(const char* text);
 std::string Narrow(const wchar_t* text);
 
-// Icon resource `iconId` at `size` pixels, made from the embedded icon file; cached for the whole run, null when
-// the resource is missing or unreadable. 32516 is the system's information icon.
+// Icon resource `iconId` at `size` pixels: the program file's own icon when it has one under that number (drawn
+// for many sizes), else made from the embedded icon file; cached for the whole run, null when the resource is
+// missing or unreadable. 32516 is the system's information icon.
 HICON GameIcon(int iconId, int size);
+
+// Dots per inch of the monitor `window` is on (96 is 100 %); the system's when Windows cannot say per window.
+int WindowDpi(HWND window);
+
+// `rect` (an outer window rectangle) at a usable size, moved onto the work area of the monitor nearest to it.
+ScreenRect FitOntoMonitor(const ScreenRect& rect);
+
+// Whether the system timer runs at 1 ms resolution for us: only while a timer shorter than the system's default
+// tick (the flight's step) runs, since the pump's wake-ups then decide how evenly the steps come.
+bool HoldsFineTimerResolution();
+
+// Real joystick queries made so far (a slot found empty is asked again only now and then).
+int JoystickQueryCount();
 
 // Timer pump of the main window: the message that drives it and what it does.
 constexpr UINT_PTR PumpTimerId = 1;

@@ -13,6 +13,15 @@ namespace {
 constexpr uint32_t MinimumCapturePeriodMs = 10;
 int capturedJoystick = -1;
 
+// The game looks for a joystick in every slot twice a second while none is captured, and on Windows asking an empty
+// slot can take milliseconds each (the driver looks for new devices): a slot found empty is asked again only after
+// a few seconds, the slots' retries spread over that time, so a poll asks one or two slots at most and a joystick
+// plugged in is still found within a few seconds (the first slot within about four).
+constexpr int CachedSlots = 16;
+constexpr uint64_t EmptySlotRetryMs = 4000;
+uint64_t emptySlotRetryAt[CachedSlots] = {};
+int joystickQueries = 0;
+
 UINT JoystickId(int id)
 {
     return UINT(JOYSTICKID1 + id);
@@ -42,11 +51,24 @@ int PlatformJoystickCount()
     return int(joyGetNumDevs());
 }
 
+int JoystickQueryCount()
+{
+    return joystickQueries;
+}
+
 bool PlatformJoystickGetPosition(int id, JoystickPosition* position)
 {
     if (id < 0 || !position) return false;
+    uint64_t now = GetTickCount64();
+    if (id < CachedSlots && now < emptySlotRetryAt[id]) return false;
     JOYINFO info{};
-    if (joyGetPos(JoystickId(id), &info) != JOYERR_NOERROR) return false;
+    joystickQueries++;
+    if (joyGetPos(JoystickId(id), &info) != JOYERR_NOERROR) {
+        if (id < CachedSlots)
+            emptySlotRetryAt[id] = now + EmptySlotRetryMs + uint64_t(id) * EmptySlotRetryMs / CachedSlots;
+        return false;
+    }
+    if (id < CachedSlots) emptySlotRetryAt[id] = 0;
     *position = JoystickPosition{info.wXpos, info.wYpos, info.wZpos, info.wButtons};
     return true;
 }
@@ -147,7 +169,6 @@ int32_t PlatformStoreSet(StoreKey* key, const char* name, uint32_t type, const v
 int32_t PlatformStoreClose(StoreKey* key)
 {
     if (!key) return ERROR_INVALID_HANDLE;
-    HKEY handle = reinterpret_cast<HKEY>(key);
-    RegFlushKey(handle);
-    return int32_t(RegCloseKey(handle));
+    // No RegFlushKey: the system writes the hive out itself, and a forced write on every close only stalls.
+    return int32_t(RegCloseKey(reinterpret_cast<HKEY>(key)));
 }

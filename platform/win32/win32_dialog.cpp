@@ -21,11 +21,18 @@ struct Dialog {
 
 namespace {
 
-constexpr int DialogIconSize = 32;
+// Dialog pictures are 32 pixels at 100 % and grow with the dialog's scale like its font.
+int DialogIconSize(HWND window)
+{
+    return MulDiv(32, WindowDpi(window), 96);
+}
 constexpr WORD ButtonClass = 0x0080;
 constexpr WORD StaticClass = 0x0082;
 
 std::vector<Dialog*> openDialogs;
+// A dialog of this thread that the game did not build (a message box such as the New Game question): the joystick
+// button presses its OK command too.
+Dialog otherDialog{nullptr, nullptr, nullptr, false, {}};
 DWORD dialogError = 0;
 std::string errorText;
 
@@ -176,6 +183,15 @@ void PlaceOnOwner(Dialog* dialog)
     int width = own.right - own.left, height = own.bottom - own.top;
     int x = owner.left + (owner.right - owner.left - width) / 2;
     int y = owner.top + (owner.bottom - owner.top - height) / 2;
+    // A dialog larger than its owner (a small game window on a 200 % display) or an owner partly off the screen
+    // must not push the dialog's caption and buttons out of reach: it stays on the owner's monitor.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& area = monitor.rcWork;
+        x = std::clamp<int>(x, area.left, std::max<int>(area.left, area.right - width));
+        y = std::clamp<int>(y, area.top, std::max<int>(area.top, area.bottom - height));
+    }
     SetWindowPos(dialog->window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -196,7 +212,7 @@ INT_PTR CALLBACK GameDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         for (int i = 0; i < tmpl.controlCount && size_t(i) < dialog->controls.size(); i++)
             if (tmpl.controls[i].kind == ControlIcon && tmpl.controls[i].iconId)
                 SendMessageW(dialog->controls[size_t(i)], STM_SETICON,
-                             WPARAM(GameIcon(tmpl.controls[i].iconId, DialogIconSize)), 0);
+                             WPARAM(GameIcon(tmpl.controls[i].iconId, DialogIconSize(window))), 0);
         PlaceOnOwner(dialog);
         dialog->proc(dialog, DialogInit, 0, 0);
         return TRUE;
@@ -242,14 +258,21 @@ int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
 Dialog* PlatformForegroundDialog()
 {
     HWND foreground = GetForegroundWindow();
+    if (!foreground) return nullptr;
     for (Dialog* dialog : openDialogs)
-        if (dialog->window == foreground && !dialog->ended) return dialog;
-    return nullptr;
+        if (dialog->window == foreground) return dialog->ended ? nullptr : dialog;
+    wchar_t className[16] = L"";
+    if (GetWindowThreadProcessId(foreground, nullptr) != GetCurrentThreadId() ||
+        !GetClassNameW(foreground, className, 16) || lstrcmpW(className, L"#32770") != 0)
+        return nullptr;
+    otherDialog.window = foreground;
+    return &otherDialog;
 }
 
 void DialogSendCommand(Dialog* dialog, int controlId)
 {
-    if (IsOpen(dialog)) SendMessageW(dialog->window, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED), 0);
+    if (IsOpen(dialog) || (dialog == &otherDialog && IsWindow(dialog->window)))
+        SendMessageW(dialog->window, WM_COMMAND, MAKEWPARAM(controlId, BN_CLICKED), 0);
 }
 
 void DialogEnd(Dialog* dialog, int result)
@@ -317,7 +340,7 @@ void DialogSetCaption(Dialog* dialog, const char* text)
 void DialogSetIcon(Dialog* dialog, int id, int iconId)
 {
     HWND control = Control(dialog, id);
-    HICON icon = GameIcon(iconId, DialogIconSize);
+    HICON icon = control ? GameIcon(iconId, DialogIconSize(dialog->window)) : nullptr;
     if (control && icon) SendMessageW(control, STM_SETICON, WPARAM(icon), 0);
 }
 

@@ -10,6 +10,8 @@
 #include "platform/timer.h"
 #include "resources/shell_tables.h"
 
+#include <mmsystem.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -32,8 +34,29 @@ int64_t NowUs()
 TimerPacer pacer = {NowUs, {}, {}};
 bool pumpRunning = false;
 
+// Windows wakes a thread about every 15.6 ms unless a program asks for more. The pacer keeps 100 steps a second
+// either way, but with the flight's 10 ms step running the steps would come in uneven pairs: only then is the finer
+// 1 ms resolution (which costs the whole machine power) held, and it is given back as soon as the step stops.
+constexpr int64_t SystemTickUs = 15625;
+bool fineResolution = false;
+
+void UpdateTimerResolution()
+{
+    bool wanted = false;
+    if (MainWindowHandle())
+        for (const PacedTimer& timer : pacer.timers)
+            wanted = wanted || (timer.running && timer.periodUs < SystemTickUs);
+    if (wanted == fineResolution) return;
+    if (wanted) fineResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
+    else {
+        timeEndPeriod(1);
+        fineResolution = false;
+    }
+}
+
 void UpdatePump()
 {
+    UpdateTimerResolution();
     HWND window = MainWindowHandle();
     bool wanted = window && AnyPacedTimerRunning(pacer);
     if (wanted && !pumpRunning) pumpRunning = SetTimer(window, PumpTimerId, PumpPeriodMs, nullptr) != 0;
@@ -74,6 +97,12 @@ void PlatformSetTimer(int timerId, int periodMs)
 void PlatformKillTimer(int timerId)
 {
     StopPacedTimer(pacer, timerId);
+    UpdateTimerResolution();
+}
+
+bool HoldsFineTimerResolution()
+{
+    return fineResolution;
 }
 
 uint32_t PlatformTickCount()

@@ -67,6 +67,21 @@ std::string Narrow(const wchar_t* text)
     return narrow;
 }
 
+int WindowDpi(HWND window)
+{
+    // Asked for by name: Windows before 10 (version 1607) lacks it.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static DpiForWindow dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (window && dpiForWindow) {
+        if (UINT dpi = dpiForWindow(window)) return int(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
 HICON GameIcon(int iconId, int size)
 {
     static std::map<std::pair<int, int>, HICON> icons;
@@ -74,8 +89,11 @@ HICON GameIcon(int iconId, int size)
     auto found = icons.find(key);
     if (found != icons.end()) return found->second;
     HICON icon = nullptr;
+    HMODULE program = GetModuleHandleW(nullptr);
     if (iconId == SystemInformationIcon) {
         icon = LoadIconW(nullptr, MAKEINTRESOURCEW(SystemInformationIcon));
+    } else if (FindResourceW(program, MAKEINTRESOURCEW(iconId), MAKEINTRESOURCEW(14))) { // RT_GROUP_ICON
+        icon = HICON(LoadImageW(program, MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     } else {
         ResourceData file = FindResource(ResourceIcon, iconId);
         const uint8_t* image = nullptr;

@@ -29,6 +29,14 @@ int frameWidth = 0, frameHeight = 0;
 HDC paintDC = nullptr;      // the device context of the WM_PAINT being handled
 bool presentedInPaint = false;
 
+// The window's icons at the size its monitor's scale asks for (the system caches nothing for us here).
+void SetWindowIcons(HWND window)
+{
+    int dpi = WindowDpi(window);
+    SendMessageW(window, WM_SETICON, ICON_BIG, LPARAM(GameIcon(IconProgram, MulDiv(32, dpi, 96))));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, LPARAM(GameIcon(IconProgramSmall, MulDiv(16, dpi, 96))));
+}
+
 void DrawFrame(HDC dc)
 {
     RECT client;
@@ -85,6 +93,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_ERASEBKGND:
         return 1; // the frame (or black) covers the whole client area
+    case WM_DPICHANGED:
+        // Moved onto a monitor with another scale: take the size Windows suggests, so the menu and frame keep
+        // their proportions, and icons drawn for that scale.
+        if (window == mainWindow && lParam) {
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                         suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowIcons(window);
+        }
+        return 0;
     case WM_CLOSE:
         AppCloseRequested();
         return 0;
@@ -177,9 +195,10 @@ bool PlatformCreateMainWindow(const char* title)
         DestroyMenu(menu);
         return false;
     }
+    mainWindow = window;
+    SetWindowIcons(window);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
-    mainWindow = window;
     return true;
 }
 
@@ -214,16 +233,49 @@ ScreenRect PlatformGetClientScreenRect()
 ScreenRect PlatformGetWindowRect()
 {
     RECT rect{0, 0, 0, 0};
-    if (mainWindow) GetWindowRect(mainWindow, &rect);
+    if (!mainWindow) return ScreenRect{0, 0, 0, 0};
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if ((IsIconic(mainWindow) || IsZoomed(mainWindow)) && GetWindowPlacement(mainWindow, &placement)) {
+        // Minimised (parked at -32000) or maximised, the placement worth keeping is the one the window returns
+        // to. Its normal rectangle counts from the work area's corner, not the screen's.
+        rect = placement.rcNormalPosition;
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
+            OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    } else {
+        GetWindowRect(mainWindow, &rect);
+    }
     return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+ScreenRect FitOntoMonitor(const ScreenRect& rect)
+{
+    long long width = std::clamp<long long>((long long)rect.right - rect.left, MinimumSize, MaximumSize);
+    long long height = std::clamp<long long>((long long)rect.bottom - rect.top, MinimumSize, MaximumSize);
+    long long left = rect.left, top = rect.top;
+    // A placement stored under another screen layout (a monitor since unplugged) must not leave the window, and
+    // the dialogs centred on it, out of sight: it comes onto the work area of the monitor nearest to it.
+    RECT wanted{LONG(left), LONG(top), LONG(std::min<long long>(left + width, INT32_MAX)),
+                LONG(std::min<long long>(top + height, INT32_MAX))};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& area = monitor.rcWork;
+        width = std::min<long long>(width, std::max<long long>(MinimumSize, area.right - area.left));
+        height = std::min<long long>(height, std::max<long long>(MinimumSize, area.bottom - area.top));
+        left = std::clamp<long long>(left, area.left, std::max<long long>(area.left, area.right - width));
+        top = std::clamp<long long>(top, area.top, std::max<long long>(area.top, area.bottom - height));
+    }
+    return ScreenRect{int32_t(left), int32_t(top), int32_t(left + width), int32_t(top + height)};
 }
 
 void PlatformSetWindowRect(const ScreenRect& rect)
 {
     if (!mainWindow) return;
-    long long width = std::clamp<long long>((long long)rect.right - rect.left, MinimumSize, MaximumSize);
-    long long height = std::clamp<long long>((long long)rect.bottom - rect.top, MinimumSize, MaximumSize);
-    MoveWindow(mainWindow, rect.left, rect.top, int(width), int(height), TRUE);
+    ScreenRect fitted = FitOntoMonitor(rect);
+    MoveWindow(mainWindow, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top, TRUE);
 }
 
 void PlatformRequestRepaint()
@@ -254,10 +306,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     showCommand = show;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    timeBeginPeriod(1); // finer wake-ups for the timer pump
     RegisterMainWindowClass();
     int code = AppMain();
     PlatformPurgeSounds();
-    timeEndPeriod(1);
     return code;
 }

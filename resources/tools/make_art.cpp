@@ -1,7 +1,8 @@
 // Build tool: draws the game's pictures (16-colour BMP), icons (32-bit ICO) and sounds (8-bit WAV).
 // Usage: make-art RESOURCES_DIR [PREVIEW_DIR]
 //        make-art --program-icon SIZE OUTPUT_ICO
-//   Writes RESOURCES_DIR/bitmaps/<id>-<name>.bmp, icons/<id>-<name>.ico and sounds/<id>-<name>.wav.
+//   Writes RESOURCES_DIR/bitmaps/<id>-<name>.bmp, icons/<id>-<name>.ico, sounds/<id>-<name>.wav and the Windows
+//   program file's icons windows/107-program.ico and windows/108-program-small.ico (16 to 256 pixels).
 //   With PREVIEW_DIR it also writes enlarged contact sheets (PPM) for looking at the pictures.
 // Everything is drawn from code with fixed random seeds, so running it again gives identical bytes.
 #include <algorithm>
@@ -607,10 +608,17 @@ struct Rgba {
 Rgba C(int r, int g, int b, double a = 1.0) { return {r / 255.0, g / 255.0, b / 255.0, a}; }
 
 constexpr int IconUnits = 32;   // drawing coordinates run 0..32
-// Sub-samples per icon unit along each axis, and the canvas width in sub-samples: 8 and 256 for the resource
-// icons; the desktop's large program icons are drawn on a finer canvas (WriteProgramIcon).
+// Sub-samples per icon unit along each axis, and the canvas width in sub-samples: 8 and 256 for the game's
+// 32 x 32 and 16 x 16 images; the program file's larger and odd-sized images and the desktop's large program
+// icons are drawn again on a finer canvas (SetIconGrain, WriteProgramIcon).
 double Super = 8;
 int CanvasSize = IconUnits * 8;
+
+void SetIconGrain(int super)
+{
+    Super = super;
+    CanvasSize = IconUnits * super;
+}
 
 struct IconCanvas {
     std::vector<Rgba> px = std::vector<Rgba>(size_t(CanvasSize) * CanvasSize, Rgba{0, 0, 0, 0});
@@ -1574,6 +1582,22 @@ int main(int argc, char** argv)
         std::vector<IconImage> images = {Downsample(cv, 32), Downsample(cv, 16)};
         ok = WriteFile(dir + "/icons/" + std::to_string(def.id) + "-" + def.name + ".ico", EncodeIco(images)) && ok;
         icons.push_back({def.id, images});
+    }
+    // The program file's icons for the desktop, the Start menu and Explorer at every display scale: the full
+    // picture from 32 px up, the simpler one (bigger craft, no stars) below. 107 and 108 differ only in that 108
+    // keeps the simple picture at 32 px and up too.
+    for (int id : {107, 108}) {
+        std::vector<IconImage> images;
+        const std::pair<int, int> sizeAndGrain[] = {{256, 32}, {48, 6}, {32, 8}, {24, 6}, {20, 10}, {16, 8}};
+        for (auto [size, grain] : sizeAndGrain) {
+            SetIconGrain(grain);
+            IconCanvas cv;
+            ProgramIcon(cv, id == 108 || size < 32);
+            images.push_back(Downsample(cv, size));
+        }
+        SetIconGrain(8);
+        const char* name = id == 107 ? "/windows/107-program.ico" : "/windows/108-program-small.ico";
+        ok = WriteFile(dir + name, EncodeIco(images)) && ok;
     }
 
     // ---- sounds ----

@@ -151,11 +151,34 @@ TEST_F(MainWindowTest, PlacementAndClientArea)
     EXPECT_LT(width, 500);
     EXPECT_GT(client.top, window.top + 20); // below the caption and the menu
     EXPECT_LE(client.right, window.right);
-    // A stored rectangle that is empty or inside out still leaves a usable window.
-    PlatformSetWindowRect({300, 300, 300, 100});
+    // A stored rectangle that is empty, inside out or on no monitor still leaves a usable window on the screen.
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    for (ScreenRect stored : {ScreenRect{300, 300, 300, 100}, ScreenRect{-30000, -30000, -29500, -29600},
+                              ScreenRect{40000, 200, 40500, 600}, ScreenRect{0, 0, 100000, 100000}}) {
+        PlatformSetWindowRect(stored);
+        window = PlatformGetWindowRect();
+        EXPECT_GE(window.right - window.left, 120) << stored.left;
+        EXPECT_GE(window.bottom - window.top, 120) << stored.left;
+        EXPECT_TRUE(window.left >= screen.left && window.top >= screen.top && window.right <= screen.right &&
+                    window.bottom <= screen.bottom)
+            << stored.left << ": " << window.left << "," << window.top << "," << window.right << "," << window.bottom;
+    }
+    // Moved onto a monitor of another scale, the window takes the rectangle Windows suggests.
+    RECT suggested{100, 90, 790, 640};
+    SendMessageW(MainWindowHandle(), WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&suggested));
     window = PlatformGetWindowRect();
-    EXPECT_GE(window.right - window.left, 120);
-    EXPECT_GE(window.bottom - window.top, 120);
+    EXPECT_EQ(std::tuple(window.left, window.top, window.right, window.bottom), std::tuple(100, 90, 790, 640));
+    // Minimised or maximised, the rectangle kept is the one the window comes back to.
+    PlatformSetWindowRect({50, 60, 550, 460});
+    for (int show : {SW_MINIMIZE, SW_MAXIMIZE}) {
+        ShowWindow(MainWindowHandle(), show);
+        Pump(50);
+        window = PlatformGetWindowRect();
+        EXPECT_EQ(std::tuple(window.left, window.top, window.right, window.bottom), std::tuple(50, 60, 550, 460))
+            << "show " << show;
+        ShowWindow(MainWindowHandle(), SW_RESTORE);
+        Pump(50);
+    }
 }
 
 TEST_F(MainWindowTest, SentCommandsRunAtOncePostedOnesLaterInOrder)
@@ -171,13 +194,16 @@ TEST_F(MainWindowTest, SentCommandsRunAtOncePostedOnesLaterInOrder)
 TEST_F(MainWindowTest, TimersStartStopAndRestart)
 {
     PlatformKillTimer(1007); // not running: harmless
-    PlatformSetTimer(1003, 10);
     PlatformSetTimer(1004, 50);
+    EXPECT_FALSE(HoldsFineTimerResolution()); // slow timers do without it
+    PlatformSetTimer(1003, 10);
+    EXPECT_TRUE(HoldsFineTimerResolution());
     Pump(300);
     EXPECT_GT(Count(timerCalls, 1003), 10);
     EXPECT_GT(Count(timerCalls, 1004), 2);
     EXPECT_LT(Count(timerCalls, 1004), Count(timerCalls, 1003));
     PlatformKillTimer(1003);
+    EXPECT_FALSE(HoldsFineTimerResolution());
     PlatformSetTimer(1004, 100000); // restarted with a long period: not due any more
     timerCalls.clear();
     Pump(150);
@@ -350,6 +376,17 @@ TEST_F(DialogTest, PlacementOnTheOwnerAndMoves)
     EXPECT_EQ(moved.left, 30);
     EXPECT_EQ(moved.top, 40);
     EXPECT_EQ(moved.right - moved.left, centred.right - centred.left);
+    // An owner hanging off the screen's top-left corner: the dialog stays on the screen.
+    MoveWindow(MainWindowHandle(), -300, -300, 400, 300, TRUE);
+    onInit = [&](Dialog* dialog) {
+        centred = DialogGetRect(dialog);
+        DialogEnd(dialog, IdOk);
+    };
+    PlatformRunDialog(CentredTemplate, TestDialogProc);
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_EQ(std::tuple(centred.left, centred.top), std::tuple(area.left, area.top));
+    PlatformSetWindowRect({owner.left, owner.top, owner.right, owner.bottom});
 
     ScreenRect client = PlatformGetClientScreenRect();
     RECT offset{22, 17, 0, 0};
@@ -371,6 +408,10 @@ TEST_F(DialogTest, ForegroundDialogTakesCommandsFromTimers)
     // Like the joystick button: a timer finds the dialog in front and presses its OK button.
     int seen = 0;
     onTimer = [&](int id) {
+        if (id == 1009) { // a box nobody answered would hold the test for ever: fail instead
+            if (HWND box = FindWindowW(L"#32770", L"New Game")) PostMessageW(box, WM_COMMAND, IDNO, 0);
+            return;
+        }
         if (id != 1008) return;
         if (Dialog* dialog = PlatformForegroundDialog()) {
             seen++;
@@ -382,8 +423,13 @@ TEST_F(DialogTest, ForegroundDialogTakesCommandsFromTimers)
     };
     PlatformSetTimer(1008, 50);
     EXPECT_EQ(PlatformRunDialog(CentredTemplate, TestDialogProc), 3);
-    PlatformKillTimer(1008);
     EXPECT_EQ(seen, 1);
+    // A message box in front (the New Game question) is answered too: its OK is not a Yes.
+    PlatformSetTimer(1009, 3000);
+    EXPECT_FALSE(PlatformAskYesNo("Are you sure?", "New Game"));
+    PlatformKillTimer(1008);
+    PlatformKillTimer(1009);
+    EXPECT_EQ(seen, 2);
     EXPECT_EQ(PlatformForegroundDialog(), nullptr);
 }
 
@@ -440,21 +486,32 @@ TEST_F(StoreTest, StatusesFollowTheRegistry)
 
 // ---- icons ----
 
-TEST(Win32Icons, EmbeddedIconsAtTheAskedSizeMissingOnesNull)
+TEST(Win32Icons, IconsAtTheAskedSizeMissingOnesNull)
 {
-    for (int size : {16, 32}) {
-        HICON icon = GameIcon(107, size);
+    // 107 comes from the program file's own icon (up to 256 pixels), 165 from the embedded icon file.
+    for (auto [id, size] : {std::pair{107, 16}, {107, 24}, {107, 48}, {107, 256}, {165, 16}, {165, 32}}) {
+        HICON icon = GameIcon(id, size);
         ASSERT_NE(icon, nullptr);
         ICONINFO info{};
         ASSERT_TRUE(GetIconInfo(icon, &info));
         BITMAP picture{};
         GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof picture, &picture);
-        EXPECT_EQ(picture.bmWidth, size);
+        EXPECT_EQ(picture.bmWidth, size) << id;
         if (info.hbmColor) DeleteObject(info.hbmColor);
         if (info.hbmMask) DeleteObject(info.hbmMask);
     }
     EXPECT_EQ(GameIcon(9999, 32), nullptr);
     EXPECT_NE(GameIcon(32516, 32), nullptr); // the system's information icon
+}
+
+TEST(Win32Joystick, EmptySlotsAreNotAskedOnEveryPoll)
+{
+    // No joystick here: ten polls over every slot in a row ask each empty slot once, not ten times.
+    int slots = PlatformJoystickCount(), before = JoystickQueryCount();
+    JoystickPosition position;
+    for (int poll = 0; poll < 10; poll++)
+        for (int slot = 0; slot < slots; slot++) EXPECT_FALSE(PlatformJoystickGetPosition(slot, &position));
+    EXPECT_LE(JoystickQueryCount() - before, slots);
 }
 
 } // namespace

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Installs the Windows game with its setup program under Wine, silently and for this user only, as a player's
+# package manager would: the Start menu shortcut points at the installed exe, Apps & features has the entry with
+# icon and version, the installed game starts and ends, and the silent uninstall removes everything it installed
+# while keeping the player's saved options.
+#   installer_check.sh SETUP_EXE OUTPUT_DIRECTORY
+set -u
+source "$(dirname "$(realpath "$0")")/../lib/window_test_helpers.sh"
+setup=$(realpath "$1")
+out=$(realpath -m "${2:-installer-check}")
+
+mkdir -p "$out"
+run_in_virtual_display "$0" "$setup" "$out"
+
+rm -f "$out"/*.png "$out"/*.log
+export WINEPREFIX="$out/prefix" WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=" WINEDEBUG=-all
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "making a Wine prefix in $WINEPREFIX"
+  wineboot --init > "$out/wineboot.log" 2>&1
+  wineserver -w
+fi
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
+wine reg delete 'HKCU\Software\Orv' /f > /dev/null 2>&1
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravolinex'
+
+# One value of a registry key, or nothing.
+reg_value() {
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+}
+unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+
+if wine "$setup" /S > "$out/install.log" 2>&1; then pass "the silent install ends with code 0"
+else fail "the silent install failed (see $out/install.log)"; fi
+wineserver -w
+
+appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+shortcut=$(unix_path "$appdata\\Microsoft\\Windows\\Start Menu\\Programs\\Dravolinex.lnk")
+target=""
+if [ -f "$shortcut" ]; then
+  pass "the Start menu has the Dravolinex shortcut"
+  target=$(LC_ALL=C grep -a -o '[A-Za-z]:\\[^[:cntrl:]]*dravolinex\.exe' "$shortcut" | head -1)
+else
+  fail "no Start menu shortcut at $shortcut"
+fi
+exe=""
+[ -n "$target" ] && exe=$(unix_path "$target")
+if [ -n "$exe" ] && [ -f "$exe" ]; then pass "the shortcut points at the installed game: $target"
+else fail "the shortcut's target '$target' is not there"; fi
+install_dir=$(reg_value "$uninstall_key" InstallLocation)
+case "$install_dir" in
+  *'\AppData\Local\Programs\Dravolinex') pass "installed for this user only: $install_dir" ;;
+  *) fail "installed in '$install_dir', not under the user's AppData\\Local\\Programs" ;;
+esac
+[ "$(reg_value "$uninstall_key" DisplayVersion)" = "$(sed -n 's/^project(Dravolinex VERSION \([0-9.]*\).*/\1/p' \
+  "$(dirname "$(realpath "$0")")/../../CMakeLists.txt")" ] && pass "Apps & features shows the version" ||
+  fail "Apps & features version '$(reg_value "$uninstall_key" DisplayVersion)'"
+[ "$(reg_value "$uninstall_key" DisplayIcon)" = "$target,0" ] && pass "Apps & features shows the game's icon" ||
+  fail "Apps & features icon '$(reg_value "$uninstall_key" DisplayIcon)'"
+
+# The installed game starts; Exit Game in its first dialog saves the options and ends it.
+if [ -n "$exe" ] && [ -f "$exe" ]; then
+  start_game installed wine "$exe"
+  wait_window '^Dravolinex$' 30 > /dev/null && pass "the installed game opens its window" || fail "no main window"
+  if wait_window "Game Feature Settings" 30 > /dev/null; then
+    sleep 1; shot installed-game
+    xdotool key alt+x
+  fi
+  if wait_game_end 15; then
+    wait "$pid" && pass "the installed game ends with code 0" || fail "the installed game's exit code $?"
+  else
+    fail "the installed game did not end"; kill "$pid"; wait "$pid"
+  fi
+fi
+wineserver -w
+[ -n "$(reg_value 'HKCU\Software\Orv\Dravolinex' options)" ] || fail "the game saved no options"
+
+# The uninstaller runs as a copy in the temporary folder: the Wine server ends when it has finished.
+if [ -n "$install_dir" ]; then
+  wine "$(unix_path "$install_dir\\uninstall.exe")" /S > "$out/uninstall.log" 2>&1
+  wineserver -w
+fi
+dir_unix=$(unix_path "$install_dir")
+[ -n "$dir_unix" ] && [ ! -e "$dir_unix" ] && pass "the silent uninstall removes the installed folder" ||
+  fail "the installed folder is still there: $(ls -A "$dir_unix" 2>/dev/null | tr '\n' ' ')"
+[ ! -e "$shortcut" ] && pass "the silent uninstall removes the shortcut" || fail "the shortcut is still there"
+wine reg query "$uninstall_key" > /dev/null 2>&1 && fail "the Apps & features entry is still there" ||
+  pass "the silent uninstall removes the Apps & features entry"
+[ -n "$(reg_value 'HKCU\Software\Orv\Dravolinex' options)" ] && pass "the silent uninstall keeps the saved options" ||
+  fail "the silent uninstall removed the saved options"
+
+finish "installer check"
