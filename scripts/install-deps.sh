@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libpng-dev libpixman-1-dev
   xvfb xauth xdotool imagemagick x11-utils
+  weston xwayland openbox
 )
 missing=()
 for p in "${packages[@]}"; do
