@@ -84,6 +84,19 @@ ControlEntry* FindControl(Dialog* dialog, int id)
     return nullptr;
 }
 
+// Shows icon resource `iconId` in `image` at the dialog's icon size, drawn for the screen's scale so that it stays
+// sharp on a scaled screen.
+void ShowIcon(GtkWidget* image, int iconId)
+{
+    int scale = std::max(1, gtk_widget_get_scale_factor(image));
+    GdkPixbuf* picture = LoadIconPixbuf(iconId, DialogIconSize * scale);
+    if (!picture) return;
+    cairo_surface_t* surface = gdk_cairo_surface_create_from_pixbuf(picture, scale, nullptr);
+    gtk_image_set_from_surface(GTK_IMAGE(image), surface);
+    cairo_surface_destroy(surface);
+    g_object_unref(picture);
+}
+
 void Notify(Dialog* dialog, DialogEvent event, int id, int code)
 {
     if (dialog->ended) return;
@@ -282,9 +295,8 @@ GtkWidget* BuildControl(Dialog* dialog, const ControlDef& def, ControlEntry& ent
             // The system's information sign comes from the icon theme; without one the place stays empty.
             if (gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "dialog-information"))
                 gtk_image_set_from_icon_name(GTK_IMAGE(placed), "dialog-information", GTK_ICON_SIZE_DND);
-        } else if (GdkPixbuf* picture = LoadIconPixbuf(def.iconId, DialogIconSize)) {
-            gtk_image_set_from_pixbuf(GTK_IMAGE(placed), picture);
-            g_object_unref(picture);
+        } else {
+            ShowIcon(placed, def.iconId);
         }
         break;
     }
@@ -713,10 +725,7 @@ void DialogSetIcon(Dialog* dialog, int id, int iconId)
 {
     ControlEntry* entry = FindControl(dialog, id);
     if (!entry || entry->kind != ControlIcon) return;
-    if (GdkPixbuf* picture = LoadIconPixbuf(iconId, DialogIconSize)) {
-        gtk_image_set_from_pixbuf(GTK_IMAGE(entry->widget), picture);
-        g_object_unref(picture);
-    }
+    ShowIcon(entry->widget, iconId);
 }
 
 ScreenRect DialogGetRect(Dialog* dialog)
