@@ -10,6 +10,13 @@ GtkWindow* MainGtkWindow();
 // which places every window itself.
 bool WindowSystemPlacesWindows();
 
+// The frame (left, right, top, bottom) the window manager will put around `window`, asked before it is shown; false
+// (and zeros) without a window manager that answers.
+bool RequestFrameExtents(GtkWidget* window, int extents[4]);
+
+// Width and height the window manager adds around the main window (zeros without one).
+void MainFrameSize(int* width, int* height);
+
 // Lets the key events held back while the window was being set up go to the game (the message loop starts).
 void ReleaseHeldKeys();
 

@@ -41,6 +41,7 @@ struct Dialog {
     int quiet; // programmatic changes in progress: their signals are not the player's
     double unitX, unitY;
     int x, y;
+    int frameWidth, frameHeight; // what the window manager adds around the dialog, -1 until known
     std::vector<ControlEntry> controls;
     std::vector<GtkWidget*> hiddenRadios; // one unchecked-state holder per radio group
 };
@@ -433,13 +434,23 @@ gboolean OnDialogDelete(GtkWidget*, GdkEvent*, gpointer data)
     return TRUE;
 }
 
-// The size the dialog window will have (or has).
+// The outer size the dialog window will have (or has), with the frame a window manager adds around it: before it is
+// shown the window manager is asked for the frame, or, when it does not say, the main window's is taken.
 void DialogSize(Dialog* dialog, int* width, int* height)
 {
     GtkRequisition natural;
     gtk_widget_get_preferred_size(dialog->window, nullptr, &natural);
-    *width = natural.width;
-    *height = natural.height;
+    if (dialog->frameWidth < 0) {
+        int extents[4];
+        if (RequestFrameExtents(dialog->window, extents)) {
+            dialog->frameWidth = extents[0] + extents[1];
+            dialog->frameHeight = extents[2] + extents[3];
+        } else {
+            MainFrameSize(&dialog->frameWidth, &dialog->frameHeight);
+        }
+    }
+    *width = natural.width + dialog->frameWidth;
+    *height = natural.height + dialog->frameHeight;
     if (gtk_widget_get_mapped(dialog->window)) {
         GdkRectangle outer;
         gdk_window_get_frame_extents(gtk_widget_get_window(dialog->window), &outer);
@@ -591,7 +602,7 @@ int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
         lastError = EINVAL;
         return -1;
     }
-    Dialog* dialog = new Dialog{&tmpl, proc, nullptr, nullptr, nullptr, false, 0, 0, 1.5, 1.75, 0, 0, {}, {}};
+    Dialog* dialog = new Dialog{&tmpl, proc, nullptr, nullptr, nullptr, false, 0, 0, 1.5, 1.75, 0, 0, -1, -1, {}, {}};
     if (!BuildDialog(dialog)) {
         lastError = ENOMEM;
         DestroyDialog(dialog);

@@ -280,6 +280,12 @@ bool WindowSystemPlacesWindows()
     return GDK_IS_X11_DISPLAY(gdk_display_get_default());
 }
 
+void MainFrameSize(int* width, int* height)
+{
+    int offsetX, offsetY;
+    FrameBorders(width, height, &offsetX, &offsetY);
+}
+
 void ReleaseHeldKeys()
 {
     keysHeldBack = false;
