@@ -118,6 +118,16 @@ start_game round3 "$game"
 dialog=$(wait_window "Game Feature Settings" 15) || fail "round three: no Game Feature Settings dialog"
 sleep 0.5; shot 08-restarted
 xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+# The New Game question takes the keyboard: Escape leaves it open, Enter answers Yes (a new game's settings open).
+xdotool key n
+if wait_window "^New Game$" 5 > /dev/null; then
+  sleep 0.3; shot 08b-new-game; xdotool key Escape; sleep 0.3
+  [ -n "$(xdotool search --onlyvisible --name '^New Game$' 2>/dev/null)" ] || fail "Escape answered the New Game question"
+  xdotool key Return
+  wait_window "Game Feature Settings" 5 > /dev/null && pass "Enter answers Yes to the New Game question" ||
+    fail "Enter did not answer Yes to the New Game question"
+  xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+else fail "N did not ask the New Game question"; fi
 exit_by_menu round3
 third=$(stored_options)
 [ "$(echo "$third" | awk '{ print $3 }')" = 1 ] && pass "the restarted game keeps the changed craft" ||
