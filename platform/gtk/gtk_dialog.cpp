@@ -375,11 +375,11 @@ bool CanTakeFocus(GtkWidget* widget)
 }
 
 // Tab and Shift+Tab go through the tab stops in the order of the template, as the dialog was designed, not in
-// screen order. Entering a radio group lands on its checked button.
-void MoveTabFocus(Dialog* dialog, bool backwards)
+// screen order. Entering a radio group lands on its checked button. False when no control can take the focus.
+bool MoveTabFocus(Dialog* dialog, bool backwards)
 {
     int count = int(dialog->controls.size());
-    if (count == 0) return;
+    if (count == 0) return false;
     GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(dialog->window));
     int current = -1;
     for (int i = 0; i < count && current < 0; i++)
@@ -400,8 +400,9 @@ void MoveTabFocus(Dialog* dialog, bool backwards)
                 target = j;
         if (!CanTakeFocus(dialog->controls[size_t(target)].widget)) continue;
         gtk_widget_grab_focus(dialog->controls[size_t(target)].widget);
-        return;
+        return true;
     }
+    return false;
 }
 
 gboolean OnDialogKey(GtkWidget* window, GdkEventKey* event, gpointer data)
@@ -493,14 +494,12 @@ void PlaceInitially(Dialog* dialog)
     }
 }
 
+// The first tab stop takes the focus (a radio group's checked button), or else the default button.
 void FocusFirstControl(Dialog* dialog)
 {
-    GtkWidget* chosen = nullptr;
-    for (size_t i = 0; i < dialog->controls.size() && !chosen; i++)
-        if ((dialog->tmpl->controls[i].style & StyleTabStop) && gtk_widget_get_can_focus(dialog->controls[i].widget))
-            chosen = dialog->controls[i].widget;
-    if (!chosen) chosen = gtk_window_get_default_widget(GTK_WINDOW(dialog->window));
-    if (chosen) gtk_widget_grab_focus(chosen);
+    gtk_window_set_focus(GTK_WINDOW(dialog->window), nullptr);
+    if (MoveTabFocus(dialog, false)) return;
+    if (GtkWidget* chosen = gtk_window_get_default_widget(GTK_WINDOW(dialog->window))) gtk_widget_grab_focus(chosen);
 }
 
 bool BuildDialog(Dialog* dialog)
