@@ -414,51 +414,42 @@ TEST(GtkMainWindow, StoredPlacementAndCentredDialogsStayOnTheScreen)
 // it takes the keyboard and shows the question sign.
 TEST(GtkMessageBoxes, QuestionAnswersLikeAYesNoBox)
 {
-    struct Case {
-        std::vector<guint> keys;
-        bool yes;
-    };
-    const Case cases[] = {
-        {{GDK_KEY_Return}, true},
-        {{GDK_KEY_y}, true},
-        {{GDK_KEY_N}, false},
-        {{GDK_KEY_Escape, GDK_KEY_n}, false},
-    };
-    static const Case* current = nullptr;
-    static std::string seen; // what the first case found on the box
-    bool hasSign = gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "dialog-question");
-    for (const Case& c : cases) {
-        current = &c;
+    static const std::vector<guint>* keys = nullptr;
+    static std::string seen; // what the first box showed
+    const std::pair<std::vector<guint>, bool> cases[] = {
+        {{GDK_KEY_Return}, true}, {{GDK_KEY_y}, true}, {{GDK_KEY_N}, false}, {{GDK_KEY_Escape, GDK_KEY_n}, false}};
+    for (const auto& [typed, yes] : cases) {
+        keys = &typed;
         g_timeout_add(300, [](gpointer) {
             GList* windows = gtk_window_list_toplevels();
             for (GList* w = windows; w; w = w->next) {
                 if (!GTK_IS_MESSAGE_DIALOG(w->data) || !gtk_widget_get_visible(GTK_WIDGET(w->data))) continue;
                 GtkWidget* box = GTK_WIDGET(w->data);
-                GtkWidget* yes = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_YES);
-                GList* buttons = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(yes)));
+                GtkWidget* yesButton = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_YES);
+                GList* buttons = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(yesButton)));
                 GtkWidget* text = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box));
                 GList* row = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(text)));
-                bool sign = false;
-                for (GList* c = row; c; c = c->next) sign |= GTK_IS_IMAGE(c->data) && gtk_widget_get_visible(GTK_WIDGET(c->data));
                 if (seen.empty())
-                    seen = std::string(buttons && buttons->data == yes ? "yes-first " : "no-first ") +
-                           (gtk_window_get_focus(GTK_WINDOW(box)) == yes ? "yes-focused " : "") +
-                           (gtk_window_is_active(GTK_WINDOW(box)) ? "active " : "") + (sign ? "sign" : "");
+                    seen = std::string(buttons->data == yesButton ? "yes-first" : "no-first") +
+                           (gtk_window_get_focus(GTK_WINDOW(box)) == yesButton ? " yes-focused" : "") +
+                           (gtk_window_is_active(GTK_WINDOW(box)) ? " active" : "") +
+                           (GTK_IS_IMAGE(row->data) ? " sign" : "");
                 g_list_free(row);
                 g_list_free(buttons);
                 GdkEvent* close = gdk_event_new(GDK_DELETE);
                 close->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(box)));
                 gtk_widget_event(box, close);
                 gdk_event_free(close);
-                for (guint key : current->keys) SendKeyTo(box, key);
+                for (guint key : *keys) SendKeyTo(box, key);
             }
             g_list_free(windows);
             return G_SOURCE_REMOVE;
         }, nullptr);
-        EXPECT_EQ(PlatformAskYesNo("Are you sure you want to stop the current game?", "New Game"), c.yes)
-            << "key " << gdk_keyval_name(c.keys[0]);
+        EXPECT_EQ(PlatformAskYesNo("Are you sure you want to stop the current game?", "New Game"), yes)
+            << gdk_keyval_name(typed[0]);
     }
-    EXPECT_EQ(seen, std::string("yes-first yes-focused active ") + (hasSign ? "sign" : ""));
+    bool themed = gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "dialog-question");
+    EXPECT_EQ(seen, std::string("yes-first yes-focused active") + (themed ? " sign" : ""));
 }
 
 TEST_F(GtkDialogs, TimersGoOnInsideADialog)
