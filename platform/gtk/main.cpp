@@ -5,6 +5,7 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -24,7 +25,8 @@ int main(int argc, char** argv)
 {
     // Under X (XWayland in a Wayland session) the game can place its window where it was left and put the verdict
     // at the playfield's corner; natively on Wayland the compositor places every window. X is preferred when both
-    // are there; GDK_BACKEND still chooses when set.
+    // are there; GDK_BACKEND still chooses when set (set but empty it would leave GTK with no window system at all).
+    if (const char* chosen = getenv("GDK_BACKEND"); chosen && !*chosen) unsetenv("GDK_BACKEND");
     gdk_set_allowed_backends("x11,wayland");
     g_log_set_handler("Gdk", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
                       FilterGdkLog, nullptr);
