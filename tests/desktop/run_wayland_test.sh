@@ -10,13 +10,14 @@ command -v weston > /dev/null && { [ "$mode" = native ] || command -v Xwayland >
 source "$(dirname "$(realpath "$0")")/../lib/window_test_helpers.sh"
 game=$(realpath "$2")
 out=$(realpath -m "$3")
-rm -rf "$out"; mkdir -p "$out/runtime"; chmod 700 "$out/runtime"
-export XDG_RUNTIME_DIR="$out/runtime" XDG_CONFIG_HOME="$out/config" DRAVOLINEX_TEST_LOG="$out/test.log"
+rm -rf "$out"; mkdir -p "$out"
+# A short private directory for the compositor's socket (socket paths are limited to about 100 characters).
+export XDG_RUNTIME_DIR=$(mktemp -d) XDG_CONFIG_HOME="$out/config" DRAVOLINEX_TEST_LOG="$out/test.log"
 export DRAVOLINEX_VIRTUAL_JOYSTICK=1 WAYLAND_DISPLAY=weston-$$
 unset DISPLAY GDK_BACKEND
 weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --idle-time=0 \
   $([ "$mode" = xwayland ] && echo --xwayland) > "$out/weston.log" 2>&1 &
-trap "kill $! 2>/dev/null" EXIT
+trap "kill $! 2>/dev/null; sleep 0.2; rm -rf $XDG_RUNTIME_DIR" EXIT
 
 # Waits up to $2 seconds for a line matching $1 in file $3 (the test log); prints the match.
 wait_line() {
