@@ -40,7 +40,7 @@ static const ControlDef ViewControlsControls[] = {
     {RadioZoomBestFit, ControlRadio, "&Best Fit", 0, 111, 67, 40, 10, 0},
     {RadioZoomFullScreen, ControlRadio, "Full &Screen", 0, 111, 79, 51, 10, 0},
     {-1, ControlGroupBox, "Controls ", 0, 9, 98, 164, 104, 0},
-    {SliderInputDevice, ControlSlider, "", 0, 19, 109, 48, 12, StyleGroupStart | StyleTabStop},
+    {SliderInputDevice, ControlSlider, "", 0, 19, 109, 48, 12, StyleTabStop},
     {-1, ControlIcon, "", 166, 13, 121, 20, 20, 0},
     {JoystickStatusControl, ControlIcon, "", IconJoystick, 49, 120, 20, 20, 0},
     {CheckFlipHorizontal, ControlCheckBox, "Flip &Horizontal Controls", 0, 79, 110, 94, 10,

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Dravolinex needs to build, play and test (only the missing ones).
+# Installs the Debian packages Dravolinex needs to build, play and test (only the missing ones). With --play, the
+# packages only the tests need to run the game under other window systems are left out.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -8,6 +9,8 @@ packages=(
   nlohmann-json3-dev libcli11-dev libpng-dev libpixman-1-dev
   xvfb xauth xdotool imagemagick x11-utils
 )
+# A Wayland compositor (with its X server) and a window manager for the desktop tests.
+[ "${1:-}" = --play ] || packages+=(weston xwayland openbox)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

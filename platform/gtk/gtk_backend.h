@@ -6,6 +6,20 @@
 // The main window (null before creation and after destruction).
 GtkWindow* MainGtkWindow();
 
+// Whether windows can be placed by the game: true under X (XWayland included), false on a Wayland compositor,
+// which places every window itself.
+bool WindowSystemPlacesWindows();
+
+// The frame (left, right, top, bottom) the window manager will put around `window`, asked before it is shown; false
+// (and zeros) without a window manager that answers.
+bool RequestFrameExtents(GtkWidget* window, int extents[4]);
+
+// Width and height the window manager adds around the main window (zeros without one).
+void MainFrameSize(int* width, int* height);
+
+// Lets the key events held back while the window was being set up go to the game (the message loop starts).
+void ReleaseHeldKeys();
+
 // Forgets every held key (a release may have gone to another window).
 void ClearKeyStates();
 
@@ -40,3 +54,8 @@ GdkPixbuf* LoadIconPixbuf(int iconId, int size);
 // A menu or control text with '&' mnemonic marks ("&&" is a literal '&') for GTK: with `mnemonics` the marks become
 // '_' (a literal '_' is doubled); without, the marks are dropped. The result is freed with g_free.
 char* ConvertMnemonics(const char* text, bool mnemonics);
+
+// The test log of scripts that cannot watch the screen (see gtk_test_hooks.cpp); each does nothing without it.
+void OpenTestLog();
+void LogWindowShown(const char* title);
+void LogFramePresented();

@@ -24,6 +24,8 @@ struct ControlEntry {
     int width, height; // the control's rectangle in pixels
     int minimum, maximum, tickFrequency, lastPos;
     bool dragging;
+    bool keyHeld;    // a key is down on the slider: its moves end their track when it is released
+    bool endPending; // moved by that key, the end of the track not yet told
 };
 
 } // namespace
@@ -39,6 +41,7 @@ struct Dialog {
     int quiet; // programmatic changes in progress: their signals are not the player's
     double unitX, unitY;
     int x, y;
+    int frameWidth, frameHeight; // what the window manager adds around the dialog, -1 until known
     std::vector<ControlEntry> controls;
     std::vector<GtkWidget*> hiddenRadios; // one unchecked-state holder per radio group
 };
@@ -80,6 +83,19 @@ ControlEntry* FindControl(Dialog* dialog, int id)
     for (ControlEntry& entry : dialog->controls)
         if (entry.id == id) return &entry;
     return nullptr;
+}
+
+// Shows icon resource `iconId` in `image` at the dialog's icon size, drawn for the screen's scale so that it stays
+// sharp on a scaled screen.
+void ShowIcon(GtkWidget* image, int iconId)
+{
+    int scale = std::max(1, gtk_widget_get_scale_factor(image));
+    GdkPixbuf* picture = LoadIconPixbuf(iconId, DialogIconSize * scale);
+    if (!picture) return;
+    cairo_surface_t* surface = gdk_cairo_surface_create_from_pixbuf(picture, scale, nullptr);
+    gtk_image_set_from_surface(GTK_IMAGE(image), surface);
+    cairo_surface_destroy(surface);
+    g_object_unref(picture);
 }
 
 void Notify(Dialog* dialog, DialogEvent event, int id, int code)
@@ -126,10 +142,38 @@ void OnSliderChanged(GtkRange* range, gpointer data)
     if (entry->dragging) {
         Notify(dialog, DialogSlider, entry->id, SliderThumbTrack);
     } else {
-        // Keyboard and wheel: one step, then the end of the change.
+        // Keyboard and wheel: one step each; a held key (auto-repeat) ends the track once, when it is released.
         Notify(dialog, DialogSlider, entry->id, position > previous ? SliderLineDown : SliderLineUp);
-        Notify(dialog, DialogSlider, entry->id, SliderEndTrack);
+        if (entry->keyHeld) entry->endPending = true;
+        else Notify(dialog, DialogSlider, entry->id, SliderEndTrack);
     }
+}
+
+void EndKeyTrack(ControlEntry* entry)
+{
+    entry->keyHeld = false;
+    if (!entry->endPending) return;
+    entry->endPending = false;
+    Notify(entry->dialog, DialogSlider, entry->id, SliderEndTrack);
+}
+
+gboolean OnSliderKeyPress(GtkWidget*, GdkEventKey*, gpointer data)
+{
+    static_cast<ControlEntry*>(data)->keyHeld = true;
+    return FALSE;
+}
+
+gboolean OnSliderKeyRelease(GtkWidget*, GdkEventKey*, gpointer data)
+{
+    EndKeyTrack(static_cast<ControlEntry*>(data));
+    return FALSE;
+}
+
+// The release may go elsewhere when the focus leaves the slider with the key still down.
+gboolean OnSliderFocusOut(GtkWidget*, GdkEvent*, gpointer data)
+{
+    EndKeyTrack(static_cast<ControlEntry*>(data));
+    return FALSE;
 }
 
 gboolean OnSliderPress(GtkWidget*, GdkEventButton* event, gpointer data)
@@ -252,9 +296,8 @@ GtkWidget* BuildControl(Dialog* dialog, const ControlDef& def, ControlEntry& ent
             // The system's information sign comes from the icon theme; without one the place stays empty.
             if (gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "dialog-information"))
                 gtk_image_set_from_icon_name(GTK_IMAGE(placed), "dialog-information", GTK_ICON_SIZE_DND);
-        } else if (GdkPixbuf* picture = LoadIconPixbuf(def.iconId, DialogIconSize)) {
-            gtk_image_set_from_pixbuf(GTK_IMAGE(placed), picture);
-            g_object_unref(picture);
+        } else {
+            ShowIcon(placed, def.iconId);
         }
         break;
     }
@@ -269,6 +312,9 @@ GtkWidget* BuildControl(Dialog* dialog, const ControlDef& def, ControlEntry& ent
         g_signal_connect(placed, "value-changed", G_CALLBACK(OnSliderChanged), &entry);
         g_signal_connect(placed, "button-press-event", G_CALLBACK(OnSliderPress), &entry);
         g_signal_connect(placed, "button-release-event", G_CALLBACK(OnSliderRelease), &entry);
+        g_signal_connect(placed, "key-press-event", G_CALLBACK(OnSliderKeyPress), &entry);
+        g_signal_connect(placed, "key-release-event", G_CALLBACK(OnSliderKeyRelease), &entry);
+        g_signal_connect(placed, "focus-out-event", G_CALLBACK(OnSliderFocusOut), &entry);
         break;
     }
     case ControlRadio:
@@ -312,10 +358,62 @@ int DefaultButtonId(Dialog* dialog)
     return IdOk;
 }
 
+// The first control of the radio group that control `index` belongs to (a group runs from a radio that starts one,
+// or follows a control of another kind, up to the next such radio); -1 when it is no radio.
+int RadioGroupOf(const Dialog* dialog, int index)
+{
+    const ControlDef* controls = dialog->tmpl->controls;
+    if (controls[index].kind != ControlRadio) return -1;
+    while (index > 0 && !(controls[index].style & StyleGroupStart) && controls[index - 1].kind == ControlRadio) index--;
+    return index;
+}
+
+bool CanTakeFocus(GtkWidget* widget)
+{
+    return widget && gtk_widget_get_can_focus(widget) && gtk_widget_is_sensitive(widget) &&
+           gtk_widget_get_visible(widget);
+}
+
+// Tab and Shift+Tab go through the tab stops in the order of the template, as the dialog was designed, not in
+// screen order. Entering a radio group lands on its checked button. False when no control can take the focus.
+bool MoveTabFocus(Dialog* dialog, bool backwards)
+{
+    int count = int(dialog->controls.size());
+    if (count == 0) return false;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(dialog->window));
+    int current = -1;
+    for (int i = 0; i < count && current < 0; i++)
+        if (focus && (dialog->controls[size_t(i)].widget == focus || dialog->controls[size_t(i)].placed == focus))
+            current = i;
+    int currentGroup = current >= 0 ? RadioGroupOf(dialog, current) : -1;
+    int step = backwards ? -1 : 1;
+    int i = current >= 0 ? current : (backwards ? 0 : count - 1);
+    for (int tries = 0; tries < count; tries++) {
+        i = (i + step + count) % count;
+        if (!(dialog->tmpl->controls[i].style & StyleTabStop)) continue;
+        int group = RadioGroupOf(dialog, i);
+        if (group >= 0 && group == currentGroup) continue;
+        int target = i;
+        for (int j = std::max(group, 0); group >= 0 && j < count && RadioGroupOf(dialog, j) == group; j++)
+            if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(dialog->controls[size_t(j)].widget)) &&
+                CanTakeFocus(dialog->controls[size_t(j)].widget))
+                target = j;
+        if (!CanTakeFocus(dialog->controls[size_t(target)].widget)) continue;
+        gtk_widget_grab_focus(dialog->controls[size_t(target)].widget);
+        return true;
+    }
+    return false;
+}
+
 gboolean OnDialogKey(GtkWidget* window, GdkEventKey* event, gpointer data)
 {
     Dialog* dialog = static_cast<Dialog*>(data);
     guint modifiers = event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK);
+    if ((event->keyval == GDK_KEY_Tab || event->keyval == GDK_KEY_KP_Tab || event->keyval == GDK_KEY_ISO_Left_Tab) &&
+        !(modifiers & (GDK_CONTROL_MASK | GDK_MOD1_MASK))) {
+        MoveTabFocus(dialog, event->keyval == GDK_KEY_ISO_Left_Tab || (modifiers & GDK_SHIFT_MASK));
+        return TRUE;
+    }
     if (event->keyval == GDK_KEY_Escape && !modifiers) {
         Notify(dialog, DialogCommand, IdCancel, ButtonClicked);
         return TRUE;
@@ -337,13 +435,23 @@ gboolean OnDialogDelete(GtkWidget*, GdkEvent*, gpointer data)
     return TRUE;
 }
 
-// The size the dialog window will have (or has).
+// The outer size the dialog window will have (or has), with the frame a window manager adds around it: before it is
+// shown the window manager is asked for the frame, or, when it does not say, the main window's is taken.
 void DialogSize(Dialog* dialog, int* width, int* height)
 {
     GtkRequisition natural;
     gtk_widget_get_preferred_size(dialog->window, nullptr, &natural);
-    *width = natural.width;
-    *height = natural.height;
+    if (dialog->frameWidth < 0) {
+        int extents[4];
+        if (RequestFrameExtents(dialog->window, extents)) {
+            dialog->frameWidth = extents[0] + extents[1];
+            dialog->frameHeight = extents[2] + extents[3];
+        } else {
+            MainFrameSize(&dialog->frameWidth, &dialog->frameHeight);
+        }
+    }
+    *width = natural.width + dialog->frameWidth;
+    *height = natural.height + dialog->frameHeight;
     if (gtk_widget_get_mapped(dialog->window)) {
         GdkRectangle outer;
         gdk_window_get_frame_extents(gtk_widget_get_window(dialog->window), &outer);
@@ -386,14 +494,12 @@ void PlaceInitially(Dialog* dialog)
     }
 }
 
+// The first tab stop takes the focus (a radio group's checked button), or else the default button.
 void FocusFirstControl(Dialog* dialog)
 {
-    GtkWidget* chosen = nullptr;
-    for (size_t i = 0; i < dialog->controls.size() && !chosen; i++)
-        if ((dialog->tmpl->controls[i].style & StyleTabStop) && gtk_widget_get_can_focus(dialog->controls[i].widget))
-            chosen = dialog->controls[i].widget;
-    if (!chosen) chosen = gtk_window_get_default_widget(GTK_WINDOW(dialog->window));
-    if (chosen) gtk_widget_grab_focus(chosen);
+    gtk_window_set_focus(GTK_WINDOW(dialog->window), nullptr);
+    if (MoveTabFocus(dialog, false)) return;
+    if (GtkWidget* chosen = gtk_window_get_default_widget(GTK_WINDOW(dialog->window))) gtk_widget_grab_focus(chosen);
 }
 
 bool BuildDialog(Dialog* dialog)
@@ -423,7 +529,7 @@ bool BuildDialog(Dialog* dialog)
     GtkWidget* radioLeader = nullptr;
     for (int i = 0; i < tmpl.controlCount; i++) {
         const ControlDef& def = tmpl.controls[i];
-        dialog->controls.push_back(ControlEntry{dialog, def.id, def.kind, nullptr, nullptr, 0, 0, 0, 0, 0, 0, false});
+        dialog->controls.push_back(ControlEntry{dialog, def.id, def.kind, nullptr, nullptr, 0, 0, 0, 0, 0, 0, false, false, false});
         ControlEntry& entry = dialog->controls.back();
         entry.placed = BuildControl(dialog, def, entry, &radioLeader);
         entry.width = std::max(1, PixelsX(dialog, def.width));
@@ -495,7 +601,7 @@ int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
         lastError = EINVAL;
         return -1;
     }
-    Dialog* dialog = new Dialog{&tmpl, proc, nullptr, nullptr, nullptr, false, 0, 0, 1.5, 1.75, 0, 0, {}, {}};
+    Dialog* dialog = new Dialog{&tmpl, proc, nullptr, nullptr, nullptr, false, 0, 0, 1.5, 1.75, 0, 0, -1, -1, {}, {}};
     if (!BuildDialog(dialog)) {
         lastError = ENOMEM;
         DestroyDialog(dialog);
@@ -508,6 +614,7 @@ int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
         FocusFirstControl(dialog);
         gtk_window_move(GTK_WINDOW(dialog->window), dialog->x, dialog->y);
         gtk_widget_show(dialog->window);
+        LogWindowShown(gtk_window_get_title(GTK_WINDOW(dialog->window)));
         modalWindows.push_back(dialog->window);
         gtk_window_present(GTK_WINDOW(dialog->window));
         dialog->loop = g_main_loop_new(nullptr, FALSE);
@@ -628,10 +735,7 @@ void DialogSetIcon(Dialog* dialog, int id, int iconId)
 {
     ControlEntry* entry = FindControl(dialog, id);
     if (!entry || entry->kind != ControlIcon) return;
-    if (GdkPixbuf* picture = LoadIconPixbuf(iconId, DialogIconSize)) {
-        gtk_image_set_from_pixbuf(GTK_IMAGE(entry->widget), picture);
-        g_object_unref(picture);
-    }
+    ShowIcon(entry->widget, iconId);
 }
 
 ScreenRect DialogGetRect(Dialog* dialog)
@@ -672,6 +776,7 @@ static gint RunMessageBox(GtkWidget* box, const char* caption, const char* iconN
     g_object_ref(box);
     openMessageBoxes.push_back(box);
     modalWindows.push_back(box);
+    LogWindowShown(caption);
     gint answer = gtk_dialog_run(GTK_DIALOG(box));
     openMessageBoxes.erase(std::find(openMessageBoxes.begin(), openMessageBoxes.end(), box));
     gtk_widget_destroy(box);
@@ -680,10 +785,46 @@ static gint RunMessageBox(GtkWidget* box, const char* caption, const char* iconN
     return answer;
 }
 
+// The Yes/No question keeps the manners of the system the game was written for: Yes | No from left to right, Yes the
+// default with the keyboard focus, Y and N answer it, and neither Escape nor the close box answers it (there is no
+// Cancel to stand for).
+static gboolean OnQuestionKey(GtkWidget* box, GdkEventKey* event, gpointer)
+{
+    if (event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) return FALSE;
+    switch (gdk_keyval_to_lower(event->keyval)) {
+    case GDK_KEY_y: gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_YES); return TRUE;
+    case GDK_KEY_n: gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_NO); return TRUE;
+    case GDK_KEY_Escape: return TRUE;
+    default: return FALSE;
+    }
+}
+
+// The close box turns into a "deleted" answer inside the toolkit, and ends the box's loop with no answer: both are
+// stopped before they answer the question.
+static void IgnoreClose(GtkDialog* box, gint response, gpointer)
+{
+    if (response == GTK_RESPONSE_DELETE_EVENT) g_signal_stop_emission_by_name(box, "response");
+}
+
+// A box that opens while the main window has the keyboard takes it, so that Enter answers the box.
+static void TakeFocusOnMap(GtkWidget* box, gpointer)
+{
+    gtk_window_present(GTK_WINDOW(box));
+}
+
 bool PlatformAskYesNo(const char* text, const char* caption)
 {
-    GtkWidget* box = gtk_message_dialog_new(MainGtkWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION,
-                                            GTK_BUTTONS_YES_NO, "%s", text ? text : "");
+    GtkWidget* box = gtk_message_dialog_new(MainGtkWindow(), GTK_DIALOG_MODAL, GTK_MESSAGE_QUESTION, GTK_BUTTONS_NONE,
+                                            "%s", text ? text : "");
+    GtkWidget* yes = gtk_dialog_add_button(GTK_DIALOG(box), "_Yes", GTK_RESPONSE_YES);
+    gtk_dialog_add_button(GTK_DIALOG(box), "_No", GTK_RESPONSE_NO);
+    gtk_dialog_set_default_response(GTK_DIALOG(box), GTK_RESPONSE_YES);
+    gtk_widget_grab_focus(yes);
+    gtk_window_set_deletable(GTK_WINDOW(box), FALSE);
+    g_signal_connect(box, "key-press-event", G_CALLBACK(OnQuestionKey), nullptr);
+    g_signal_connect(box, "response", G_CALLBACK(IgnoreClose), nullptr);
+    g_signal_connect(box, "delete-event", G_CALLBACK(gtk_true), nullptr);
+    g_signal_connect_after(box, "map", G_CALLBACK(TakeFocusOnMap), nullptr);
     return RunMessageBox(box, caption, "dialog-question") == GTK_RESPONSE_YES;
 }
 

@@ -58,7 +58,10 @@ GdkPixbuf* LoadIconPixbuf(int iconId, int size)
 #endif
     (void)FreePixels;
     if (picture && (gdk_pixbuf_get_width(picture) != size || gdk_pixbuf_get_height(picture) != size)) {
-        GdkPixbuf* scaled = gdk_pixbuf_scale_simple(picture, size, size, GDK_INTERP_BILINEAR);
+        // Enlarged a whole number of times (a scaled screen), each icon pixel becomes a sharp block.
+        int width = gdk_pixbuf_get_width(picture);
+        bool whole = width == gdk_pixbuf_get_height(picture) && width < size && size % width == 0;
+        GdkPixbuf* scaled = gdk_pixbuf_scale_simple(picture, size, size, whole ? GDK_INTERP_NEAREST : GDK_INTERP_BILINEAR);
         g_object_unref(picture);
         picture = scaled;
     }

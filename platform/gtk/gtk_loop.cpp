@@ -149,6 +149,7 @@ void PlatformSendCommand(int id)
 int PlatformRunMessageLoop()
 {
     EnsurePump();
+    ReleaseHeldKeys();
     if (!quitRequested) {
         mainLoop = g_main_loop_new(nullptr, FALSE);
         g_main_loop_run(mainLoop);

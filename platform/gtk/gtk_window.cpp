@@ -7,9 +7,12 @@
 #include "platform/window.h"
 #include "resources/shell_tables.h"
 
+#include <gdk/gdkx.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 namespace {
@@ -23,6 +26,15 @@ std::vector<uint32_t> frame;
 int frameWidth = 0, frameHeight = 0;
 bool inDraw = false;
 bool frameWaiting = false; // a frame presented outside a draw that the next draw shows as it is
+
+// Key events that arrive while the window is being set up wait here until the message loop runs, so that the game
+// sees none before its options, pictures and first round exist (GTK is pumped while the window settles).
+bool keysHeldBack = true;
+std::deque<GdkEvent*> heldKeys;
+
+// Where the window was last asked to be. A Wayland compositor places windows itself and tells nobody where: there
+// the stored position is kept as it was read, so that a later session under X finds it again.
+int askedLeft = 0, askedTop = 0;
 
 // Key table with the asynchronous key-state rules: down now, and pressed since the last query.
 bool keyDown[GameKeyCount];
@@ -114,6 +126,8 @@ gboolean OnPlayfieldDraw(GtkWidget* widget, cairo_t* cr, gpointer)
             reinterpret_cast<unsigned char*>(frame.data()), CAIRO_FORMAT_RGB24, frameWidth, frameHeight,
             frameWidth * 4);
         cairo_set_source_surface(cr, surface, 0, 0);
+        // On a scaled screen each frame pixel becomes a block of device pixels, never a smoothed blur.
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
         cairo_rectangle(cr, 0, 0, std::min(width, frameWidth), std::min(height, frameHeight));
         cairo_fill(cr);
         cairo_surface_destroy(surface);
@@ -241,6 +255,15 @@ void FrameBorders(int* extraWidth, int* extraHeight, int* offsetX, int* offsetY)
     *offsetY = std::max(0, y - outer.y);
 }
 
+void RouteEvent(GdkEvent* event, gpointer)
+{
+    if (keysHeldBack && (event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE)) {
+        heldKeys.push_back(gdk_event_copy(event));
+        return;
+    }
+    gtk_main_do_event(event);
+}
+
 // Lets GTK map, size and paint the window now, like a synchronous window change; the game's timers and posted
 // commands wait for the message loop.
 void PumpPendingEvents()
@@ -251,6 +274,27 @@ void PumpPendingEvents()
 }
 
 } // namespace
+
+bool WindowSystemPlacesWindows()
+{
+    return GDK_IS_X11_DISPLAY(gdk_display_get_default());
+}
+
+void MainFrameSize(int* width, int* height)
+{
+    int offsetX, offsetY;
+    FrameBorders(width, height, &offsetX, &offsetY);
+}
+
+void ReleaseHeldKeys()
+{
+    keysHeldBack = false;
+    while (!heldKeys.empty()) {
+        gdk_event_put(heldKeys.front());
+        gdk_event_free(heldKeys.front());
+        heldKeys.pop_front();
+    }
+}
 
 GtkWindow* MainGtkWindow()
 {
@@ -273,6 +317,7 @@ int PlatformKeyState(GameKey key)
 bool PlatformCreateMainWindow(const char* title)
 {
     if (mainWindow) return true;
+    if (keysHeldBack) gdk_event_handler_set(RouteEvent, nullptr, nullptr);
     mainWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     if (!mainWindow) return false;
     GtkWindow* window = GTK_WINDOW(mainWindow);
@@ -303,6 +348,7 @@ bool PlatformCreateMainWindow(const char* title)
     g_signal_connect(playfield, "draw", G_CALLBACK(OnPlayfieldDraw), nullptr);
 
     gtk_widget_show_all(mainWindow);
+    LogWindowShown(title);
     // Let the window reach the screen and get its size before the game asks for the client size.
     PumpPendingEvents();
     return true;
@@ -366,6 +412,11 @@ ScreenRect PlatformGetWindowRect()
     ScreenRect rect{0, 0, 0, 0};
     if (!mainWindow) return rect;
     GdkWindow* gdkWindow = gtk_widget_get_window(mainWindow);
+    if (!WindowSystemPlacesWindows()) {
+        int width, height;
+        gtk_window_get_size(GTK_WINDOW(mainWindow), &width, &height);
+        return ScreenRect{askedLeft, askedTop, askedLeft + width, askedTop + height};
+    }
     if (gdkWindow && gtk_widget_get_mapped(mainWindow)) {
         GdkRectangle outer;
         gdk_window_get_frame_extents(gdkWindow, &outer);
@@ -380,6 +431,16 @@ ScreenRect PlatformGetWindowRect()
 void PlatformSetWindowRect(const ScreenRect& rect)
 {
     if (!mainWindow) return;
+    if (!WindowSystemPlacesWindows()) {
+        // Only the size is ours to choose; the compositor places the window.
+        askedLeft = rect.left;
+        askedTop = rect.top;
+        long long width = std::clamp<long long>((long long)rect.right - rect.left, MinimumSize, MaximumSize);
+        long long height = std::clamp<long long>((long long)rect.bottom - rect.top, MinimumSize, MaximumSize);
+        gtk_window_resize(GTK_WINDOW(mainWindow), int(width), int(height));
+        PumpPendingEvents();
+        return;
+    }
     int extraWidth, extraHeight, offsetX, offsetY;
     FrameBorders(&extraWidth, &extraHeight, &offsetX, &offsetY);
     long long width = (long long)rect.right - rect.left - extraWidth;
@@ -415,6 +476,7 @@ void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
     if (!CopyFrameSwappingRedBlue(pixels, width, height, MaximumSize, frame)) return;
     frameWidth = width;
     frameHeight = height;
+    LogFramePresented();
     if (!inDraw && playfield) {
         frameWaiting = true;
         gtk_widget_queue_draw(playfield);

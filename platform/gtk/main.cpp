@@ -5,9 +5,33 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A Wayland compositor without any input seat (a headless one) makes GTK's own start-up complain, once per keymap
+// query, that there is no keyboard. Nothing the game does causes it and nothing is wrong with the game; that one
+// complaint is dropped, every other message goes out as usual.
+void FilterGdkLog(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer)
+{
+    if (message && strstr(message, "gdk_seat_get_keyboard: assertion 'GDK_IS_SEAT (seat)' failed")) return;
+    g_log_default_handler(domain, level, message, nullptr);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    // Under X (XWayland in a Wayland session) the game can place its window where it was left and put the verdict
+    // at the playfield's corner; natively on Wayland the compositor places every window. X is preferred when both
+    // are there; GDK_BACKEND still chooses when set (set but empty it would leave GTK with no window system at all).
+    if (const char* chosen = getenv("GDK_BACKEND"); chosen && !*chosen) unsetenv("GDK_BACKEND");
+    gdk_set_allowed_backends("x11,wayland");
+    g_log_set_handler("Gdk", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
+                      FilterGdkLog, nullptr);
     gtk_init(&argc, &argv);
+    OpenTestLog();
     InitSdlServices();
     int code = AppMain();
     ShutdownSound();

@@ -54,7 +54,7 @@ bool OpenDevice()
     wanted.channels = 1;
     wanted.samples = 256;
     wanted.callback = FillAudio;
-    // The sound library of the system may print several lines when no card exists; the game prints one.
+    // The sound library of the system may print several lines when no card exists; the game prints none.
     fflush(stderr);
     int savedStderr = dup(STDERR_FILENO);
     int quiet = open("/dev/null", O_WRONLY);
@@ -64,8 +64,8 @@ bool OpenDevice()
     if (quiet >= 0) close(quiet);
     if (savedStderr >= 0) close(savedStderr);
     if (!device) {
+        // Without a sound device the game plays silently, as it does when any other platform service fails.
         deviceFailed = true;
-        fprintf(stderr, "dravolinex: no sound (%s)\n", SDL_GetError());
         return false;
     }
     SDL_PauseAudioDevice(device, 0);

@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # Plays the real desktop game in a virtual X server with xdotool, like a player: the settings dialog at start, the
 # pause, a flight with the engine held, the verdict, the next round, Exit from the menu, and a changed option that
-# survives a restart. Screenshots land in the output directory for inspection.
-#   run_desktop_test.sh GAME_EXECUTABLE OUTPUT_DIRECTORY [SEND_CLOSE_HELPER]
+# survives a restart. Screenshots land in the output directory for inspection. With a window manager named (openbox),
+# the game runs under it, and the verdict's outer right edge, frame included, must meet the playfield's right edge.
+#   run_desktop_test.sh GAME_EXECUTABLE OUTPUT_DIRECTORY [SEND_CLOSE_HELPER [WINDOW_MANAGER]]
 set -u
 source "$(dirname "$(realpath "$0")")/../lib/window_test_helpers.sh"
 game=$(realpath "$1")
 out=$(realpath -m "${2:-desktop-test}")
 send_close=${3:-}
+wm=${4:-}
+if [ -n "$wm" ] && ! command -v "$wm" > /dev/null; then echo "$wm is not installed: skipped"; exit 77; fi
 
 mkdir -p "$out"
-run_in_virtual_display "$0" "$game" "$out" "$send_close"
+run_in_virtual_display "$0" "$game" "$out" "$send_close" "$wm"
 
 rm -rf "$out"/*.png "$out/config" "$out"/*.log "$out/audio.raw"
 export XDG_CONFIG_HOME="$out/config"
-playfield=700x600+90+0 # the screen area right of the instrument panel, where the craft is looked for
+# Screen position "X Y" of window $1's inside (without a window manager's frame).
+origin() { xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }'; }
 
 # The 60-byte options record in the settings file, as fifteen numbers.
 stored_options() {
@@ -24,6 +28,22 @@ stored_options() {
   [ -n "$at" ] || return 1
   od -An -tu4 -v -j $((at + 7 + 8)) -N 60 "$file" | tr -s ' \n' ' '
 }
+
+# Right edge on the screen of window $1's outer rectangle: the window plus the frame the window manager reports.
+outer_right() {
+  local frame
+  frame=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | grep -o '=.*' | tr -d '= ' | cut -d, -f2)
+  xwininfo -id "$1" | awk -v f="${frame:-0}" '/Absolute upper-left X/ { x = $NF } /Width:/ { w = $2 }
+    END { print x + w + f }'
+}
+
+if [ -n "$wm" ]; then
+  "$wm" > "$out/wm.log" 2>&1 &
+  wm_pid=$!
+  trap 'kill $wm_pid 2>/dev/null' EXIT
+  for i in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+  xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' && pass "$wm manages the windows" || fail "$wm did not start"
+fi
 
 # ---- round one: flight with the engine, verdict, next round, exit (with the sound written to a file) ----
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw"
@@ -37,6 +57,8 @@ sleep 0.3; shot 02-paused
 xdotool key Return
 main=$(wait_window '^Dravolinex$' 5)
 xdotool windowfocus "$main" 2>/dev/null
+read -r mx my < <(origin "$main")
+playfield=700x600+$((mx + 90))+$my # the area right of the instrument panel, where the craft is looked for
 if command -v xprop > /dev/null; then
   xprop -id "$main" _NET_WM_ICON | grep -q 'Icon (32 x 32)' &&
     pass "the main window carries the program icon" || fail "the main window has no program icon"
@@ -60,6 +82,13 @@ result=$(wait_window 'Successful Landing|Unsuccessful Landing Attempt' 90)
 if [ -n "$result" ]; then pass "the flight ends with the verdict \"$(xdotool getwindowname "$result")\""
 else fail "no landing result dialog"; fi
 sleep 0.5; shot 05-result
+if [ -n "$wm" ] && [ -n "$result" ]; then
+  dialog_right=$(outer_right "$result")
+  playfield_right=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ { x = $NF } /Width:/ { w = $2 } END { print x + w }')
+  [ "$dialog_right" = "$playfield_right" ] &&
+    pass "the verdict's outer right edge meets the playfield's right edge ($dialog_right)" ||
+    fail "the verdict's outer right edge is at $dialog_right, the playfield's at $playfield_right"
+fi
 xdotool key Escape
 if wait_window "Game Feature Settings" 10 > /dev/null; then pass "Escape on the verdict starts the next round"
 else fail "no Game Feature Settings dialog after the verdict"; fi
@@ -71,8 +100,10 @@ unset SDL_AUDIODRIVER SDL_DISKAUDIOFILE
 
 # ---- round two: change the craft (Tab to the Game Type slider, End), OK, exit ----
 start_game round2 "$game"
-wait_window "Game Feature Settings" 15 > /dev/null || fail "round two: no Game Feature Settings dialog"
+dialog=$(wait_window "Game Feature Settings" 15) || fail "round two: no Game Feature Settings dialog"
 sleep 0.5
+read -r dx dy < <(origin "$dialog")
+slider=160x40+$((dx + 163))+$((dy + 45)) # around the Game Type slider
 xdotool key Tab; sleep 0.2; xdotool key End; sleep 0.5; shot 07-craft-changed
 xdotool key Return
 wait_window "Game Paused" 5 > /dev/null || fail "round two: no Game Paused dialog"
@@ -87,6 +118,16 @@ start_game round3 "$game"
 dialog=$(wait_window "Game Feature Settings" 15) || fail "round three: no Game Feature Settings dialog"
 sleep 0.5; shot 08-restarted
 xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+# The New Game question takes the keyboard: Escape leaves it open, Enter answers Yes (a new game's settings open).
+xdotool key n
+if wait_window "^New Game$" 5 > /dev/null; then
+  sleep 0.3; shot 08b-new-game; xdotool key Escape; sleep 0.3
+  [ -n "$(xdotool search --onlyvisible --name '^New Game$' 2>/dev/null)" ] || fail "Escape answered the New Game question"
+  xdotool key Return
+  wait_window "Game Feature Settings" 5 > /dev/null && pass "Enter answers Yes to the New Game question" ||
+    fail "Enter did not answer Yes to the New Game question"
+  xdotool key Escape; wait_window "Game Paused" 5 > /dev/null; xdotool key Return; sleep 0.3
+else fail "N did not ask the New Game question"; fi
 exit_by_menu round3
 third=$(stored_options)
 [ "$(echo "$third" | awk '{ print $3 }')" = 1 ] && pass "the restarted game keeps the changed craft" ||
@@ -115,13 +156,14 @@ if [ -n "$send_close" ]; then
   else fail "the settings dialog's close box did nothing"; fi
   xdotool key Return; sleep 0.3
   xdotool key alt+s; sleep 0.3; xdotool key g   # Settings > Game Settings...
-  wait_window "Game Feature Settings" 5 > /dev/null || fail "round five: the menu did not open the settings"
+  dialog=$(wait_window "Game Feature Settings" 5) || fail "round five: the menu did not open the settings"
   sleep 0.3
   xdotool key Tab; sleep 0.2; xdotool key Home; sleep 0.5   # the rocket again, in memory only
   shot 09-rocket-in-memory
-  # The Game Type slider (same dialog, same place as in round two) must have moved.
-  convert "$out/07-craft-changed.png" -crop 160x40+300+75 +repage "$out/crop-before.png"
-  convert "$out/09-rocket-in-memory.png" -crop 160x40+300+75 +repage "$out/crop-after.png"
+  read -r dx dy < <(origin "$dialog")
+  # The Game Type slider (same dialog as in round two) must have moved.
+  convert "$out/07-craft-changed.png" -crop "$slider" +repage "$out/crop-before.png"
+  convert "$out/09-rocket-in-memory.png" -crop 160x40+$((dx + 163))+$((dy + 45)) +repage "$out/crop-after.png"
   moved=$(compare -metric AE "$out/crop-before.png" "$out/crop-after.png" null: 2>&1)
   [ "${moved%%.*}" -gt 50 ] 2>/dev/null && pass "the craft slider moved back to the rocket ($moved pixels changed)" ||
     fail "the craft slider did not move (${moved} pixels changed)"

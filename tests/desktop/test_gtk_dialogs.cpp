@@ -58,10 +58,9 @@ const ControlDef TestControls[] = {
 const DialogTemplate TestTemplate = {900, "Test Dialog", 160, 116, "MS Shell Dlg", 8, true, 0, 0,
                                      TestControls, int(sizeof TestControls / sizeof TestControls[0])};
 
-void SendKey(Dialog* dialog, guint keyval)
+void SendKeyTo(GtkWidget* window, guint keyval, GdkEventType type = GDK_KEY_PRESS)
 {
-    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
-    GtkWidget* window = DialogWindowWidget(dialog);
+    GdkEvent* event = gdk_event_new(type);
     event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
     event->key.keyval = keyval;
     event->key.time = GDK_CURRENT_TIME;
@@ -74,6 +73,11 @@ void SendKey(Dialog* dialog, guint keyval)
     g_free(keys);
     gtk_widget_event(window, event);
     gdk_event_free(event);
+}
+
+void SendKey(Dialog* dialog, guint keyval, GdkEventType type = GDK_KEY_PRESS)
+{
+    SendKeyTo(DialogWindowWidget(dialog), keyval, type);
 }
 
 void SendButton(GtkWidget* widget, GdkEventType type)
@@ -112,7 +116,8 @@ protected:
 } // namespace
 
 // The game's side, as far as these dialogs need it.
-void AppCommand(int) {}
+std::vector<int> commands;
+void AppCommand(int id) { commands.push_back(id); }
 void AppTimer(int) { timerExpiries++; }
 void AppPaint() {}
 void AppCloseRequested() {}
@@ -149,6 +154,7 @@ TEST_F(GtkDialogs, ProgrammaticChangesAreSilentAndClicksNotifyOnce)
                                           {DialogCommand, Check, ButtonClicked}}));
 }
 
+// A held arrow key moves the slider at every repeat but ends its track once, on release; a drag ends it on release.
 TEST_F(GtkDialogs, SliderKeyboardAndDragNotifications)
 {
     whenOpen = [](Dialog* d) {
@@ -159,19 +165,54 @@ TEST_F(GtkDialogs, SliderKeyboardAndDragNotifications)
         DialogSetSliderTicks(d, Slider, 1);
         DialogSetSliderPos(d, Slider, 1);
         GtkWidget* scale = DialogControlWidget(d, Slider);
-        gtk_range_set_value(GTK_RANGE(scale), 2); // as a key press does it
-        SendButton(scale, GDK_BUTTON_PRESS);      // then a drag
-        gtk_range_set_value(GTK_RANGE(scale), 3);
+        gtk_widget_grab_focus(scale);
+        SendKey(d, GDK_KEY_Right);
+        SendKey(d, GDK_KEY_Right); // auto-repeat
+        SendKey(d, GDK_KEY_Right, GDK_KEY_RELEASE);
+        SendButton(scale, GDK_BUTTON_PRESS); // then a drag
+        gtk_range_set_value(GTK_RANGE(scale), 2);
         SendButton(scale, GDK_BUTTON_RELEASE);
-        EXPECT_EQ(DialogGetSliderPos(d, Slider), 3);
+        EXPECT_EQ(DialogGetSliderPos(d, Slider), 2);
         DialogEnd(d, IdOk);
     };
     EXPECT_EQ(RunTestDialog(), IdOk);
-    ASSERT_GE(events.size(), 5u);
-    EXPECT_EQ(events[0], (Event{DialogSlider, Slider, SliderLineDown}));
-    EXPECT_EQ(events[1], (Event{DialogSlider, Slider, SliderEndTrack}));
-    EXPECT_EQ(events[2], (Event{DialogSlider, Slider, SliderThumbTrack}));
-    EXPECT_EQ(events.back(), (Event{DialogSlider, Slider, SliderEndTrack}));
+    EXPECT_EQ(events, (std::vector<Event>{{DialogSlider, Slider, SliderLineDown},
+                                          {DialogSlider, Slider, SliderLineDown},
+                                          {DialogSlider, Slider, SliderEndTrack},
+                                          {DialogSlider, Slider, SliderThumbTrack},
+                                          {DialogSlider, Slider, SliderThumbPosition},
+                                          {DialogSlider, Slider, SliderEndTrack}}));
+}
+
+// Tab follows the template's order, not the screen's, and lands on a radio group's checked button.
+TEST_F(GtkDialogs, TabFollowsTheTemplateOrder)
+{
+    static const ControlDef controls[] = {
+        {Push, ControlButton, "&Push", 0, 10, 96, 50, 14, StyleTabStop},
+        {Radio1, ControlRadio, "&One", 0, 10, 30, 40, 10, StyleGroupStart | StyleTabStop},
+        {Radio2, ControlRadio, "&Two", 0, 10, 42, 40, 10, 0},
+        {Slider, ControlSlider, "", 0, 10, 60, 100, 12, StyleTabStop},
+        {Check, ControlCheckBox, "&Flip", 0, 60, 30, 40, 10, 0},
+        {IdOk, ControlDefaultButton, "OK", 0, 100, 96, 50, 14, StyleTabStop},
+    };
+    DialogTemplate scrambled = TestTemplate;
+    scrambled.controls = controls;
+    scrambled.controlCount = int(std::size(controls));
+    static std::vector<int> visited; // four times Tab from Push, then four times Shift+Tab
+    whenOpen = [](Dialog* d) {
+        DialogSetCheck(d, Radio2, true);
+        gtk_widget_grab_focus(DialogControlWidget(d, Push));
+        for (guint key : {GDK_KEY_Tab, GDK_KEY_ISO_Left_Tab})
+            for (int i = 0; i < 4; i++) {
+                SendKey(d, key);
+                for (int id : {Push, Radio1, Radio2, Slider, Check, IdOk})
+                    if (gtk_window_get_focus(GTK_WINDOW(DialogWindowWidget(d))) == DialogControlWidget(d, id))
+                        visited.push_back(id);
+            }
+        DialogEnd(d, IdOk);
+    };
+    EXPECT_EQ(PlatformRunDialog(scrambled, RecordingProc), IdOk);
+    EXPECT_EQ(visited, (std::vector<int>{Radio2, Slider, IdOk, Push, IdOk, Slider, Radio2, Push}));
 }
 
 TEST_F(GtkDialogs, EscapeCancelsReturnPressesTheDefaultOrTheFocusedButton)
@@ -194,10 +235,13 @@ TEST_F(GtkDialogs, EscapeCancelsReturnPressesTheDefaultOrTheFocusedButton)
     EXPECT_EQ(events[2].id, Push);
 }
 
+// A dialog opened from another (the verdict over a settings dialog) is the one in front, and when it closes it hands
+// the focus back to the outer one rather than raising the main window over it, out of reach.
 TEST_F(GtkDialogs, NestedDialogsAndTheForegroundOne)
 {
     static Dialog* outer = nullptr;
     static int innerResult = 0;
+    static bool outerActive = false, mainActive = true;
     whenOpen = [](Dialog* d) {
         outer = d;
         EXPECT_EQ(PlatformForegroundDialog(), d);
@@ -211,37 +255,22 @@ TEST_F(GtkDialogs, NestedDialogsAndTheForegroundOne)
             };
             innerResult = RunTestDialog();
             EXPECT_EQ(PlatformForegroundDialog(), outer);
-            DialogEnd(outer, 4);
+            g_timeout_add(400, [](gpointer) {
+                outerActive = gtk_window_is_active(GTK_WINDOW(DialogWindowWidget(outer)));
+                mainActive = gtk_window_is_active(MainGtkWindow());
+                DialogEnd(outer, 4);
+                return G_SOURCE_REMOVE;
+            }, nullptr);
         }
         return true;
     };
     EXPECT_EQ(RunTestDialog(), 4);
     EXPECT_EQ(innerResult, 3);
+    EXPECT_TRUE(outerActive);
+    EXPECT_FALSE(mainActive);
     EXPECT_EQ(PlatformForegroundDialog(), nullptr);
     DialogSendCommand(outer, IdOk); // a closed dialog: ignored
     DialogSetText(outer, Label, "x");
-}
-
-// A dialog opened from another (the verdict over a settings dialog) hands the focus back to that one when it closes,
-// rather than raising the main window over it, where the still-running outer dialog would lie out of reach.
-TEST_F(GtkDialogs, ClosingANestedDialogBringsBackTheOuterOne)
-{
-    static Dialog* outer = nullptr;
-    static bool outerActive = false, mainActive = true;
-    whenOpen = [](Dialog* d) {
-        outer = d;
-        whenOpen = [](Dialog* inner) { DialogEnd(inner, IdOk); };
-        EXPECT_EQ(RunTestDialog(), IdOk);
-        g_timeout_add(400, [](gpointer) {
-            outerActive = gtk_window_is_active(GTK_WINDOW(DialogWindowWidget(outer)));
-            mainActive = gtk_window_is_active(MainGtkWindow());
-            DialogEnd(outer, IdCancel);
-            return G_SOURCE_REMOVE;
-        }, nullptr);
-    };
-    EXPECT_EQ(RunTestDialog(), IdCancel);
-    EXPECT_TRUE(outerActive);
-    EXPECT_FALSE(mainActive);
 }
 
 TEST_F(GtkDialogs, MoveAndRectInScreenCoordinates)
@@ -306,6 +335,26 @@ TEST(GtkMainWindow, SqueezedBelowTheMenuBarWidthWithoutComplaint)
     EXPECT_EQ(complaints, 0);
 }
 
+// Keys typed while the window is being set up reach the game only once its message loop runs.
+TEST(GtkMainWindow, KeysWaitForTheMessageLoop)
+{
+    GtkWidget* window = GTK_WIDGET(MainGtkWindow());
+    for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+        GdkEvent* event = gdk_event_new(type);
+        event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        event->key.keyval = GDK_KEY_p;
+        gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+        gdk_event_put(event);
+        gdk_event_free(event);
+    }
+    commands.clear();
+    Settle();
+    EXPECT_TRUE(commands.empty());
+    ReleaseHeldKeys();
+    Settle();
+    EXPECT_EQ(commands, std::vector<int>{32815}); // P: Pause Game
+}
+
 // A stored window placement from another screen layout, or a damaged one, keeps the window on the screen, and a
 // dialog centred on a small window in a corner opens on the screen too.
 TEST(GtkMainWindow, StoredPlacementAndCentredDialogsStayOnTheScreen)
@@ -343,27 +392,46 @@ TEST(GtkMainWindow, StoredPlacementAndCentredDialogsStayOnTheScreen)
     placed(original);
 }
 
-// The yes/no question shows the question sign in front of its text.
-TEST(GtkMessageBoxes, QuestionShowsItsSign)
+// The New Game question: Yes | No, Yes focused and the default, Y and N answer, Escape and the close box do nothing;
+// it takes the keyboard and shows the question sign.
+TEST(GtkMessageBoxes, QuestionAnswersLikeAYesNoBox)
 {
-    if (!gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "dialog-question")) GTEST_SKIP() << "no icon theme";
-    static bool signShown = false;
-    g_timeout_add(300, [](gpointer) {
-        GList* windows = gtk_window_list_toplevels();
-        for (GList* w = windows; w; w = w->next) {
-            if (!GTK_IS_MESSAGE_DIALOG(w->data) || !gtk_widget_get_visible(GTK_WIDGET(w->data))) continue;
-            GtkWidget* text = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(w->data));
-            GList* row = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(text)));
-            for (GList* c = row; c; c = c->next)
-                if (GTK_IS_IMAGE(c->data) && gtk_widget_get_visible(GTK_WIDGET(c->data))) signShown = true;
-            g_list_free(row);
-            gtk_dialog_response(GTK_DIALOG(w->data), GTK_RESPONSE_YES);
-        }
-        g_list_free(windows);
-        return G_SOURCE_REMOVE;
-    }, nullptr);
-    EXPECT_TRUE(PlatformAskYesNo("Are you sure you want to stop the current game?", "New Game"));
-    EXPECT_TRUE(signShown);
+    static const std::vector<guint>* keys = nullptr;
+    static std::string seen; // what the first box showed
+    const std::pair<std::vector<guint>, bool> cases[] = {
+        {{GDK_KEY_Return}, true}, {{GDK_KEY_y}, true}, {{GDK_KEY_N}, false}, {{GDK_KEY_Escape, GDK_KEY_n}, false}};
+    for (const auto& [typed, yes] : cases) {
+        keys = &typed;
+        g_timeout_add(300, [](gpointer) {
+            GList* windows = gtk_window_list_toplevels();
+            for (GList* w = windows; w; w = w->next) {
+                if (!GTK_IS_MESSAGE_DIALOG(w->data) || !gtk_widget_get_visible(GTK_WIDGET(w->data))) continue;
+                GtkWidget* box = GTK_WIDGET(w->data);
+                GtkWidget* yesButton = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), GTK_RESPONSE_YES);
+                GList* buttons = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(yesButton)));
+                GtkWidget* text = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(box));
+                GList* row = gtk_container_get_children(GTK_CONTAINER(gtk_widget_get_parent(text)));
+                if (seen.empty())
+                    seen = std::string(buttons->data == yesButton ? "yes-first" : "no-first") +
+                           (gtk_window_get_focus(GTK_WINDOW(box)) == yesButton ? " yes-focused" : "") +
+                           (gtk_window_is_active(GTK_WINDOW(box)) ? " active" : "") +
+                           (GTK_IS_IMAGE(row->data) ? " sign" : "");
+                g_list_free(row);
+                g_list_free(buttons);
+                GdkEvent* close = gdk_event_new(GDK_DELETE);
+                close->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(box)));
+                gtk_widget_event(box, close);
+                gdk_event_free(close);
+                for (guint key : *keys) SendKeyTo(box, key);
+            }
+            g_list_free(windows);
+            return G_SOURCE_REMOVE;
+        }, nullptr);
+        EXPECT_EQ(PlatformAskYesNo("Are you sure you want to stop the current game?", "New Game"), yes)
+            << gdk_keyval_name(typed[0]);
+    }
+    bool themed = gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), "dialog-question");
+    EXPECT_EQ(seen, std::string("yes-first yes-focused active") + (themed ? " sign" : ""));
 }
 
 TEST_F(GtkDialogs, TimersGoOnInsideADialog)

@@ -61,6 +61,7 @@ void AppCommand(int id)
     if (onCommand) onCommand(id);
 }
 GtkWindow* MainGtkWindow() { return nullptr; }
+void ReleaseHeldKeys() {}
 void EndAllDialogs(int) {}
 void PollJoystickCapture() {}
 void ShutdownSound() {}
