@@ -143,9 +143,10 @@ TEST_F(ScoringTest, CrashTipOverAndUnknownOutcomes)
         EXPECT_TRUE(r.Has("Landing Platform Base Score: 3\n"));
         EXPECT_TRUE(r.Has("        Planet Base Score: 1\n"));
     }
-    // The legged craft doubles the planet base before truncation: 10 x 0.1 x 2 = 2.
+    // The legged craft doubles the planet base before truncation: on Mars 15 x 0.1 x 2 = 3, not 1 x 2.
     gameOptions.gameType = 1;
-    EXPECT_TRUE(Build(3).Has("        Planet Base Score: 2\n"));
+    gameState.planetIndex = 1;
+    EXPECT_TRUE(Build(3).Has("        Planet Base Score: 3\n"));
 
     r = Build(7);
     EXPECT_EQ(r.title, "Landing Attempt");
