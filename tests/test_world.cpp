@@ -47,6 +47,20 @@ protected:
     void GenerateTables(int width, int height, uint32_t seed) { Generate(width, height, seed, true); }
 };
 
+TEST_F(WorldTest, PlatformSizesAtTheEndsGiveTheWidestAndNarrowest)
+{
+    for (int type : {0, 1})
+        for (int size : {0, 10}) {
+            gameOptions.gameType = type;
+            gameOptions.platformSize = size;
+            GenerateTables(1024, 768, 5);
+            const GameTypeInfo& g = GameTypeTable[type];
+            const auto want = size == 0 ? std::pair(g.platformMaxWidth, 10) : std::pair(g.platformMinWidth, 35);
+            for (int i = 0; i < gameState.platformCount; ++i)
+                EXPECT_EQ(std::pair(platforms[i].width, platforms[i].points), want) << type << " " << size;
+        }
+}
+
 TEST_F(WorldTest, TinyAndLargestPlayfieldsStayInTheirTables)
 {
     Generate(16, 16, 3); // no room for targets: every target is height / 2 - 1
