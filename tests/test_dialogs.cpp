@@ -66,8 +66,6 @@ protected:
     const HeadlessDialogRecord& LastDialog() { return HeadlessDialogs().back(); }
 };
 
-// ---- Game Feature Settings ----
-
 TEST(DifficultyMapping, RowsOfTheTable)
 {
     // p, fuel, planet, platform size, roughness, visibility, wind
@@ -126,8 +124,7 @@ TEST_F(DialogTest, DifficultyFollowsTheDragAndRebuildsTheWorldOnRelease)
     EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
     EXPECT_TRUE(checkedDuringDrag);
     EXPECT_EQ(hookCalls, 1);
-    EXPECT_EQ(gameOptions.difficulty, 84);
-    EXPECT_EQ(gameOptions.fuelAmount, 125);
+    EXPECT_EQ(std::pair(gameOptions.difficulty, gameOptions.fuelAmount), std::pair(84, 125));
     EXPECT_EQ(Control(LastDialog(), 1024).sliderPos, 4);
 }
 
@@ -146,12 +143,9 @@ TEST_F(DialogTest, WorldSlidersCommitOnlyWhenReleased)
         PressEscape(),
     });
     RunGameSettingsDialog();
-    EXPECT_EQ(gameOptions.windStrength, 99);
-    EXPECT_EQ(gameOptions.fuelAmount, 75);
-    EXPECT_EQ(gameOptions.visibility, 100);
-    EXPECT_EQ(gameOptions.gameType, 1);
-    EXPECT_EQ(gameOptions.player, 0);
-    EXPECT_EQ(gameOptions.difficulty, 30); // hand-set world options leave the difficulty alone
+    const GameOptions& o = gameOptions; // hand-set world options leave the difficulty alone
+    EXPECT_EQ(std::tuple(o.windStrength, o.fuelAmount, o.visibility, o.gameType, o.player, o.difficulty),
+              std::tuple(99, 75, 100, 1, 0, 30));
     EXPECT_EQ(hookCalls, 5);
 }
 
@@ -177,8 +171,16 @@ TEST_F(DialogTest, SettingsResultsAndWhatTheySave)
 
 std::jmp_buf exitJump;
 
-TEST_F(DialogTest, SettingsThatCannotOpenReportTheErrorAndEndTheProgram)
+// View & Controls that cannot open report the error and stay paused; the settings end the program.
+TEST_F(DialogTest, DialogsThatCannotOpenReportTheError)
 {
+    HeadlessFailNextDialog(8);
+    EXPECT_EQ(RunViewControlsDialog(), -1);
+    EXPECT_FALSE(HeadlessExitRequested());
+    EXPECT_TRUE(gameState.halted);
+    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
+    EXPECT_EQ(HeadlessMessageBoxes()[0].caption, "Error");
+
     HeadlessSetExitHook([](int) { std::longjmp(exitJump, 1); });
     HeadlessFailNextDialog(1813);
     if (setjmp(exitJump) == 0) {
@@ -187,24 +189,12 @@ TEST_F(DialogTest, SettingsThatCannotOpenReportTheErrorAndEndTheProgram)
     }
     EXPECT_TRUE(HeadlessExitRequested());
     EXPECT_EQ(HeadlessExitCode(), 1813);
-    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
-    const HeadlessMessageBox& box = HeadlessMessageBoxes()[0];
+    ASSERT_EQ(HeadlessMessageBoxes().size(), 2u);
+    const HeadlessMessageBox& box = HeadlessMessageBoxes()[1];
     EXPECT_EQ(box.text, std::string("DialogBox failed with error 1813: ") + PlatformErrorText(1813));
     EXPECT_EQ(box.caption, "Error");
     EXPECT_FALSE(box.question);
 }
-
-TEST_F(DialogTest, ViewControlsThatCannotOpenReportTheErrorAndStayPaused)
-{
-    HeadlessFailNextDialog(8);
-    EXPECT_EQ(RunViewControlsDialog(), -1);
-    EXPECT_FALSE(HeadlessExitRequested());
-    EXPECT_TRUE(gameState.halted);
-    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
-    EXPECT_EQ(HeadlessMessageBoxes()[0].caption, "Error");
-}
-
-// ---- View & Controls ----
 
 TEST(ControlsDescription, WordsForEachDeviceAndFlip)
 {
@@ -245,10 +235,8 @@ TEST_F(DialogTest, SizeAndZoomClicksRebuildOnlyOnRealChanges)
     });
     EXPECT_EQ(RunViewControlsDialog(), IdOk);
     EXPECT_EQ(hookCalls, 2);
-    EXPECT_EQ(gameOptions.gameWidth, 800);
-    EXPECT_EQ(gameOptions.gameHeight, 600);
-    EXPECT_EQ(gameOptions.zoom, -2);
-    EXPECT_EQ(gameOptions.flipHorizontal, 1);
+    const GameOptions& o = gameOptions;
+    EXPECT_EQ(std::tuple(o.gameWidth, o.gameHeight, o.zoom, o.flipHorizontal), std::tuple(800, 600, -2, 1));
     EXPECT_NE(Control(LastDialog(), 1030).text.find("Left: Right Arrow"), std::string::npos);
     EXPECT_TRUE(SavedAsInMemory());
 }
@@ -260,16 +248,14 @@ TEST_F(DialogTest, FullWindowSizeIsTheClientSizeCappedAndNeverEmpty)
     EXPECT_EQ(RunViewControlsDialog(), IdOk);
     EXPECT_FALSE(Control(LastDialog(), 1022).checked);
     EXPECT_TRUE(Control(LastDialog(), 1025).checked);
-    EXPECT_EQ(gameOptions.gameWidth, 5000);
-    EXPECT_EQ(gameOptions.gameHeight, 700);
+    EXPECT_EQ(std::pair(gameOptions.gameWidth, gameOptions.gameHeight), std::pair(5000, 700));
     EXPECT_EQ(hookCalls, 1);
 
     // A minimised window has no client area: the smallest fixed size stands in.
     HeadlessSetClientSize(0, 0);
     HeadlessQueueDialog(165, {CountWorldRebuilds(), ClickControl(1025), PressEscape()});
     RunViewControlsDialog();
-    EXPECT_EQ(gameOptions.gameWidth, 320);
-    EXPECT_EQ(gameOptions.gameHeight, 200);
+    EXPECT_EQ(std::pair(gameOptions.gameWidth, gameOptions.gameHeight), std::pair(320, 200));
 
     // Any size but the four fixed ones opens with "Full Window Size" checked.
     gameOptions.gameWidth = 700;
@@ -295,8 +281,6 @@ TEST_F(DialogTest, InputDeviceSliderSnapsBackWithoutAJoystick)
     EXPECT_EQ(hookCalls, 0);
     EXPECT_NE(Control(LastDialog(), 1030).text.find("using the Joystick"), std::string::npos);
 }
-
-// ---- landing result ----
 
 TEST_F(DialogTest, ResultShowsTheTextsAtTheTopRightOfThePlayfieldUnclamped)
 {

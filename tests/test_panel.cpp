@@ -99,51 +99,40 @@ TEST_F(PanelTest, LocatorMarksCrossAtTheCentreAndPinAtTheEdges)
             ASSERT_EQ(At(x, y), Plate) << x << "," << y;
 }
 
-TEST_F(PanelTest, FuelBarColourAndHeight)
+TEST_F(PanelTest, FuelBarAndWindGauge)
 {
-    Draw();
-    EXPECT_EQ(At(63, 28), Plate); // empty tank: no bar
-
-    gameState.craft.fuel = 14.9; // red, top row trunc(28 - 3.725) = 24
-    Draw();
-    Expect({{63, 28, GaugeRed}, {71, 24, GaugeRed}, {71, 23, Plate}, {72, 28, Plate}});
-    gameState.craft.fuel = 15;
-    Draw();
-    Expect({{63, 28, GaugeGreen}});
-    gameState.craft.fuel = 500; // a full tank or more: 25 rows from row 3, never beyond
-    Draw();
-    Expect({{67, 3, GaugeGreen}, {67, 2, Plate}});
-}
-
-TEST_F(PanelTest, WindGauge)
-{
-    Draw(); // calm: one green pixel at the centre of the middle row
+    Draw(); // empty tank: no bar; calm: one green pixel at the centre of the wind gauge's middle row
+    EXPECT_EQ(At(63, 28), Plate);
     for (int y = 33; y <= 39; ++y)
         for (int x = 4; x <= 71; ++x)
             ASSERT_EQ(At(x, y), (x == 37 && y == 36) ? GaugeGreen : Plate) << x << "," << y;
 
-    // Blowing to the left: 0.2 reaches 11 columns, with the gust 0.25 reaches 14; the outer rows end three
-    // columns short, an arrow head pointing downwind.
-    gameState.wind = -0.2;
-    gameState.windGust = -0.05;
-    Draw();
-    Expect({{37, 36, GaugeGreen}, {25, 36, GaugeGreen}, {24, 36, GaugeRed}, {22, 36, GaugeRed}, {21, 36, Plate},
-            {38, 36, Plate}, {28, 33, GaugeGreen}, {27, 39, GaugeRed}, {24, 39, Plate}});
-
-    gameState.wind = 0.2; // to the right, mirrored
-    gameState.windGust = 0.05;
-    Draw();
-    Expect({{38, 36, GaugeGreen}, {47, 36, GaugeGreen}, {48, 36, GaugeRed}, {50, 36, GaugeRed}, {51, 36, Plate},
-            {37, 36, Plate}, {45, 39, GaugeRed}});
-
-    // The reach is worked out as wind x 75 x 0.5 / WindScale in that order: -0.468 reaches exactly 27 columns.
-    gameState.wind = -0.468;
-    gameState.windGust = 0;
-    Draw();
-    Expect({{10, 36, GaugeGreen}, {9, 36, Plate}});
-    gameState.wind = 50; // a gale stays inside the window
-    Draw();
-    Expect({{70, 36, GaugeGreen}, {72, 36, Plate}});
+    const struct {
+        double fuel, wind, gust;
+        std::vector<std::tuple<int, int, Color>> pixels;
+    } cases[] = {
+        // Red below 15, top row trunc(28 - 3.725) = 24; a full tank or more: 25 rows from row 3, never beyond.
+        {14.9, 0, 0, {{63, 28, GaugeRed}, {71, 24, GaugeRed}, {71, 23, Plate}, {72, 28, Plate}}},
+        {15, 0, 0, {{63, 28, GaugeGreen}}},
+        {500, 0, 0, {{67, 3, GaugeGreen}, {67, 2, Plate}}},
+        // Blowing to the left: 0.2 reaches 11 columns, with the gust 0.25 reaches 14; the outer rows end three
+        // columns short, an arrow head pointing downwind. To the right, mirrored.
+        {0, -0.2, -0.05, {{37, 36, GaugeGreen}, {25, 36, GaugeGreen}, {24, 36, GaugeRed}, {22, 36, GaugeRed},
+                          {21, 36, Plate}, {38, 36, Plate}, {28, 33, GaugeGreen}, {27, 39, GaugeRed}, {24, 39, Plate}}},
+        {0, 0.2, 0.05, {{38, 36, GaugeGreen}, {47, 36, GaugeGreen}, {48, 36, GaugeRed}, {50, 36, GaugeRed},
+                        {51, 36, Plate}, {37, 36, Plate}, {45, 39, GaugeRed}}},
+        // The reach is wind x 75 x 0.5 / WindScale in that order: -0.468 reaches exactly 27 columns.
+        {0, -0.468, 0, {{10, 36, GaugeGreen}, {9, 36, Plate}}},
+        {0, 50, 0, {{70, 36, GaugeGreen}, {72, 36, Plate}}}, // a gale stays inside the window
+    };
+    for (const auto& c : cases) {
+        gameState.craft.fuel = c.fuel;
+        gameState.wind = c.wind;
+        gameState.windGust = c.gust;
+        Draw();
+        for (auto [x, y, colour] : c.pixels)
+            EXPECT_EQ(At(x, y), colour) << c.fuel << " " << c.wind << ": " << x << "," << y;
+    }
 }
 
 } // namespace

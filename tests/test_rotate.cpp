@@ -8,11 +8,18 @@ constexpr Color kYellow = MakeColor(255, 255, 0);
 constexpr Color kWhite = MakeColor(255, 255, 255);
 constexpr Color kBackground = MakeColor(1, 2, 3);
 
+Surface Filled(int width, int height, Color color)
+{
+    Surface s;
+    CreateSurface(s, width, height);
+    FillRect(s, 0, 0, width, height, color);
+    return s;
+}
+
 // A 43 x 43 craft-sized picture: a few coloured strokes on black, asymmetric so every turn shows.
 Surface Craft()
 {
-    Surface s;
-    CreateSurface(s, 43, 43);
+    Surface s = Filled(43, 43, 0);
     FillRect(s, 19, 4, 24, 30, kWhite);
     FillRect(s, 24, 10, 32, 13, kYellow);
     FillRect(s, 8, 31, 36, 33, MakeColor(200, 0, 0));
@@ -21,9 +28,7 @@ Surface Craft()
 
 Surface Turned(const Surface& source, int angle)
 {
-    Surface d;
-    CreateSurface(d, source.width, source.height);
-    FillRect(d, 0, 0, d.width, d.height, kBackground);
+    Surface d = Filled(source.width, source.height, kBackground);
     EXPECT_EQ(RotateSprite(&d, source.width / 2, source.height / 2, &source, source.width, source.height, angle), 1);
     return d;
 }
@@ -56,53 +61,40 @@ TEST(Rotate, RotatePointTurnsClockwiseOnScreenForAnyAngle)
     }
 }
 
-TEST(Rotate, AngleZeroCopiesAllButBlack)
+// Angle 0 copies all but black; equivalent angles give the same picture.
+TEST(Rotate, TurnedCraft)
 {
-    Surface src = Craft();
-    Surface d = Turned(src, 0);
+    const Surface src = Craft();
+    const Surface d = Turned(src, 0);
     for (int y = 0; y < 43; ++y)
         for (int x = 0; x < 43; ++x) {
             Color c = GetPixel(src, x, y);
             ASSERT_EQ(GetPixel(d, x, y), c == 0 ? kBackground : c) << x << "," << y;
         }
-}
-
-TEST(Rotate, EquivalentAnglesGiveTheSamePicture)
-{
-    Surface src = Craft();
     EXPECT_EQ(Turned(src, -90).pixels, Turned(src, 270).pixels);
     EXPECT_EQ(Turned(src, 87).pixels, Turned(src, -273).pixels);
     EXPECT_EQ(Turned(src, -450).pixels, Turned(src, -90).pixels);
     EXPECT_NE(Turned(src, 87).pixels, Turned(src, 0).pixels);
 
     // A quarter turn moves the top of the body to the right of the centre.
-    Surface q = Turned(src, 90);
-    EXPECT_EQ(GetPixel(q, 37, 21), kWhite);
-    EXPECT_EQ(GetPixel(q, 21, 5), kBackground);
+    const Surface q = Turned(src, 90);
+    EXPECT_EQ(std::pair(GetPixel(q, 37, 21), GetPixel(q, 21, 5)), std::pair(kWhite, kBackground));
 }
 
 TEST(Rotate, BlackSourceAndOversizedStatedSizeLeaveDestinationAlone)
 {
-    Surface black;
-    CreateSurface(black, 43, 43);
+    const Surface black = Filled(43, 43, 0);
     const std::vector<Color> untouched(43 * 43, kBackground);
     for (int angle : {0, 33, -90, 87})
         EXPECT_EQ(Turned(black, angle).pixels, untouched) << angle;
 
     // A source smaller than the stated size: the missing part draws nothing (never an invalid colour).
-    Surface small;
-    CreateSurface(small, 10, 10);
-    FillRect(small, 0, 0, 10, 10, kYellow);
-    Surface d;
-    CreateSurface(d, 43, 43);
+    const Surface small = Filled(10, 10, kYellow);
+    Surface d = Filled(43, 43, 0);
     EXPECT_EQ(RotateSprite(&d, 21, 21, &small, 43, 43, 30), 1);
     for (Color c : d.pixels)
         ASSERT_TRUE(c == 0 || c == kYellow);
 
     // Corners that turn past the destination's edge are cut off, not written elsewhere.
-    Surface big;
-    CreateSurface(big, 43, 43);
-    FillRect(big, 0, 0, 43, 43, kWhite);
-    Surface t = Turned(big, 45);
-    EXPECT_EQ(GetPixel(t, 21, 21), kWhite);
+    EXPECT_EQ(GetPixel(Turned(Filled(43, 43, kWhite), 45), 21, 21), kWhite);
 }

@@ -33,6 +33,15 @@ void Wake(int64_t ms)
 
 int Count(int id) { return int(std::count(delivered.begin(), delivered.end(), id)); }
 
+// Wakes after each wait in turn and checks how many expiries of `id` have come by then.
+void ExpectCounts(int id, std::initializer_list<std::pair<int64_t, int>> waitsAndCounts)
+{
+    for (auto [ms, count] : waitsAndCounts) {
+        Wake(ms);
+        EXPECT_EQ(Count(id), count) << "after waiting " << ms;
+    }
+}
+
 class TimerPacerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -47,27 +56,14 @@ protected:
 
 } // namespace
 
-TEST_F(TimerPacerTest, ExpiriesFollowElapsedTimeExactly)
+TEST_F(TimerPacerTest, ExpiriesFollowElapsedTimeAndCatchUpAtMostTen)
 {
     StartPacedTimer(pacer, 1003, 10);
-    Wake(35);
-    EXPECT_EQ(Count(1003), 3);
-    Wake(5); // due at 40 ms
-    EXPECT_EQ(Count(1003), 4);
+    ExpectCounts(1003, {{35, 3}, {5, 4}}); // the fourth is due at 40 ms
     for (int ms : {7, 13, 9, 11, 10, 25, 5, 20}) Wake(ms); // uneven wakes: a second still gives exactly 100 steps
     for (int i = 0; i < 90; i++) Wake(10);
-    EXPECT_EQ(Count(1003), 4 + 10 + 90);
-}
-
-TEST_F(TimerPacerTest, StallCatchesUpAtMostTenThenResynchronises)
-{
-    StartPacedTimer(pacer, 1003, 10);
-    Wake(500);
-    EXPECT_EQ(Count(1003), MaxCatchUp);
-    Wake(9);
-    EXPECT_EQ(Count(1003), 10);
-    Wake(1);
-    EXPECT_EQ(Count(1003), 11);
+    EXPECT_EQ(Count(1003), 104);
+    ExpectCounts(1003, {{500, 104 + MaxCatchUp}, {9, 114}, {1, 115}}); // a stall catches up ten, then resynchronises
 }
 
 TEST_F(TimerPacerTest, ExpiriesOfSeveralTimersComeInDueOrder)
@@ -89,25 +85,18 @@ TEST_F(TimerPacerTest, StoppedAndRestartedTimers)
         if (id == 1005) StopPacedTimer(pacer, 1006); // stopped before its expiry in the same wake is delivered
         return true;
     };
-    Wake(10);
-    EXPECT_EQ(Count(1005), 1);
+    ExpectCounts(1005, {{10, 1}});
     EXPECT_EQ(Count(1006), 0);
     StopPacedTimer(pacer, 1005);
     StopPacedTimer(pacer, 1234); // not running: harmless
     EXPECT_FALSE(AnyPacedTimerRunning(pacer));
-    Wake(100);
-    EXPECT_EQ(Count(1005), 1);
+    ExpectCounts(1005, {{100, 1}});
     StartPacedTimer(pacer, 1005, 50); // restarted from now with the new period
-    Wake(40);
-    EXPECT_EQ(Count(1005), 1);
-    Wake(10);
-    EXPECT_EQ(Count(1005), 2);
+    ExpectCounts(1005, {{40, 1}, {10, 2}});
     StartPacedTimer(pacer, 1005, 0); // a zero period counts as one millisecond
-    Wake(1);
-    EXPECT_EQ(Count(1005), 3);
+    ExpectCounts(1005, {{1, 3}});
     StopAllPacedTimers(pacer);
-    Wake(100);
-    EXPECT_EQ(Count(1005), 3);
+    ExpectCounts(1005, {{100, 3}});
 }
 
 TEST_F(TimerPacerTest, HandlerWithNestedLoopIsNotReenteredAndItsExpiriesPass)
@@ -170,12 +159,14 @@ TEST_F(TimerPacerTest, FullTableDropsNewTimersButKeepsRestartingOldOnes)
     EXPECT_EQ(delivered, std::vector<int>{2000});
     StopPacedTimer(pacer, 2001);
     StartPacedTimer(pacer, 1003, 10); // the freed slot
-    Wake(10);
-    EXPECT_EQ(Count(1003), 1);
+    ExpectCounts(1003, {{10, 1}});
 }
 
 TEST_F(TimerPacerTest, PacingLogCountsSimulationStepsPerSecond)
 {
+    for (const char* unwritable : {"/nonexistent-folder/pacing.log", "", static_cast<const char*>(nullptr)})
+        OpenPacingLog(pacer, unwritable);
+    EXPECT_EQ(pacer.pacingLog.file, nullptr); // left off
     std::string path = ::testing::TempDir() + "pacing.log";
     OpenPacingLog(pacer, path.c_str());
     StartPacedTimer(pacer, 1003, 10);
@@ -191,15 +182,4 @@ TEST_F(TimerPacerTest, PacingLogCountsSimulationStepsPerSecond)
     EXPECT_EQ(text.str(), "pacing second 1 steps 100 average 100.00\n"
                        "pacing second 2 steps 100 average 100.00\n"
                        "pacing second 3 steps 60 average 86.67\n");
-}
-
-TEST_F(TimerPacerTest, UnwritablePacingLogLeavesItOff)
-{
-    OpenPacingLog(pacer, "/nonexistent-folder/pacing.log");
-    OpenPacingLog(pacer, nullptr);
-    OpenPacingLog(pacer, "");
-    EXPECT_EQ(pacer.pacingLog.file, nullptr);
-    StartPacedTimer(pacer, 1003, 10);
-    Wake(10);
-    EXPECT_EQ(Count(1003), 1);
 }
