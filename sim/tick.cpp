@@ -50,11 +50,24 @@ static void DriftWind()
     g.windGust = RandomBelow(1000) * g.wind * 0.4 / 1000;
 }
 
-void StepFlight(const ControlInput& input)
+// Demands are percentages; a turning demand of the tilting craft may reach 150 per radian of a half turn.
+// Anything beyond (a script, a broken joystick driver) is held to those ranges before it meets the physics.
+constexpr int32_t MaxPercent = 100;
+constexpr int32_t MaxTurnDemand = 471;
+
+static int32_t HoldDemand(int32_t demand, int32_t most)
+{
+    return demand < 0 ? 0 : (demand > most ? most : demand);
+}
+
+void StepFlight(const ControlInput& demanded)
 {
     GameState& g = gameState;
     Craft& c = g.craft;
     const GameTypeInfo& type = CurrentGameType();
+    const int32_t sideMost = type.steersByRotating ? MaxTurnDemand : MaxPercent;
+    const ControlInput input = {HoldDemand(demanded.thrust, MaxPercent), HoldDemand(demanded.left, sideMost),
+                                HoldDemand(demanded.right, sideMost)};
 
     g.tipStep = 0;
     c.mainEngineOn = c.jetLeftOn = c.jetRightOn = false;
