@@ -360,6 +360,43 @@ TEST_F(FlightTest, SideJetsAndTurningFollowTheCraftKind)
     StepFlight({100, 0, 0});
     EXPECT_NEAR(SteeredSpeed(), std::sin(30 / 180.0 * 3.141592653589793) * gameState.thrustFactor, 1e-12);
     EXPECT_FALSE(gameState.craft.jetLeftOn || gameState.craft.jetRightOn);
+
+    // Demands beyond their ranges act as the range's ends: 100 for thrust and jets, 471 for turning.
+    const struct {
+        int gameType;
+        ControlInput demand;
+        double vy, vx, angle, fuel; // changes over one step, gravity left out
+    } wild[] = {
+        {0, {INT32_MAX, 0, INT32_MAX}, 1, 1, 0, -0.15},
+        {0, {INT32_MIN, INT32_MIN, INT32_MIN}, 0, 0, 0, 0},
+        {1, {0, 0, 1000}, 0, 0, 4.71, 0},
+        {1, {0, INT32_MAX, 0}, 0, 0, -4.71, 0},
+    };
+    for (const auto& w : wild) {
+        gameOptions.gameType = w.gameType;
+        PlaceCraft(320, 300, 0, 0);
+        gameState.craft.fuel = 10;
+        StepFlight(w.demand);
+        const Craft& c = gameState.craft;
+        EXPECT_NEAR(c.vy + gameState.gravity, w.vy * gameState.thrustFactor, 1e-9) << w.demand.thrust;
+        EXPECT_NEAR(SteeredSpeed(), w.vx, 1e-9) << w.demand.right;
+        EXPECT_NEAR(c.angle, w.angle, 1e-9) << w.demand.right;
+        EXPECT_NEAR(c.fuel - 10, w.fuel, 1e-9) << w.demand.thrust;
+    }
+
+    // A craft gone wild is recorded at the ends of the recorder's range, not wrapped around.
+    Craft& c = gameState.craft;
+    c.x = 1e300;
+    c.y = -1e300;
+    c.vy = std::nan("");
+    c.angle = -2147483648.5;
+    recordCount = 0;
+    RecordFlightFrame();
+    const FlightFrame& f = flightRecord[0];
+    EXPECT_EQ(f.x, INT32_MAX);
+    EXPECT_EQ(f.y, INT32_MIN);
+    EXPECT_EQ(f.vy, 0);
+    EXPECT_EQ(f.angle, INT32_MIN);
 }
 
 // The contact tests at their exact edges, on a hand-built world: ground at 100, platforms of width 40 at
