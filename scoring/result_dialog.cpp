@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "app/commands.h"
+#include "dialogs/modal.h"
 #include "platform/commands.h"
 #include "platform/window.h"
 
@@ -61,7 +62,7 @@ int ShowLandingResult(const char* title, const char* details, const char* messag
     resultTitle = title ? title : "";
     resultDetails = details ? details : "";
     resultMessage = message ? message : "";
-    int result = PlatformRunDialog(ResultDialogTemplate, ResultDialogProc);
+    int result = RunModalDialog(ResultDialogTemplate, ResultDialogProc);
     if (result == IdExitGame)
         PlatformSendCommand(CmdExit);
     return result;

@@ -7,6 +7,7 @@
 
 #include "app/options.h"
 #include "app/shell.h"
+#include "dialogs/modal.h"
 #include "io/input.h"
 #include "io/sound.h"
 #include "platform/keys.h"
@@ -152,6 +153,11 @@ static void SimulationStep()
 static void StepDust()
 {
     GameState& g = gameState;
+    // A round reset behind the dust (a world option changed in a settings dialog): no landing is left to show.
+    if (!g.landed) {
+        PlatformKillTimer(TimerDust);
+        return;
+    }
     if (g.dustSize > 20) {
         g.dustSize += g.dustSizeStep;
     } else {
@@ -224,8 +230,13 @@ void StepTipOver()
 
 static void ShowResult()
 {
-    // A held Space (the thrust key) must not skip the verdict.
-    if (PlatformKeyState(KeySpace) != 0)
+    // A round reset behind the wait (a world option changed in a settings dialog) has no verdict to give.
+    if (LandingOutcome() == 0) {
+        PlatformKillTimer(TimerResult);
+        return;
+    }
+    // A held Space (the thrust key) must not skip the verdict, nor may it open over a dialog of the game.
+    if (PlatformKeyState(KeySpace) != 0 || ModalWindowOpen())
         return;
     PlatformKillTimer(TimerResult);
     std::vector<char> details(ReportBufferSize, 0);

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "app/commands.h"
 #include "app/options.h"
 #include "app/shell.h"
 #include "io/input.h"
@@ -241,6 +243,58 @@ TEST_F(FlightTest, WorldRebuiltDuringAnEndAnimationEndsIt)
     HeadlessAdvance(250);
     EXPECT_FALSE(HeadlessTimerRunning(TimerPostLanding));
     EXPECT_EQ(gameState.postLandingFrame, 0);
+}
+
+TEST_F(FlightTest, WorldRebuiltBeforeTheVerdictGivesNoVerdict)
+{
+    // A world rebuilt during the dust, during the result's wait after the dust, or after a crash: the old
+    // flight's timers stop and no verdict opens for the round that has not flown.
+    const struct {
+        const char* what;
+        double column, vy;
+        uint64_t msAfterContact;
+    } cases[] = {{"during the dust", 320, -20, 300}, {"waiting after the dust", 320, -20, 950},
+                 {"after a crash", 200, -200, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        gameState.halted = false;
+        PlaceCraft(c.column, 10, 0, c.vy);
+        PlatformSetTimer(TimerStep, 10);
+        FlyUntilContact();
+        ASSERT_NE(LandingOutcome(), 0);
+        HeadlessAdvance(c.msAfterContact);
+        ASSERT_EQ(CountDialogs(ResultDialogId), 0);
+        gameState.halted = true;
+        RegenerateWorld();
+        HeadlessAdvance(2000);
+        EXPECT_EQ(CountDialogs(ResultDialogId), 0);
+        EXPECT_FALSE(HeadlessTimerRunning(TimerDust));
+        EXPECT_FALSE(HeadlessTimerRunning(TimerResult));
+    }
+}
+
+TEST_F(FlightTest, VerdictWaitsUntilTheGamesDialogsAreClosed)
+{
+    // Game Settings opened between touch-down and verdict, kept open past the result's time, then the pause.
+    PlaceCraft(320, 10, 0, -20);
+    FlyUntilContact();
+    ASSERT_TRUE(gameState.landed);
+    HeadlessQueueDialog(SettingsDialogId, {AdvanceInDialog(2000), PressEscape()});
+    HeadlessQueueDialog(PauseDialogId, {AdvanceInDialog(500), PressEnter()});
+    HeadlessQueueDialog(ResultDialogId, {PressEnter()});
+    PlatformPostCommand(CmdGameSettings);
+    HeadlessAdvance(10);
+    EXPECT_EQ(CountDialogs(ResultDialogId), 0);
+    HeadlessAdvance(200);
+    ASSERT_EQ(CountDialogs(ResultDialogId), 1);
+    EXPECT_EQ(ResultRecord()->depth, 1);
+    EXPECT_EQ(ResultRecord()->caption, "Successful Landing");
+    // After start-up's pair: the settings dialog, its pause, and only then the verdict.
+    std::vector<int> order;
+    for (const auto& d : HeadlessDialogs())
+        order.push_back(d.resourceId);
+    order.resize(5);
+    EXPECT_EQ(order, (std::vector<int>{SettingsDialogId, PauseDialogId, SettingsDialogId, PauseDialogId, ResultDialogId}));
 }
 
 TEST_F(FlightTest, HardTouchesOffPlatformTouchesAndTheSidesAreCrashes)
