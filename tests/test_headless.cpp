@@ -349,6 +349,13 @@ TEST_F(Headless, SoundLog) {
     PlatformPlaySound(4242, SoundResource | SoundAsync); // no such sound: heard until replaced
     HeadlessAdvance(100000);
     EXPECT_EQ(HeadlessSoundPlaying(), 4242);
+    // A long run empties the logs between flights: the sound heard goes on, queued commands are forgotten.
+    PlatformPostCommand(7);
+    HeadlessClearSoundEvents();
+    HeadlessDropPostedCommands();
+    EXPECT_TRUE(HeadlessSoundEvents().empty());
+    EXPECT_TRUE(HeadlessPostedCommands().empty());
+    EXPECT_EQ(HeadlessSoundPlaying(), 4242);
 }
 
 TEST_F(Headless, StoreReadsLikeTheRegistry) {

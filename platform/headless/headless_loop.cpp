@@ -208,6 +208,8 @@ void PlatformSendCommand(int id) { DeliverCommand(id); }
 
 std::vector<int> HeadlessPostedCommands() { return {loop.posted.begin(), loop.posted.end()}; }
 
+void HeadlessDropPostedCommands() { std::deque<int>().swap(loop.posted); }
+
 void HeadlessPump() {
     while (!loop.posted.empty()) {
         const int id = loop.posted.front();
