@@ -140,7 +140,7 @@ bool ReadsBack(StoreKey* storeKey, const Value& value)
     if (FileStoreQuery(storeKey, value.name.c_str(), buffer.data(), &size, &type) != StoreOk)
         return false;
     return type == value.type && size == value.bytes.size() &&
-           std::memcmp(buffer.data(), value.bytes.data(), size) == 0;
+           (size == 0 || std::memcmp(buffer.data(), value.bytes.data(), size) == 0);
 }
 
 // Key paths and names the store can be asked for (it takes C strings).
