@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     std::string maxSteps, snapshotStep;
     app.add_option("--seed", settings.seed, "seed of the first run (default 1)");
     app.add_option("--runs", settings.runs, "number of runs, seeds N, N+1, ...")->check(CLI::Range(1u, 100000000u));
-    app.add_option("--client", client, "client size WxH of the main window (default 640x480)");
+    app.add_option("--client", client, "client size WxH of the main window, at most 16384 a side (default 640x480)");
     app.add_option("--difficulty", difficulty, "apply the Difficulty slider at P")->check(CLI::Range(0, 100));
     app.add_option("--set", sets, "FIELD=VALUE of the options record, in order")->allow_extra_args(false);
     app.add_option("--script", scriptPath, "the human pilot's demands: lines STEP THRUST LEFT RIGHT");
