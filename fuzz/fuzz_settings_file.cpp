@@ -161,19 +161,24 @@ void WriteFile(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    // In memory where there is a memory file system: every save flushes the file to its disk.
-    char pattern[] = "/dev/shm/dravolinex-fuzz-XXXXXX";
-    char fallback[] = "/tmp/dravolinex-fuzz-XXXXXX";
-    char* made = mkdtemp(pattern);
-    if (!made)
-        made = mkdtemp(fallback);
-    if (!made)
-        Fail("no temporary directory");
-    directory = made;
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
-    });
+    // DRAVOLINEX_FUZZ_DIR names a directory that the caller removes; otherwise one of our own, in memory
+    // where there is a memory file system (every save flushes the file to its disk).
+    if (const char* given = std::getenv("DRAVOLINEX_FUZZ_DIR")) {
+        directory = given;
+    } else {
+        char pattern[] = "/dev/shm/dravolinex-fuzz-XXXXXX";
+        char fallback[] = "/tmp/dravolinex-fuzz-XXXXXX";
+        char* made = mkdtemp(pattern);
+        if (!made)
+            made = mkdtemp(fallback);
+        if (!made)
+            Fail("no temporary directory");
+        directory = made;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(directory, ignored);
+        });
+    }
     FileStoreSetDirectoryForTests(directory.c_str());
     return 0;
 }

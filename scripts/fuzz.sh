@@ -49,6 +49,10 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build-fuzz -j 2 --target "${targets[@]/#/fuzz_}"
 
 mkdir -p build-fuzz/artifacts
+# The settings file trial writes its files here (in memory when possible) and the directory goes at the end.
+DRAVOLINEX_FUZZ_DIR=$(mktemp -d -p "$( [ -d /dev/shm ] && echo /dev/shm || echo /tmp )" dravolinex-fuzz-XXXXXX)
+export DRAVOLINEX_FUZZ_DIR
+trap 'rm -rf "$DRAVOLINEX_FUZZ_DIR"' EXIT
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 for target in "${targets[@]}"; do
