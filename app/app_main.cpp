@@ -5,6 +5,7 @@
 #include "app/options.h"
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/modal.h"
 #include "io/input.h"
 #include "io/sound.h"
 #include "platform/app_entry.h"
@@ -104,7 +105,7 @@ int AppMain()
 static void AskNewGame()
 {
     gameState.halted = true;
-    if (PlatformAskYesNo("Are you sure you want to stop the current game?", "New Game"))
+    if (AskModalQuestion("Are you sure you want to stop the current game?", "New Game"))
         StartNewGame();
     else
         gameState.halted = false;

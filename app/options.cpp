@@ -76,12 +76,22 @@ void ClampOptions(GameOptions& o)
         o.gameWidth = 0;
         o.gameHeight = 0;
     } else {
-        o.gameWidth = ClampInto(o.gameWidth, 16, MaxPlayfieldSize);
-        o.gameHeight = ClampInto(o.gameHeight, 16, MaxPlayfieldSize);
+        o.gameWidth = ClampInto(o.gameWidth, MinPlayfieldSize, MaxPlayfieldSize);
+        o.gameHeight = ClampInto(o.gameHeight, MinPlayfieldSize, MaxPlayfieldSize);
     }
 
     o.flipVertical = o.flipVertical ? 1 : 0;
     o.flipHorizontal = o.flipHorizontal ? 1 : 0;
+}
+
+void PlayfieldSizeFromClient(int clientWidth, int clientHeight, int32_t* width, int32_t* height)
+{
+    if (clientWidth <= 0 || clientHeight <= 0) {
+        clientWidth = 320;
+        clientHeight = 200;
+    }
+    *width = ClampInto(clientWidth, MinPlayfieldSize, MaxPlayfieldSize);
+    *height = ClampInto(clientHeight, MinPlayfieldSize, MaxPlayfieldSize);
 }
 
 // Reads value `name` into `buffer`; true only for a binary value of exactly `size` bytes.

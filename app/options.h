@@ -35,6 +35,7 @@ extern GameOptions gameOptions;
 constexpr const char* SettingsKeyPath = "Software\\Orv\\Dravolinex";
 constexpr const char* OptionsValueName = "options";
 constexpr const char* WindowValueName = "wndsize";
+constexpr int MinPlayfieldSize = 16;
 constexpr int MaxPlayfieldSize = 5000;
 
 // Reads the options and the window placement from the settings store (defaults when absent or invalid).
@@ -43,5 +44,8 @@ void LoadOptions();
 int32_t SaveOptions();
 // Writes the first-run defaults (word 13 and the spare bytes untouched).
 void SetDefaultOptions();
+// The playfield a window's client area stands for: each side held to 16..5000, as a loaded record is;
+// a window without a client area (minimised) gives the smallest fixed size, 320 x 200.
+void PlayfieldSizeFromClient(int clientWidth, int clientHeight, int32_t* width, int32_t* height);
 // Brings every field into its range so that no table is indexed out of range.
 void ClampOptions(GameOptions& options);

@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/options.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/modal.h"
 #include "platform/commands.h"
 #include "platform/msgbox.h"
 #include "sim/game_state.h"
@@ -231,7 +232,7 @@ int RunSettingsDialog(const DialogTemplate& tmpl, DialogProc proc, int otherButt
     optionsChangedHook = RegenerateWorld;
     gameState.halted = true;
 
-    int result = PlatformRunDialog(tmpl, proc);
+    int result = RunModalDialog(tmpl, proc);
     if (result == -1) {
         int code = ReportDialogFailure();
         if (failureEnds)

@@ -1,5 +1,6 @@
 // The Game Paused dialog, where every pause ends, and the About box.
 #include "dialogs/dialogs.h"
+#include "dialogs/modal.h"
 #include "resources/shell_tables.h"
 #include "sim/game_state.h"
 
@@ -44,7 +45,7 @@ static bool SimpleBoxProc(Dialog* dialog, DialogEvent event, int controlId, int)
 int RunPauseDialog()
 {
     gameState.halted = true;
-    int result = PlatformRunDialog(PauseTemplate, SimpleBoxProc);
+    int result = RunModalDialog(PauseTemplate, SimpleBoxProc);
     gameState.halted = false;
     return result;
 }
@@ -52,5 +53,5 @@ int RunPauseDialog()
 int RunAboutDialog()
 {
     // The round goes on behind the About box.
-    return PlatformRunDialog(AboutTemplate, SimpleBoxProc);
+    return RunModalDialog(AboutTemplate, SimpleBoxProc);
 }

@@ -133,18 +133,12 @@ static void InitViewControls(Dialog* dialog)
     DescribeControls(dialog);
 }
 
-// The playfield size that "Full Window Size" stands for: the client size, at most 5000 each way;
-// a window without a client area (minimised) gives the smallest fixed size.
+// The playfield size that "Full Window Size" stands for: the client size within the playfield's limits.
 static void FullWindowGameSize(int32_t* width, int32_t* height)
 {
     int clientWidth = 0, clientHeight = 0;
     PlatformGetClientSize(&clientWidth, &clientHeight);
-    if (clientWidth <= 0 || clientHeight <= 0) {
-        clientWidth = 320;
-        clientHeight = 200;
-    }
-    *width = clientWidth >= MaxPlayfieldSize ? MaxPlayfieldSize : clientWidth;
-    *height = clientHeight >= MaxPlayfieldSize ? MaxPlayfieldSize : clientHeight;
+    PlayfieldSizeFromClient(clientWidth, clientHeight, width, height);
 }
 
 static void SetGameSize(int32_t width, int32_t height)

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/saturate.h"
+
 int SineTable[360] = {-1};
 
 void FillSineTable()
@@ -27,9 +29,9 @@ void RotatePoint(int angle, int centreX, int centreY, int x, int y, int* outX, i
     const double turnedX = centreX + dx * cs / 256 - dy * sn / 256;
     const double turnedY = centreY + dy * cs / 256 + dx * sn / 256;
     if (outX)
-        *outX = int(turnedX);
+        *outX = SaturatedTrunc(turnedX); // far-off points pin at the ends of the range
     if (outY)
-        *outY = int(turnedY);
+        *outY = SaturatedTrunc(turnedY);
 }
 
 int RotateSprite(Surface* destination, int centreX, int centreY, const Surface* source, int width, int height,

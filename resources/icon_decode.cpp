@@ -1,6 +1,7 @@
 // Icon file reader: ICONDIR, its entries, and each entry's device-independent bitmap with AND mask.
 #include "resources/icon_decode.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -114,9 +115,8 @@ bool DecodeIcon(const uint8_t* data, size_t size, int wantSize, std::vector<uint
         int da = std::abs(entrySize(a) - wantSize), db = std::abs(entrySize(b) - wantSize);
         return da != db ? da > db : entrySize(a) < entrySize(b);
     };
-    for (size_t i = 1; i < order.size(); ++i)
-        for (size_t j = i; j > 0 && worse(order[j - 1], order[j]); --j)
-            std::swap(order[j - 1], order[j]);
+    // A stable sort keeps the file's order among equal sizes; a forged directory of 65535 entries sorts fast.
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return worse(b, a); });
 
     for (size_t i : order) {
         const uint8_t* e = data + 6 + i * 16;

@@ -2,7 +2,11 @@
 // placed in the playfield's top-right corner.
 #include "scoring/result_dialog.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "app/commands.h"
+#include "dialogs/modal.h"
 #include "platform/commands.h"
 #include "platform/window.h"
 
@@ -41,7 +45,9 @@ static bool ResultDialogProc(Dialog* dialog, DialogEvent event, int controlId, i
         // Right edge flush with the client area's right edge, top with its top; never clamped to the screen.
         ScreenRect client = PlatformGetClientScreenRect();
         ScreenRect own = DialogGetRect(dialog);
-        DialogMove(dialog, client.right - (own.right - own.left), client.top);
+        // Wide arithmetic: a window stored at the far edge of the screen's coordinates must not overflow.
+        const int64_t left = int64_t{client.right} - (int64_t{own.right} - own.left);
+        DialogMove(dialog, static_cast<int>(std::max<int64_t>(left, INT32_MIN)), client.top);
         return true;
     }
     if (event == DialogCommand && (controlId == IdOk || controlId == IdCancel || controlId == IdExitGame)) {
@@ -56,7 +62,7 @@ int ShowLandingResult(const char* title, const char* details, const char* messag
     resultTitle = title ? title : "";
     resultDetails = details ? details : "";
     resultMessage = message ? message : "";
-    int result = PlatformRunDialog(ResultDialogTemplate, ResultDialogProc);
+    int result = RunModalDialog(ResultDialogTemplate, ResultDialogProc);
     if (result == IdExitGame)
         PlatformSendCommand(CmdExit);
     return result;

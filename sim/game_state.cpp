@@ -6,6 +6,7 @@
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "sim/random.h"
+#include "sim/saturate.h"
 #include "sim/timers.h"
 
 GameState gameState = {};
@@ -36,10 +37,10 @@ void RecordFlightFrame()
 {
     const Craft& c = gameState.craft;
     FlightFrame& f = flightRecord[recordCount];
-    f.x = static_cast<int32_t>(c.x);
-    f.y = static_cast<int32_t>(c.y);
-    f.vy = static_cast<int32_t>(c.vy);
-    f.angle = static_cast<int32_t>(c.angle);
+    f.x = SaturatedTrunc(c.x);
+    f.y = SaturatedTrunc(c.y);
+    f.vy = SaturatedTrunc(c.vy);
+    f.angle = SaturatedTrunc(c.angle);
     f.jetRightOn = c.jetRightOn;
     f.jetLeftOn = c.jetLeftOn;
     f.mainEngineOn = c.mainEngineOn;
@@ -83,17 +84,7 @@ void FillPlayfieldSizeFromClient()
         return;
     int width = 0, height = 0;
     PlatformGetClientSize(&width, &height);
-    // A minimised window reports no client area: fall back to the smallest playfield.
-    if (width <= 0 || height <= 0) {
-        width = 320;
-        height = 200;
-    }
-    if (width > MaxPlayfieldSize)
-        width = MaxPlayfieldSize;
-    if (height > MaxPlayfieldSize)
-        height = MaxPlayfieldSize;
-    gameOptions.gameWidth = width;
-    gameOptions.gameHeight = height;
+    PlayfieldSizeFromClient(width, height, &gameOptions.gameWidth, &gameOptions.gameHeight);
 }
 
 void ResetRound()

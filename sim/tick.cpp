@@ -7,6 +7,7 @@
 
 #include "app/options.h"
 #include "app/shell.h"
+#include "dialogs/modal.h"
 #include "io/input.h"
 #include "io/sound.h"
 #include "platform/keys.h"
@@ -50,11 +51,24 @@ static void DriftWind()
     g.windGust = RandomBelow(1000) * g.wind * 0.4 / 1000;
 }
 
-void StepFlight(const ControlInput& input)
+// Demands are percentages; a turning demand of the tilting craft may reach 150 per radian of a half turn.
+// Anything beyond (a script, a broken joystick driver) is held to those ranges before it meets the physics.
+constexpr int32_t MaxPercent = 100;
+constexpr int32_t MaxTurnDemand = 471;
+
+static int32_t HoldDemand(int32_t demand, int32_t most)
+{
+    return demand < 0 ? 0 : (demand > most ? most : demand);
+}
+
+void StepFlight(const ControlInput& demanded)
 {
     GameState& g = gameState;
     Craft& c = g.craft;
     const GameTypeInfo& type = CurrentGameType();
+    const int32_t sideMost = type.steersByRotating ? MaxTurnDemand : MaxPercent;
+    const ControlInput input = {HoldDemand(demanded.thrust, MaxPercent), HoldDemand(demanded.left, sideMost),
+                                HoldDemand(demanded.right, sideMost)};
 
     g.tipStep = 0;
     c.mainEngineOn = c.jetLeftOn = c.jetRightOn = false;
@@ -139,6 +153,11 @@ static void SimulationStep()
 static void StepDust()
 {
     GameState& g = gameState;
+    // A round reset behind the dust (a world option changed in a settings dialog): no landing is left to show.
+    if (!g.landed) {
+        PlatformKillTimer(TimerDust);
+        return;
+    }
     if (g.dustSize > 20) {
         g.dustSize += g.dustSizeStep;
     } else {
@@ -211,8 +230,13 @@ void StepTipOver()
 
 static void ShowResult()
 {
-    // A held Space (the thrust key) must not skip the verdict.
-    if (PlatformKeyState(KeySpace) != 0)
+    // A round reset behind the wait (a world option changed in a settings dialog) has no verdict to give.
+    if (LandingOutcome() == 0) {
+        PlatformKillTimer(TimerResult);
+        return;
+    }
+    // A held Space (the thrust key) must not skip the verdict, nor may it open over a dialog of the game.
+    if (PlatformKeyState(KeySpace) != 0 || ModalWindowOpen())
         return;
     PlatformKillTimer(TimerResult);
     std::vector<char> details(ReportBufferSize, 0);

@@ -12,6 +12,7 @@ struct ControlInput {
 // The demands of this step from the computer pilot (player 0) or the player's keyboard or joystick.
 ControlInput ReadControlInput();
 // The rest of a step once the demands are known: wind, engines, fuel, gravity, movement and the contact tests.
+// Thrust is held to 0..100, the side demands to 0..100 (side jets) or 0..471 (turning).
 void StepFlight(const ControlInput& input);
 // One step of the craft tipping over onto its side (timer 1007).
 void StepTipOver();

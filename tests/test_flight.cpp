@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "app/commands.h"
 #include "app/options.h"
 #include "app/shell.h"
 #include "io/input.h"
@@ -227,6 +229,58 @@ TEST_F(FlightTest, WorldRebuiltDuringAnEndAnimationEndsIt)
     EXPECT_EQ(gameState.postLandingFrame, 0);
 }
 
+TEST_F(FlightTest, WorldRebuiltBeforeTheVerdictGivesNoVerdict)
+{
+    // A world rebuilt during the dust, during the result's wait after the dust, or after a crash: the old
+    // flight's timers stop and no verdict opens for the round that has not flown.
+    const struct {
+        const char* what;
+        double column, vy;
+        uint64_t msAfterContact;
+    } cases[] = {{"during the dust", 320, -20, 300}, {"waiting after the dust", 320, -20, 950},
+                 {"after a crash", 200, -200, 100}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        gameState.halted = false;
+        PlaceCraft(c.column, 10, 0, c.vy);
+        PlatformSetTimer(TimerStep, 10);
+        FlyUntilContact();
+        ASSERT_NE(LandingOutcome(), 0);
+        HeadlessAdvance(c.msAfterContact);
+        ASSERT_EQ(CountDialogs(ResultDialogId), 0);
+        gameState.halted = true;
+        RegenerateWorld();
+        HeadlessAdvance(2000);
+        EXPECT_EQ(CountDialogs(ResultDialogId), 0);
+        EXPECT_FALSE(HeadlessTimerRunning(TimerDust));
+        EXPECT_FALSE(HeadlessTimerRunning(TimerResult));
+    }
+}
+
+TEST_F(FlightTest, VerdictWaitsUntilTheGamesDialogsAreClosed)
+{
+    // Game Settings opened between touch-down and verdict, kept open past the result's time, then the pause.
+    PlaceCraft(320, 10, 0, -20);
+    FlyUntilContact();
+    ASSERT_TRUE(gameState.landed);
+    HeadlessQueueDialog(SettingsDialogId, {AdvanceInDialog(2000), PressEscape()});
+    HeadlessQueueDialog(PauseDialogId, {AdvanceInDialog(500), PressEnter()});
+    HeadlessQueueDialog(ResultDialogId, {PressEnter()});
+    PlatformPostCommand(CmdGameSettings);
+    HeadlessAdvance(10);
+    EXPECT_EQ(CountDialogs(ResultDialogId), 0);
+    HeadlessAdvance(200);
+    ASSERT_EQ(CountDialogs(ResultDialogId), 1);
+    EXPECT_EQ(ResultRecord()->depth, 1);
+    EXPECT_EQ(ResultRecord()->caption, "Successful Landing");
+    // After start-up's pair: the settings dialog, its pause, and only then the verdict.
+    std::vector<int> order;
+    for (const auto& d : HeadlessDialogs())
+        order.push_back(d.resourceId);
+    order.resize(5);
+    EXPECT_EQ(order, (std::vector<int>{SettingsDialogId, PauseDialogId, SettingsDialogId, PauseDialogId, ResultDialogId}));
+}
+
 TEST_F(FlightTest, HardTouchesOffPlatformTouchesAndTheSidesAreCrashes)
 {
     const struct {
@@ -344,6 +398,43 @@ TEST_F(FlightTest, SideJetsAndTurningFollowTheCraftKind)
     StepFlight({100, 0, 0});
     EXPECT_NEAR(SteeredSpeed(), std::sin(30 / 180.0 * 3.141592653589793) * gameState.thrustFactor, 1e-12);
     EXPECT_FALSE(gameState.craft.jetLeftOn || gameState.craft.jetRightOn);
+
+    // Demands beyond their ranges act as the range's ends: 100 for thrust and jets, 471 for turning.
+    const struct {
+        int gameType;
+        ControlInput demand;
+        double vy, vx, angle, fuel; // changes over one step, gravity left out
+    } wild[] = {
+        {0, {INT32_MAX, 0, INT32_MAX}, 1, 1, 0, -0.15},
+        {0, {INT32_MIN, INT32_MIN, INT32_MIN}, 0, 0, 0, 0},
+        {1, {0, 0, 1000}, 0, 0, 4.71, 0},
+        {1, {0, INT32_MAX, 0}, 0, 0, -4.71, 0},
+    };
+    for (const auto& w : wild) {
+        gameOptions.gameType = w.gameType;
+        PlaceCraft(320, 300, 0, 0);
+        gameState.craft.fuel = 10;
+        StepFlight(w.demand);
+        const Craft& c = gameState.craft;
+        EXPECT_NEAR(c.vy + gameState.gravity, w.vy * gameState.thrustFactor, 1e-9) << w.demand.thrust;
+        EXPECT_NEAR(SteeredSpeed(), w.vx, 1e-9) << w.demand.right;
+        EXPECT_NEAR(c.angle, w.angle, 1e-9) << w.demand.right;
+        EXPECT_NEAR(c.fuel - 10, w.fuel, 1e-9) << w.demand.thrust;
+    }
+
+    // A craft gone wild is recorded at the ends of the recorder's range, not wrapped around.
+    Craft& c = gameState.craft;
+    c.x = 1e300;
+    c.y = -1e300;
+    c.vy = std::nan("");
+    c.angle = -2147483648.5;
+    recordCount = 0;
+    RecordFlightFrame();
+    const FlightFrame& f = flightRecord[0];
+    EXPECT_EQ(f.x, INT32_MAX);
+    EXPECT_EQ(f.y, INT32_MIN);
+    EXPECT_EQ(f.vy, 0);
+    EXPECT_EQ(f.angle, INT32_MIN);
 }
 
 // The contact tests at their exact edges, on a hand-built world: ground at 100, platforms of width 40 at

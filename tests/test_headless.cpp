@@ -2,6 +2,7 @@
 // dialogs and message boxes, keys, joysticks, sounds and the in-memory store.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -274,6 +275,30 @@ TEST_F(Headless, UnscriptedFailedAndPlacedDialogs) {
     EXPECT_TRUE(HeadlessDialogs()[2].failed);
 }
 
+TEST_F(Headless, DialogsOverAWindowAtTheEdgesOfTheCoordinatesStayWhole) {
+    ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
+    constexpr int32_t Low = INT32_MIN, High = INT32_MAX;
+    const ScreenRect stored[] = {{Low, Low, Low + 100, Low + 100}, {High - 10, High - 10, High, High}, {Low, Low, High, High}};
+    for (const ScreenRect& window : stored) {
+        PlatformSetWindowRect(window);
+        const DialogTemplate placed = {502, "Placed", 40, 16, "MS Shell Dlg", 8, false, 7, 7, nullptr, 0};
+        for (const DialogTemplate* tmpl : {&testTemplate, &placed}) {
+            HeadlessQueueDialog(tmpl->resourceId, {CallInDialog([](Dialog* dialog) {
+                const ScreenRect before = DialogGetRect(dialog);
+                DialogMove(dialog, INT32_MAX, INT32_MIN);
+                const ScreenRect after = DialogGetRect(dialog);
+                EXPECT_EQ(int64_t{after.right} - after.left, int64_t{before.right} - before.left);
+                EXPECT_EQ(after.top, INT32_MIN);
+                DialogEnd(dialog, IdOk);
+            })});
+            PlatformRunDialog(*tmpl, nullptr);
+            const ScreenRect rect = HeadlessDialogs().back().rect;
+            EXPECT_EQ(int64_t{rect.right} - rect.left, tmpl->width * 3 / 2) << window.left;
+            EXPECT_EQ(int64_t{rect.bottom} - rect.top, tmpl->height * 13 / 8) << window.left;
+        }
+    }
+}
+
 // ---- message boxes, keys, joysticks, sounds, store ----
 
 // Queued answers, and timers running while a box is up, are seen through the New Game question in the shell tests.
@@ -332,6 +357,13 @@ TEST_F(Headless, SoundLog) {
     EXPECT_EQ(HeadlessSoundPlaying(), 0);
     PlatformPlaySound(4242, SoundResource | SoundAsync); // no such sound: heard until replaced
     HeadlessAdvance(100000);
+    EXPECT_EQ(HeadlessSoundPlaying(), 4242);
+    // A long run empties the logs between flights: the sound heard goes on, queued commands are forgotten.
+    PlatformPostCommand(7);
+    HeadlessClearSoundEvents();
+    HeadlessDropPostedCommands();
+    EXPECT_TRUE(HeadlessSoundEvents().empty());
+    EXPECT_TRUE(HeadlessPostedCommands().empty());
     EXPECT_EQ(HeadlessSoundPlaying(), 4242);
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/options.h"
 #include "platform/headless/headless.h"
+#include "sim/game_state.h"
 
 namespace {
 
@@ -113,6 +114,25 @@ TEST_F(OptionsTest, OutOfRangeStoredFieldsAreClampedOnLoad)
     ClampOptions(half);
     EXPECT_EQ(half.gameHeight, 0);
     EXPECT_EQ(half.fuelAmount, 125);
+}
+
+TEST_F(OptionsTest, APlayfieldTakenFromTheWindowKeepsTheLoadedLimitsAndSurvivesReload)
+{
+    // client width, height -> playfield width, height
+    const int cases[][4] = {{2047, 1, 2047, 16}, {9000, 5, 5000, 16}, {8, 6000, 16, 5000}, {0, 0, 320, 200}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c[0] << " x " << c[1]);
+        SetDefaultOptions();
+        HeadlessSetClientSize(c[0], c[1]);
+        FillPlayfieldSizeFromClient();
+        EXPECT_EQ(gameOptions.gameWidth, c[2]);
+        EXPECT_EQ(gameOptions.gameHeight, c[3]);
+        const GameOptions taken = gameOptions;
+        ASSERT_EQ(SaveOptions(), StoreOk);
+        gameOptions = {};
+        LoadOptions();
+        EXPECT_TRUE(SameBytes(&gameOptions, &taken, 60));
+    }
 }
 
 } // namespace

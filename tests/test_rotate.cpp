@@ -59,6 +59,12 @@ TEST(Rotate, RotatePointTurnsClockwiseOnScreenForAnyAngle)
         RotatePoint(c.angle, 21, 21, 21, 5, &x, &y);
         EXPECT_EQ(std::pair(x, y), std::pair(c.x, c.y)) << c.angle;
     }
+    // A point far outside the 32-bit range after turning pins at its ends instead of wrapping.
+    int x, y;
+    RotatePoint(225, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN, &x, &y);
+    EXPECT_EQ(std::pair(x, y), std::pair(INT32_MAX, INT32_MAX));
+    RotatePoint(45, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN, &x, &y);
+    EXPECT_EQ(y, INT32_MIN);
 }
 
 // Angle 0 copies all but black; equivalent angles give the same picture.

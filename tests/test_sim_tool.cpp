@@ -111,7 +111,10 @@ TEST_F(SimToolTest, BadArgumentsGiveOneLineAndStatusTwo)
     std::ofstream(path) << "1 100 0 0\n5 x 0 0\n";
     for (const char* arguments : {"--set nosuchfield=1", "--set player=2", "--set fuelAmount=30",
                                   "--set windStrength=50", "--set gameWidth=8 --set gameHeight=8", "--set player",
-                                  "--client 640", "--difficulty 101", "--seed abc", "--runs 0", "--bogus"}) {
+                                  "--client 640", "--difficulty 101", "--seed abc", "--runs 0", "--bogus",
+                                  "--client 99999x99999", "--client 16385x16", "--client 10000x10000", "--client -5x5",
+                                  "--script /tmp", "--snapshot ''", "--max-steps 99999999999999999999",
+                                  "--max-steps -1", "--max-steps 0x10", "--snapshot-step 1e3"}) {
         Result r = RunSimulator(arguments, "2>&1 >/dev/null");
         EXPECT_EQ(r.status, 2) << arguments;
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << arguments << ": " << r.out;
@@ -119,6 +122,12 @@ TEST_F(SimToolTest, BadArgumentsGiveOneLineAndStatusTwo)
     Result r = RunSimulator("--script " + path, "2>&1 >/dev/null");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find(":2:"), std::string::npos) << r.out;
+    // A snapshot that cannot be written: no result line for that run, only the error.
+    r = RunSimulator("--snapshot /nonexistent/frame.png");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    // The widest client accepted.
+    EXPECT_EQ(RunSimulator("--client 16384x16 --max-steps 1").status, 0);
 }
 
 TEST_F(SimToolTest, OptionsDrawsRecordingAndTipOverFollowTheContract)

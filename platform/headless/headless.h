@@ -63,6 +63,7 @@ int HeadlessTimerPeriod(int timerId);        // 0 when not running
 uint64_t HeadlessTimerDue(int timerId);      // 0 when not running
 uint64_t HeadlessTimerExpiries(int timerId); // expiries delivered since the reset
 std::vector<int> HeadlessPostedCommands();   // queued, not yet delivered
+void HeadlessDropPostedCommands();           // forgets them undelivered (a long run that never pumps)
 // PlatformRunMessageLoop returns after `ms` of virtual time without a quit request (default 60000 ms),
 // or at once when nothing is queued and no timer runs; it then returns HeadlessLoopLimitCode.
 constexpr int HeadlessLoopLimitCode = -1;
@@ -211,6 +212,7 @@ struct HeadlessSoundEvent {
     unsigned flags; // SoundPurge for a purge
 };
 const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents();
+void HeadlessClearSoundEvents(); // empties the log; the sound heard now goes on
 // The sound heard now, 0 for silence: a loop plays until replaced or purged; a single sound for the
 // length of its WAV data (until replaced when that cannot be read).
 int HeadlessSoundPlaying();

@@ -216,6 +216,8 @@ void PlatformPurgeSounds() {
 
 const std::vector<HeadlessSoundEvent>& HeadlessSoundEvents() { return devices.sounds; }
 
+void HeadlessClearSoundEvents() { std::vector<HeadlessSoundEvent>().swap(devices.sounds); }
+
 int HeadlessSoundPlaying() {
     const PlayingSound& sound = devices.playing;
     if (sound.id == 0 || sound.looping || sound.lengthMs == 0) return sound.id;

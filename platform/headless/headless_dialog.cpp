@@ -75,22 +75,26 @@ void Note(Dialog* dialog, const std::string& text) { dialogs.records[dialog->rec
 
 ScreenRect InitialRect(const DialogTemplate& tmpl) {
     const int width = UnitsToPixelsX(tmpl.width), height = UnitsToPixelsY(tmpl.height);
-    int left, top;
+    // Wide arithmetic, then the dialog kept whole inside the 32-bit screen: the main window may sit anywhere.
+    int64_t left, top;
     if (tmpl.centred) {
-        int centreX = VirtualScreenWidth / 2, centreY = VirtualScreenHeight / 2;
+        int64_t centreX = VirtualScreenWidth / 2, centreY = VirtualScreenHeight / 2;
         if (PlatformMainWindowExists()) {
             const ScreenRect owner = PlatformGetWindowRect();
-            centreX = owner.left + (owner.right - owner.left) / 2;
-            centreY = owner.top + (owner.bottom - owner.top) / 2;
+            centreX = owner.left + (int64_t{owner.right} - owner.left) / 2;
+            centreY = owner.top + (int64_t{owner.bottom} - owner.top) / 2;
         }
         left = centreX - width / 2;
         top = centreY - height / 2;
     } else {
         const ScreenRect client = PlatformGetClientScreenRect();
-        left = client.left + UnitsToPixelsX(tmpl.x);
-        top = client.top + UnitsToPixelsY(tmpl.y);
+        left = int64_t{client.left} + UnitsToPixelsX(tmpl.x);
+        top = int64_t{client.top} + UnitsToPixelsY(tmpl.y);
     }
-    return {left, top, left + width, top + height};
+    left = std::clamp<int64_t>(left, INT32_MIN, int64_t{INT32_MAX} - width);
+    top = std::clamp<int64_t>(top, INT32_MIN, int64_t{INT32_MAX} - height);
+    return {static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(left + width),
+            static_cast<int32_t>(top + height)};
 }
 
 void ClickRadio(Dialog* dialog, size_t index) {
@@ -341,7 +345,10 @@ ScreenRect DialogGetRect(Dialog* dialog) { return IsOpen(dialog) ? dialog->rect 
 void DialogMove(Dialog* dialog, int x, int y) {
     if (!IsOpen(dialog)) return;
     ScreenRect& rect = dialog->rect;
-    rect = {x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
+    const int64_t width = int64_t{rect.right} - rect.left, height = int64_t{rect.bottom} - rect.top;
+    const int64_t left = std::min<int64_t>(x, INT32_MAX - width), top = std::min<int64_t>(y, INT32_MAX - height);
+    rect = {static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(left + width),
+            static_cast<int32_t>(top + height)};
     ++dialog->moveCount;
 }
 

@@ -208,6 +208,8 @@ void PlatformSendCommand(int id) { DeliverCommand(id); }
 
 std::vector<int> HeadlessPostedCommands() { return {loop.posted.begin(), loop.posted.end()}; }
 
+void HeadlessDropPostedCommands() { std::deque<int>().swap(loop.posted); }
+
 void HeadlessPump() {
     while (!loop.posted.empty()) {
         const int id = loop.posted.front();
@@ -295,15 +297,17 @@ void PlatformGetClientSize(int* width, int* height) {
 
 ScreenRect PlatformGetClientScreenRect() {
     if (loop.window != WindowExists) return {};
-    const int32_t left = loop.outerLeft + HeadlessFrameLeft, top = loop.outerTop + HeadlessFrameTop;
-    return {left, top, left + loop.clientWidth, top + loop.clientHeight};
+    const int64_t left = int64_t{loop.outerLeft} + HeadlessFrameLeft, top = int64_t{loop.outerTop} + HeadlessFrameTop;
+    return {HeadlessScreenCoordinate(left), HeadlessScreenCoordinate(top),
+            HeadlessScreenCoordinate(left + loop.clientWidth), HeadlessScreenCoordinate(top + loop.clientHeight)};
 }
 
 ScreenRect PlatformGetWindowRect() {
     if (loop.window != WindowExists) return {};
+    const int64_t left = loop.outerLeft, top = loop.outerTop;
     return {loop.outerLeft, loop.outerTop,
-            loop.outerLeft + HeadlessFrameLeft + loop.clientWidth + HeadlessFrameRight,
-            loop.outerTop + HeadlessFrameTop + loop.clientHeight + HeadlessFrameBottom};
+            HeadlessScreenCoordinate(left + HeadlessFrameLeft + loop.clientWidth + HeadlessFrameRight),
+            HeadlessScreenCoordinate(top + HeadlessFrameTop + loop.clientHeight + HeadlessFrameBottom)};
 }
 
 void PlatformSetWindowRect(const ScreenRect& rect) {

@@ -21,19 +21,6 @@ static int Fail(const std::string& message)
     return 2;
 }
 
-static bool ParseClient(const std::string& text, int& width, int& height)
-{
-    int w = 0, h = 0;
-    char x = 0, extra = 0;
-    if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || (x != 'x' && x != 'X'))
-        return false;
-    if (w < 0 || h < 0 || w > 100000 || h > 100000)
-        return false;
-    width = w;
-    height = h;
-    return true;
-}
-
 int main(int argc, char** argv)
 {
     CLI::App app{"Worlds and flights of Dravolinex from a seed, headlessly; one JSON object per run."};
@@ -42,21 +29,20 @@ int main(int argc, char** argv)
     int difficulty = -1;
     std::vector<std::string> sets;
     std::string scriptPath;
+    std::string maxSteps, snapshotStep;
     app.add_option("--seed", settings.seed, "seed of the first run (default 1)");
     app.add_option("--runs", settings.runs, "number of runs, seeds N, N+1, ...")->check(CLI::Range(1u, 100000000u));
-    app.add_option("--client", client, "client size WxH of the main window (default 640x480)");
+    app.add_option("--client", client, "client size WxH of the main window, at most 16384 a side (default 640x480)");
     app.add_option("--difficulty", difficulty, "apply the Difficulty slider at P")->check(CLI::Range(0, 100));
     app.add_option("--set", sets, "FIELD=VALUE of the options record, in order")->allow_extra_args(false);
     app.add_option("--script", scriptPath, "the human pilot's demands: lines STEP THRUST LEFT RIGHT");
-    app.add_option("--max-steps", settings.maxSteps, "longest flight in steps (default 100000)")
-        ->check(CLI::Range(int64_t(0), int64_t(INT64_MAX)));
+    app.add_option("--max-steps", maxSteps, "longest flight in steps (default 100000)");
     app.add_flag("--world", settings.world, "print the world's tables");
     app.add_flag("--trace", settings.trace, "print the craft after every step");
     app.add_flag("--paint", settings.paint,
                  "fly under the game's timers, composing a frame at every repaint (the desktop game's flight)");
     app.add_option("--snapshot", settings.snapshotPath, "write the first run's client picture as PNG");
-    app.add_option("--snapshot-step", settings.snapshotStep, "take the snapshot after step K (default: last)")
-        ->check(CLI::Range(int64_t(0), int64_t(INT64_MAX)));
+    app.add_option("--snapshot-step", snapshotStep, "take the snapshot after step K (default: last)");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -65,15 +51,22 @@ int main(int argc, char** argv)
         return Fail(e.what());
     }
 
-    if (!ParseClient(client, settings.clientWidth, settings.clientHeight))
-        return Fail("--client: expected WxH with sizes 0..100000, got '" + client + "'");
+    std::string error;
+    if (!ParseClientSize(client, settings.clientWidth, settings.clientHeight, error))
+        return Fail(error);
+    if (app.count("--max-steps") && !ParseStepNumber("--max-steps", maxSteps, settings.maxSteps, error))
+        return Fail(error);
+    if (app.count("--snapshot-step") &&
+        !ParseStepNumber("--snapshot-step", snapshotStep, settings.snapshotStep, error))
+        return Fail(error);
+    if (app.count("--snapshot") && settings.snapshotPath.empty())
+        return Fail("--snapshot: the file name is empty");
 
     // The options of a first run, then the Difficulty slider, then each --set in order.
     gameOptions = {};
     SetDefaultOptions();
     if (difficulty >= 0)
         ApplyDifficulty(difficulty);
-    std::string error;
     for (const std::string& assignment : sets) {
         std::string::size_type eq = assignment.find('=');
         if (eq == std::string::npos)

@@ -41,6 +41,14 @@ struct OptionField {
 extern const OptionField OptionFields[16];
 int32_t OptionValue(const GameOptions& options, const OptionField& field);
 
+// The largest client area the simulator accepts: what a screen can show, 16384 a side and 64 Mi pixels in all.
+constexpr int MaxClientSide = 16384;
+constexpr int64_t MaxClientPixels = int64_t{1} << 26;
+// Reads "WxH" (decimal, 0 for a minimised window) within those limits; false with `error` saying why.
+bool ParseClientSize(const std::string& text, int& width, int& height, std::string& error);
+// Reads a step number of `option`: decimal digits only, 0..INT64_MAX; false with `error` saying why.
+bool ParseStepNumber(const std::string& option, const std::string& text, int64_t& value, std::string& error);
+
 // Reads a pilot script; false with `error` naming the file and line.
 bool ReadScript(const std::string& path, std::vector<ScriptLine>& script, std::string& error);
 

@@ -1,5 +1,6 @@
 // Option fields by name with their ranges, and the pilot script reader.
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -110,8 +111,49 @@ bool SetOptionField(GameOptions& options, const std::string& field, const std::s
     return false;
 }
 
+// Whole decimal digits (no sign, spaces or prefix) into an int64_t; false when they do not fit.
+static bool ParseDigits(const std::string& text, int64_t& value)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const char* end = text.data() + text.size();
+    auto result = std::from_chars(text.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end;
+}
+
+bool ParseClientSize(const std::string& text, int& width, int& height, std::string& error)
+{
+    const std::string::size_type x = text.find_first_of("xX");
+    int64_t w = -1, h = -1;
+    if (x == std::string::npos || !ParseDigits(text.substr(0, x), w) || !ParseDigits(text.substr(x + 1), h)) {
+        error = "--client: expected WxH (decimal sizes), got '" + text + "'";
+        return false;
+    }
+    if (w > MaxClientSide || h > MaxClientSide || w * h > MaxClientPixels) {
+        error = "--client " + text + ": too large (at most " + std::to_string(MaxClientSide) + " a side and " +
+                std::to_string(MaxClientPixels) + " pixels in all)";
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool ParseStepNumber(const std::string& option, const std::string& text, int64_t& value, std::string& error)
+{
+    if (ParseDigits(text, value))
+        return true;
+    error = option + ": '" + text + "' is not a step number 0.." + std::to_string(INT64_MAX);
+    return false;
+}
+
 bool ReadScript(const std::string& path, std::vector<ScriptLine>& script, std::string& error)
 {
+    std::error_code status;
+    if (std::filesystem::is_directory(path, status)) {
+        error = "--script: '" + path + "' is a directory";
+        return false;
+    }
     std::ifstream in(path);
     if (!in) {
         error = "--script: cannot read '" + path + "'";

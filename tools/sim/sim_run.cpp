@@ -70,6 +70,9 @@ static void ResetProgramState(const SimSettings& settings)
     std::memset(pilotFloor, 0, sizeof pilotFloor);
     std::memset(pilotFunnel, 0, sizeof pilotFunnel);
     pilotPlatform = 0;
+    // The headless window's logs would otherwise grow by every flight's sounds and settings command.
+    HeadlessClearSoundEvents();
+    HeadlessDropPostedCommands();
 }
 
 static bool FlightEnded()
@@ -201,6 +204,9 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
                      {"recordCount", recordCount}, {"recordWrapped", recordWrapped}};
     out["report"] = {{"title", title.data()}, {"message", message.data()}, {"details", details.data()},
                      {"score", score}};
+    // A run whose snapshot failed gives no result: the caller reports the error instead.
+    if (!snapshotOk)
+        return false;
     if (settings.trace)
         out["trace"] = trace;
     std::cout << out.dump() << '\n';
