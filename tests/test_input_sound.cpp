@@ -30,10 +30,8 @@ protected:
     void SetUp() override
     {
         HeadlessReset();
-        gameOptions = {};
-        gameOptions.player = 1;
-        joystickId = -1;
-        joystickAvailable = false;
+        gameOptions = {}, gameOptions.player = 1;
+        joystickId = -1, joystickAvailable = false;
     }
     // A stick with axes 0..1000 and a threshold of 100: centre 500, dead zone 400..600.
     void PlugStick(int slot = 2)
@@ -61,9 +59,7 @@ TEST_F(InputTest, JoystickGivesProportionalDemandsOutsideTheDeadZone)
 {
     PlugStick();
     ASSERT_TRUE(SetUpJoystick());
-    EXPECT_EQ(joystickId, 2);
-    EXPECT_EQ(deadZoneLeft, 400u);
-    EXPECT_EQ(deadZoneBottom, 600u);
+    EXPECT_EQ(std::tuple(joystickId, deadZoneLeft, deadZoneBottom), std::tuple(2, 400u, 600u));
     EXPECT_EQ(HeadlessJoystickCaptureState().periodMs, 20u);
     EXPECT_TRUE(HeadlessJoystickCaptureState().changedOnly);
     gameOptions.inputDevice = 1;
