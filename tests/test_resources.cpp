@@ -61,7 +61,7 @@ TEST(Pictures, EveryPictureOfTheSpriteTableIsEmbeddedAtItsSize)
         }
 }
 
-TEST(Pictures, CraftStandOnRow31WithinTheirColumns)
+TEST(Pictures, CraftStandOnRow31AndTouchDownOnTheirFeet)
 {
     Surface rocketPic = LoadPicture(158);
     Extent rocket = Drawn(rocketPic);
@@ -75,22 +75,16 @@ TEST(Pictures, CraftStandOnRow31WithinTheirColumns)
     EXPECT_EQ((std::array{e.left, e.top, e.right, e.bottom}), (std::array{7, 1, 35, 31}));
     // Both feet of the outer legs rest on row 31, in yellow.
     EXPECT_TRUE(GetPixel(legged, 7, 31) == Yellow && GetPixel(legged, 35, 31) == Yellow);
-}
 
-TEST(Pictures, TouchdownFramesLowerTheBodyButKeepTheFeet)
-{
-    Surface upright = LoadPicture(130);
+    // The touch-down frames lower the body (the cabin moves down k rows) but keep the feet.
     for (int k = 1; k <= 3; ++k) {
         Surface frame = LoadPicture(158 + k);
-        Extent e = Drawn(frame);
-        EXPECT_EQ(e.top, 1 + k) << "frame " << 158 + k;
-        EXPECT_EQ(e.bottom, 31) << "frame " << 158 + k;
+        EXPECT_EQ(std::pair(Drawn(frame).top, Drawn(frame).bottom), std::pair(1 + k, 31)) << "frame " << 158 + k;
         for (int x = 0; x < 43; ++x)
-            EXPECT_EQ(GetPixel(frame, x, 31), GetPixel(upright, x, 31)) << "foot row, column " << x;
-        // The cabin is the upright one moved down by k rows.
+            EXPECT_EQ(GetPixel(frame, x, 31), GetPixel(legged, x, 31)) << "foot row, column " << x;
         for (int y = 1; y <= 8; ++y)
             for (int x = 14; x <= 28; ++x)
-                EXPECT_EQ(GetPixel(frame, x, y + k), GetPixel(upright, x, y)) << x << "," << y;
+                EXPECT_EQ(GetPixel(frame, x, y + k), GetPixel(legged, x, y)) << x << "," << y;
     }
 }
 
