@@ -105,8 +105,7 @@ protected:
     static int32_t Write(const char* key, std::vector<std::pair<const char*, Bytes>> values,
                          uint32_t type = StoreTypeBinary) {
         StoreKey* handle = nullptr;
-        const int32_t status = FileStoreOpen(key, true, &handle);
-        if (status != StoreOk) return status;
+        if (const int32_t status = FileStoreOpen(key, true, &handle); status != StoreOk) return status;
         for (const auto& [name, bytes] : values)
             EXPECT_EQ(FileStoreSet(handle, name, type, bytes.data(), static_cast<uint32_t>(bytes.size())), StoreOk);
         return FileStoreClose(handle);
@@ -117,8 +116,7 @@ protected:
     int32_t Read(const char* key, const char* name, uint32_t offered)
     {
         StoreKey* handle = nullptr;
-        const int32_t open = FileStoreOpen(key, false, &handle);
-        if (open != StoreOk) return open;
+        if (const int32_t open = FileStoreOpen(key, false, &handle); open != StoreOk) return open;
         Bytes buffer(offered);
         size = offered;
         const int32_t status = FileStoreQuery(handle, name, buffer.data(), &size, &type);
@@ -366,24 +364,22 @@ TEST_F(FileStore, RivalAndKilledSavesLeaveOneWholeFile) {
 
 TEST_F(FileStore, PathFollowsTheEnvironment) {
     FileStoreSetDirectoryForTests(nullptr);
-    const char* savedHome = std::getenv("HOME");
-    const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
-    const std::string home = savedHome ? savedHome : "", config = savedConfig ? savedConfig : "";
-
-    setenv("XDG_CONFIG_HOME", "/cfg", 1);
-    setenv("HOME", "/home/pilot", 1);
-    EXPECT_EQ(FileStorePath(), "/cfg/dravolinex/settings");
-    setenv("XDG_CONFIG_HOME", "relative", 1); // not absolute: ignored
-    EXPECT_EQ(FileStorePath(), "/home/pilot/.config/dravolinex/settings");
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("HOME");
-    EXPECT_EQ(FileStorePath(), "");
+    const char* saved[] = {std::getenv("HOME"), std::getenv("XDG_CONFIG_HOME")};
+    const std::string home = saved[0] ? saved[0] : "", config = saved[1] ? saved[1] : "";
+    // XDG_CONFIG_HOME, HOME (null: unset) and the path they give; a relative XDG_CONFIG_HOME is ignored.
+    const char* cases[][3] = {{"/cfg", "/home/pilot", "/cfg/dravolinex/settings"},
+                              {"relative", "/home/pilot", "/home/pilot/.config/dravolinex/settings"},
+                              {nullptr, nullptr, ""}};
+    for (const auto& [config, home, path] : cases) {
+        config ? setenv("XDG_CONFIG_HOME", config, 1) : unsetenv("XDG_CONFIG_HOME");
+        home ? setenv("HOME", home, 1) : unsetenv("HOME");
+        EXPECT_EQ(FileStorePath(), path);
+    }
     StoreKey* key = nullptr;
     EXPECT_EQ(FileStoreOpen(Key, false, &key), StoreNotFound);
     EXPECT_EQ(FileStoreOpen(Key, true, &key), StoreAccessDenied);
-
-    if (savedHome) setenv("HOME", home.c_str(), 1);
-    if (savedConfig) setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    if (saved[0]) setenv("HOME", home.c_str(), 1);
+    if (saved[1]) setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
 
 } // namespace

@@ -30,10 +30,8 @@ protected:
     void SetUp() override
     {
         HeadlessReset();
-        gameOptions = {};
-        gameOptions.player = 1;
-        joystickId = -1;
-        joystickAvailable = false;
+        gameOptions = {}, gameOptions.player = 1;
+        joystickId = -1, joystickAvailable = false;
     }
     // A stick with axes 0..1000 and a threshold of 100: centre 500, dead zone 400..600.
     void PlugStick(int slot = 2)
@@ -61,9 +59,7 @@ TEST_F(InputTest, JoystickGivesProportionalDemandsOutsideTheDeadZone)
 {
     PlugStick();
     ASSERT_TRUE(SetUpJoystick());
-    EXPECT_EQ(joystickId, 2);
-    EXPECT_EQ(deadZoneLeft, 400u);
-    EXPECT_EQ(deadZoneBottom, 600u);
+    EXPECT_EQ(std::tuple(joystickId, deadZoneLeft, deadZoneBottom), std::tuple(2, 400u, 600u));
     EXPECT_EQ(HeadlessJoystickCaptureState().periodMs, 20u);
     EXPECT_TRUE(HeadlessJoystickCaptureState().changedOnly);
     gameOptions.inputDevice = 1;
@@ -86,17 +82,7 @@ TEST_F(InputTest, JoystickGivesProportionalDemandsOutsideTheDeadZone)
     EXPECT_EQ(Read().thrust, 0);
 }
 
-TEST_F(InputTest, StickWithoutRoomBeyondItsDeadZoneGivesFullDemand)
-{
-    // A threshold as wide as the half range leaves no room between the dead zone and the axis end.
-    HeadlessPlugJoystick(0, JoystickCaps{0, 1000, 0, 1000, 10}, 500);
-    ASSERT_TRUE(SetUpJoystick());
-    gameOptions.inputDevice = 1;
-    HeadlessSetJoystickPosition(0, 1005, 500, 0);
-    EXPECT_EQ(Read().right, 100);
-}
-
-TEST_F(InputTest, DeadZoneBoundsWrapAsUnsignedButCompareAsSigned)
+TEST_F(InputTest, DeadZoneBoundsOnOddAxesAndThresholds)
 {
     // Axes 0..100 with a threshold of 60: the centre is 50, the left bound 50 - 60 wraps to 2^32 - 10. Compared
     // as a signed number it is -10, so no position gives a left demand; the right bound is 110, beyond the axis.
@@ -123,6 +109,13 @@ TEST_F(InputTest, DeadZoneBoundsWrapAsUnsignedButCompareAsSigned)
         HeadlessSetJoystickPosition(1, row.x, row.y, 0);
         EXPECT_EQ(Read(), row.expected) << row.x << ", " << row.y;
     }
+
+    // A threshold as wide as the half range leaves no room between the dead zone and the axis end: full demand.
+    HeadlessPlugJoystick(0, JoystickCaps{0, 1000, 0, 1000, 10}, 500);
+    HeadlessUnplugJoystick(1);
+    ASSERT_TRUE(SetUpJoystick());
+    HeadlessSetJoystickPosition(0, 1005, 500, 0);
+    EXPECT_EQ(Read().right, 100);
 }
 
 // A small dialog with the joystick status icon and an OK button, run with the given steps; returns its result.

@@ -1,7 +1,9 @@
 // Frame painting: what the player sees of the craft, crater, dust, lights, visibility and each zoom mode.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 
 #include "app/options.h"
@@ -48,10 +50,8 @@ protected:
         gameState.blinkPhase = -1;
         gameState.craft.intact = true;
         recordCount = 0;
-        for (Star& s : stars)
-            s = {};
-        for (int x = 0; x <= W; ++x)
-            TerrainProfile[x] = Surface0;
+        std::fill(std::begin(stars), std::end(stars), Star{});
+        std::fill(TerrainProfile, TerrainProfile + W + 1, Surface0);
 
         ReleaseBackgroundScene();
         CreateSurface(backgroundScene, W, H);
@@ -73,17 +73,9 @@ protected:
         CreateSurface(SpriteTable[16].picture, 76, 44);
         FillRect(SpriteTable[16].picture, 0, 0, 76, 44, Plate);
     }
-    void TearDown() override
-    {
-        ReleaseGraphics();
-        ReleaseBackgroundScene();
-    }
+    void TearDown() override { ReleaseGraphics(), ReleaseBackgroundScene(); }
 
-    void PlaceCraft(double x, double y)
-    {
-        gameState.craft.x = x;
-        gameState.craft.y = y;
-    }
+    void PlaceCraft(double x, double y) { gameState.craft.x = x, gameState.craft.y = y; }
     Color Paint(int x, int y, int clientWidth = W, int clientHeight = H)
     {
         ComposeClientPicture(client, clientWidth, clientHeight, false);
@@ -155,9 +147,7 @@ TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
         const HeadlessFrame& shown = HeadlessLastFrame();
         ASSERT_EQ(shown.pixels.size(), 800u * 700u);
         Surface picture;
-        picture.width = shown.width;
-        picture.height = shown.height;
-        picture.pixels = shown.pixels;
+        picture.width = shown.width, picture.height = shown.height, picture.pixels = shown.pixels;
         ExpectOutput(picture, x0, y0, dw, dh);
     }
     EXPECT_EQ(HeadlessLastFrame().count, 3);
@@ -167,10 +157,6 @@ TEST_F(RenderTest, CraftPictureFollowsAngleAndTouchdown)
 {
     PlaceCraft(300, 300); // top-left on row 180; black pixels of a picture are never drawn
     ExpectFrame({{315, 195, CraftTag(60 + 30)}, {302, 182, Sky}, {330, 210, Sky}}); // the upright rocket
-    gameState.craft.angle = 89.5; // the 87-degree image
-    ExpectFrame({{320, 200, CraftTag(60 + 59)}});
-    gameState.craft.angle = -91; // the -90-degree image
-    ExpectFrame({{320, 200, CraftTag(60 + 0)}});
 
     gameOptions.gameType = 1; // the legged craft uses the first block
     gameState.craft.angle = 3;
@@ -186,7 +172,9 @@ TEST_F(RenderTest, CraftPictureFollowsAngleAndTouchdown)
     gameState.craft.intact = gameState.craft.mainEngineOn = gameState.craft.jetLeftOn = true;
     EXPECT_EQ(Paint(320, 200), Sky);
 
-    for (auto [angle, row] : {std::pair{2.9, 30}, {3.0, 31}, {95.0, 59}, {-95.0, 0}, {std::nan(""), 0}, {1e300, 59}})
+    // 89.5 degrees shows the 87-degree image, -91 the -90-degree one.
+    for (auto [angle, row] : {std::pair{2.9, 30}, {3.0, 31}, {89.5, 59}, {95.0, 59}, {-91.0, 0}, {-95.0, 0},
+                              {std::nan(""), 0}, {1e300, 59}})
         EXPECT_EQ(RotatedRowOfAngle(angle), row) << angle;
 }
 
@@ -204,20 +192,14 @@ TEST_F(RenderTest, FlamesAndDustFlickerFromTheGenerator)
     gameOptions.gameType = 1;
     gameState.craft = {};
     PlaceCraft(300, 300);
-    gameState.craft.angle = 60;
-    gameState.craft.mainEngineOn = true;
-    gameState.crashed = true;
+    gameState.craft.angle = 60, gameState.craft.mainEngineOn = gameState.crashed = true;
     Paint(0, 0);
     flame = FrameAt(320, 200);
-    bool upright = false;
-    for (int j = 0; j < 4; ++j)
-        upright = upright || flame == FlameTag(120 + 60 * j + 30);
-    EXPECT_TRUE(upright);
+    EXPECT_TRUE(flame == FlameTag(150) || flame == FlameTag(210) || flame == FlameTag(270) || flame == FlameTag(330));
 
     // Dust after a landing: a cloud of about dustSize centred on the feet (row 480 - (300 - 31) = 211).
     gameState.crashed = gameState.craft.mainEngineOn = false;
-    gameState.landed = true;
-    gameState.dustSize = 18;
+    gameState.landed = true, gameState.dustSize = 18;
     before = RandomDrawCount();
     ExpectFrame({{321, 211, Dust}, {321 - 12, 211, Sky}, {321 + 12, 211, Sky}});
     EXPECT_EQ(RandomDrawCount() - before, 2u);
@@ -261,8 +243,7 @@ TEST_F(RenderTest, CraterIsABowlUnderTheWreck)
 TEST_F(RenderTest, CloseUpAndLandingLightsNearAPlatform)
 {
     gameState.platformCount = 2;
-    platforms[0] = {100, 100, 40, 10};
-    platforms[1] = {300, 100, 40, 10};
+    platforms[0] = {100, 100, 40, 10}, platforms[1] = {300, 100, 40, 10};
     PlaceCraft(299, 31 + 105); // centred over platform 1, feet 5 above: offset 0, height 0
     Paint(0, 0);
     FrameView v = ComposedView(); // 144 rows above the surface, 28 below, 229 / 2 columns either side
@@ -294,13 +275,11 @@ TEST_F(RenderTest, CloseUpAndLandingLightsNearAPlatform)
     PlaceCraft(299 + 100, 31 + 105);
     Paint(0, 0);
     v = ComposedView();
-    EXPECT_EQ(v.left, 0);
-    EXPECT_EQ(v.right, W);
+    EXPECT_EQ(std::pair(v.left, v.right), std::pair(0, W));
     EXPECT_EQ(gameState.blinkPhase, -1);
 
     // Of two equally near platforms the first in the table wins.
-    platforms[1] = {300, 200, 40, 10};
-    platforms[0] = {200, 100, 40, 10};
+    platforms[0] = {200, 100, 40, 10}, platforms[1] = {300, 200, 40, 10};
     PlaceCraft(249, 31 + 105); // centre 270: 50 from both
     Paint(0, 0);
     EXPECT_EQ(ComposedView().top, H - 100 - 144);
@@ -328,8 +307,7 @@ TEST(LoadGraphicsTest, TurnedImagesAndTheMeteorPicture)
     PlatformCreateMainWindow("Dravolinex");
     gameState.meteorX = gameState.meteorY = 7;
     LoadGraphics();
-    EXPECT_EQ(gameState.meteorX, 0);
-    EXPECT_EQ(gameState.meteorY, 0);
+    EXPECT_EQ(std::pair(gameState.meteorX, gameState.meteorY), std::pair(0, 0));
     EXPECT_EQ(HeadlessTimerPeriod(1008), 500);
 
     // The upright images are the pictures themselves (missing pictures give empty rows alike).
@@ -370,14 +348,9 @@ TEST_F(RenderTest, SuccessiveFramesMatchAFreshlyPaintedOne)
     };
     for (const Moment& m : moments) {
         PlaceCraft(m.x, m.y);
-        gameState.craft.intact = m.intact;
-        gameState.landed = m.landed;
-        gameState.dustSize = m.dust;
-        gameState.meteorX = m.meteorX;
-        gameState.meteorY = m.meteorY;
-        gameState.visibilityMargin = m.visibility;
-        gameState.blinkPhase = -1;
-        gameState.blinkTime = 0;
+        gameState.craft.intact = m.intact, gameState.landed = m.landed, gameState.dustSize = m.dust;
+        gameState.meteorX = m.meteorX, gameState.meteorY = m.meteorY, gameState.visibilityMargin = m.visibility;
+        gameState.blinkPhase = -1, gameState.blinkTime = 0;
         RandomSnapshot generator = SaveRandom();
         Paint(0, 0);
         std::vector<Color> painted = ComposedFrame().pixels;
@@ -386,8 +359,7 @@ TEST_F(RenderTest, SuccessiveFramesMatchAFreshlyPaintedOne)
         ReleaseBackgroundScene();
         backgroundScene = scene;
         RestoreRandom(generator);
-        gameState.blinkPhase = -1;
-        gameState.blinkTime = 0;
+        gameState.blinkPhase = -1, gameState.blinkTime = 0;
         Paint(0, 0);
         ASSERT_EQ(painted, ComposedFrame().pixels) << m.x << "," << m.y;
     }

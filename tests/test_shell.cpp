@@ -40,9 +40,7 @@ protected:
     void SetUp() override
     {
         HeadlessReset();
-        gameOptions = {};
-        gameState = {};
-        optionsChangedHook = nullptr;
+        gameOptions = {}, gameState = {}, optionsChangedHook = nullptr;
     }
     // Every run ends with the clean-up, as the program's does, so no picture outlives the test.
     void TearDown() override
@@ -65,10 +63,7 @@ protected:
 TEST_F(ShellTest, FirstRoundStartsHaltedWithTheSettingsDialogPosted)
 {
     GameOptions stored{};
-    stored.player = 1;
-    stored.surfaceRoughness = 2;
-    stored.fuelAmount = 50;
-    stored.planet = 2;
+    stored.player = 1, stored.surfaceRoughness = 2, stored.fuelAmount = 50, stored.planet = 2;
     HeadlessStorePut(SettingsKeyPath, OptionsValueName, StoreTypeBinary, &stored, 60);
 
     ASSERT_TRUE(AppStartup());
@@ -77,9 +72,8 @@ TEST_F(ShellTest, FirstRoundStartsHaltedWithTheSettingsDialogPosted)
     EXPECT_TRUE(gameState.halted);
     EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
     EXPECT_TRUE(HeadlessDialogs().empty());
-    EXPECT_EQ(HeadlessTimerPeriod(TimerStep), 10);
-    EXPECT_EQ(HeadlessTimerPeriod(TimerRepaint), 50);
-    EXPECT_EQ(HeadlessTimerPeriod(TimerStarTwinkle), 200);
+    for (auto [id, period] : {std::pair{TimerStep, 10}, {TimerRepaint, 50}, {TimerStarTwinkle, 200}})
+        EXPECT_EQ(HeadlessTimerPeriod(id), period) << id;
     EXPECT_TRUE(HeadlessTimerRunning(TimerMeteorLaunch));
 }
 
@@ -95,9 +89,8 @@ TEST_F(ShellTest, OkOrCancelLeadsToGamePausedWithTheTimersRunningAndContinueClea
                                   AdvanceInDialog(1000), ClickControl(IdOk)});
         HeadlessPump();
         EXPECT_EQ(DialogIds(), (std::vector<int>{144, 166}));
-        EXPECT_EQ(HeadlessTimerExpiries(TimerStep), 100u);
-        EXPECT_EQ(HeadlessTimerExpiries(TimerRepaint), 20u);
-        EXPECT_EQ(HeadlessTimerExpiries(TimerStarTwinkle), 5u);
+        for (auto [id, expiries] : {std::pair{TimerStep, 100u}, {TimerRepaint, 20u}, {TimerStarTwinkle, 5u}})
+            EXPECT_EQ(HeadlessTimerExpiries(id), expiries) << id;
         EXPECT_TRUE(haltedInPause);
         EXPECT_FALSE(gameState.halted);
         EXPECT_EQ(HeadlessStoreWrites(), 0);
@@ -157,8 +150,7 @@ TEST_F(ShellTest, DeclinedNewGameLeavesTheRoundAsItWas)
     EXPECT_TRUE(box.question);
     EXPECT_EQ(box.text, "Are you sure you want to stop the current game?");
     EXPECT_EQ(box.caption, "New Game");
-    EXPECT_EQ(stepsWhileAsking, 50);
-    EXPECT_EQ(haltedSteps, 50);
+    EXPECT_EQ(std::pair(stepsWhileAsking, haltedSteps), std::pair(50, 50));
 
     EXPECT_FALSE(gameState.halted);
     EXPECT_EQ(round(), before);
@@ -221,9 +213,8 @@ TEST_F(ShellTest, CloseBoxEndsWithoutSaving)
 TEST_F(ShellTest, CleanupStopsTheRunningTimersButNotTheFlightEndTimers)
 {
     StartAndContinue();
-    PlatformSetTimer(TimerMeteorFlight, 20);
-    PlatformSetTimer(TimerJoystick, 500);
-    PlatformSetTimer(TimerResult, 200);
+    for (int id : {TimerMeteorFlight, TimerJoystick, TimerResult})
+        PlatformSetTimer(id, 200);
     AppShutdown();
     for (int id : {TimerRepaint, TimerStarTwinkle, TimerMeteorLaunch, TimerMeteorFlight, TimerStep, TimerJoystick})
         EXPECT_FALSE(HeadlessTimerRunning(id)) << id;

@@ -16,8 +16,7 @@ gint64 fakeNow = 1000000;
 gint64 FakeClock() { return fakeNow; }
 
 std::vector<int> delivered; // timer ids and command ids (commands negated)
-std::function<void(int)> onTimer;
-std::function<void(int)> onCommand;
+std::function<void(int)> onTimer, onCommand;
 
 // Runs every source that is ready at the fake time, without waiting.
 void Pump()
@@ -25,11 +24,7 @@ void Pump()
     for (int i = 0; i < 50 && g_main_context_iteration(nullptr, FALSE); i++) {}
 }
 
-void Advance(gint64 ms)
-{
-    fakeNow += ms * 1000;
-    Pump();
-}
+void Advance(gint64 ms) { fakeNow += ms * 1000, Pump(); }
 
 int Count(int id) { return int(std::count(delivered.begin(), delivered.end(), id)); }
 
@@ -40,9 +35,7 @@ protected:
         SetLoopClockForTests(FakeClock);
         ForgetTimersAndCommands();
         Pump();
-        delivered.clear();
-        onTimer = nullptr;
-        onCommand = nullptr;
+        delivered.clear(), onTimer = nullptr, onCommand = nullptr;
     }
     void TearDown() override { ForgetTimersAndCommands(); }
 };
@@ -50,16 +43,8 @@ protected:
 } // namespace
 
 // The game's side of the loop, recorded.
-void AppTimer(int id)
-{
-    delivered.push_back(id);
-    if (onTimer) onTimer(id);
-}
-void AppCommand(int id)
-{
-    delivered.push_back(-id);
-    if (onCommand) onCommand(id);
-}
+void AppTimer(int id) { delivered.push_back(id); if (onTimer) onTimer(id); }
+void AppCommand(int id) { delivered.push_back(-id); if (onCommand) onCommand(id); }
 GtkWindow* MainGtkWindow() { return nullptr; }
 void ReleaseHeldKeys() {}
 void EndAllDialogs(int) {}

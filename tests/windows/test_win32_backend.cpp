@@ -17,11 +17,8 @@
 
 namespace {
 
-std::vector<int> commands;
-std::vector<int> timerCalls;
-int closeRequests = 0;
-int destroyedCalls = 0;
-int paintCalls = 0;
+std::vector<int> commands, timerCalls;
+int closeRequests = 0, destroyedCalls = 0, paintCalls = 0;
 std::function<void(int)> onTimer;
 std::vector<std::tuple<DialogEvent, int, int>> events; // what the test dialog's procedure was told, init aside
 std::function<void(Dialog*)> onInit;
@@ -33,36 +30,19 @@ int AppMain() { return 0; }
 bool AppStartup() { return true; }
 void AppShutdown() {}
 void AppCommand(int id) { commands.push_back(id); }
-void AppTimer(int id)
-{
-    timerCalls.push_back(id);
-    if (onTimer) onTimer(id);
-}
+void AppTimer(int id) { timerCalls.push_back(id); if (onTimer) onTimer(id); }
 void AppPaint() { paintCalls++; }
 void AppJoystickButton() {}
-void AppCloseRequested()
-{
-    closeRequests++;
-    PlatformDestroyMainWindow();
-}
-void AppDestroyed()
-{
-    destroyedCalls++;
-    PlatformPostQuit(0);
-}
+void AppCloseRequested() { closeRequests++; PlatformDestroyMainWindow(); }
+void AppDestroyed() { destroyedCalls++; PlatformPostQuit(0); }
 
 namespace {
-
-int64_t NowMs()
-{
-    return int64_t(GetTickCount64());
-}
 
 // Runs the thread's messages for `ms` milliseconds (a quit request is dropped).
 void Pump(int ms)
 {
-    int64_t end = NowMs() + ms;
-    while (NowMs() < end) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (GetTickCount64() < end) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) continue;
@@ -74,18 +54,15 @@ void Pump(int ms)
 }
 
 int Count(const std::vector<int>& calls, int id) { return int(std::count(calls.begin(), calls.end(), id)); }
+auto Corners(ScreenRect r) { return std::tuple(r.left, r.top, r.right, r.bottom); }
 
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        commands.clear();
-        timerCalls.clear();
+        commands.clear(), timerCalls.clear(), events.clear();
         closeRequests = destroyedCalls = 0;
-        onTimer = nullptr;
-        events.clear();
-        onInit = nullptr;
-        onEvent = nullptr;
+        onTimer = nullptr, onInit = nullptr, onEvent = nullptr;
         ASSERT_TRUE(PlatformCreateMainWindow("Backend test"));
         Pump(100);
     }
@@ -141,7 +118,7 @@ TEST_F(MainWindowTest, PlacementAndClientArea)
 {
     PlatformSetWindowRect({50, 60, 550, 460});
     ScreenRect window = PlatformGetWindowRect();
-    EXPECT_EQ(std::tuple(window.left, window.top, window.right, window.bottom), std::tuple(50, 60, 550, 460));
+    EXPECT_EQ(Corners(window), std::tuple(50, 60, 550, 460));
     int width = 0, height = 0;
     PlatformGetClientSize(&width, &height);
     ScreenRect client = PlatformGetClientScreenRect();
@@ -166,16 +143,13 @@ TEST_F(MainWindowTest, PlacementAndClientArea)
     // Moved onto a monitor of another scale, the window takes the rectangle Windows suggests.
     RECT suggested{100, 90, 790, 640};
     SendMessageW(MainWindowHandle(), WM_DPICHANGED, MAKEWPARAM(144, 144), LPARAM(&suggested));
-    window = PlatformGetWindowRect();
-    EXPECT_EQ(std::tuple(window.left, window.top, window.right, window.bottom), std::tuple(100, 90, 790, 640));
+    EXPECT_EQ(Corners(PlatformGetWindowRect()), std::tuple(100, 90, 790, 640));
     // Minimised or maximised, the rectangle kept is the one the window comes back to.
     PlatformSetWindowRect({50, 60, 550, 460});
     for (int show : {SW_MINIMIZE, SW_MAXIMIZE}) {
         ShowWindow(MainWindowHandle(), show);
         Pump(50);
-        window = PlatformGetWindowRect();
-        EXPECT_EQ(std::tuple(window.left, window.top, window.right, window.bottom), std::tuple(50, 60, 550, 460))
-            << "show " << show;
+        EXPECT_EQ(Corners(PlatformGetWindowRect()), std::tuple(50, 60, 550, 460)) << "show " << show;
         ShowWindow(MainWindowHandle(), SW_RESTORE);
         Pump(50);
     }
@@ -241,8 +215,7 @@ TEST_F(MainWindowTest, CloseBoxAsksTheGameWhichDestroysTheWindow)
     EXPECT_FALSE(PlatformMainWindowExists());
     int width = -1, height = -1;
     PlatformGetClientSize(&width, &height);
-    EXPECT_EQ(width, 0);
-    EXPECT_EQ(height, 0);
+    EXPECT_EQ(std::pair(width, height), std::pair(0, 0));
     timerCalls.clear();
     Pump(60);
     EXPECT_TRUE(timerCalls.empty()); // the timers died with the window
@@ -287,10 +260,7 @@ bool TestDialogProc(Dialog* dialog, DialogEvent event, int id, int code)
     return true;
 }
 
-HWND DialogWindow()
-{
-    return FindWindowW(L"#32770", L"Backend dialog");
-}
+HWND DialogWindow() { return FindWindowW(L"#32770", L"Backend dialog"); }
 
 using DialogTest = MainWindowTest;
 
@@ -373,9 +343,7 @@ TEST_F(DialogTest, PlacementOnTheOwnerAndMoves)
     PlatformRunDialog(CentredTemplate, TestDialogProc);
     EXPECT_NEAR((centred.left + centred.right) / 2, (owner.left + owner.right) / 2, 2);
     EXPECT_NEAR((centred.top + centred.bottom) / 2, (owner.top + owner.bottom) / 2, 2);
-    EXPECT_EQ(moved.left, 30);
-    EXPECT_EQ(moved.top, 40);
-    EXPECT_EQ(moved.right - moved.left, centred.right - centred.left);
+    EXPECT_EQ(Corners(moved), std::tuple(30, 40, 30 + centred.right - centred.left, moved.bottom));
     // An owner hanging off the screen's top-left corner: the dialog stays on the screen.
     MoveWindow(MainWindowHandle(), -300, -300, 400, 300, TRUE);
     onInit = [&](Dialog* dialog) {
@@ -398,8 +366,7 @@ TEST_F(DialogTest, PlacementOnTheOwnerAndMoves)
     };
     PlatformRunDialog(PlacedTemplate, TestDialogProc);
     // The dialog's own client area starts (22, 17) dialog units from the main window's client corner.
-    EXPECT_EQ(inner.x, client.left + offset.left);
-    EXPECT_EQ(inner.y, client.top + offset.top);
+    EXPECT_EQ(std::pair(inner.x, inner.y), std::pair(client.left + offset.left, client.top + offset.top));
     EXPECT_GT(offset.left, 0);
 }
 
@@ -438,11 +405,10 @@ TEST_F(DialogTest, BadTemplatesFailWithAnErrorText)
     DialogTemplate broken = CentredTemplate;
     broken.controls = nullptr;
     EXPECT_EQ(PlatformRunDialog(broken, TestDialogProc), -1);
-    int code = PlatformLastError();
+    const int code = PlatformLastError();
     EXPECT_NE(code, 0);
-    std::string text = PlatformErrorText(code);
-    EXPECT_FALSE(text.empty());
-    EXPECT_NE(text.back(), '\n');
+    const std::string text = PlatformErrorText(code);
+    EXPECT_TRUE(!text.empty() && text.back() != '\n') << text;
     EXPECT_EQ(PlatformRunDialog(CentredTemplate, nullptr), -1);
     EXPECT_STRNE(PlatformErrorText(0x7FFFFFF0), "");
 }
@@ -462,20 +428,18 @@ TEST_F(StoreTest, StatusesFollowTheRegistry)
     EXPECT_EQ(PlatformStoreOpen(Path, false, &key), StoreNotFound);
     EXPECT_EQ(key, nullptr);
     ASSERT_EQ(PlatformStoreOpen(Path, true, &key), StoreOk);
-    uint8_t record[60];
+    uint8_t record[60], back[60] = {};
     for (int i = 0; i < 60; i++) record[i] = uint8_t(i * 7);
     EXPECT_EQ(PlatformStoreSet(key, "options", StoreTypeBinary, record, sizeof record), StoreOk);
     EXPECT_EQ(PlatformStoreClose(key), StoreOk);
 
     ASSERT_EQ(PlatformStoreOpen(Path, false, &key), StoreOk);
-    uint8_t back[60] = {};
     uint32_t size = 16, type = StoreTypeNone; // too little room offered
     EXPECT_EQ(PlatformStoreQuery(key, "options", back, &size, &type), StoreMoreData);
     EXPECT_EQ(size, 60u);
     size = sizeof back;
     EXPECT_EQ(PlatformStoreQuery(key, "options", back, &size, &type), StoreOk);
-    EXPECT_EQ(size, 60u);
-    EXPECT_EQ(type, StoreTypeBinary);
+    EXPECT_EQ(std::pair(size, type), std::pair(60u, uint32_t(StoreTypeBinary)));
     EXPECT_EQ(memcmp(back, record, 60), 0);
     size = sizeof back;
     EXPECT_EQ(PlatformStoreQuery(key, "wndsize", back, &size, &type), StoreNotFound);
