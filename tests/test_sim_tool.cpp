@@ -72,6 +72,27 @@ TEST_F(SimToolTest, SameArgumentsGiveSameBytesAndRunsFollowTheSeeds)
     EXPECT_EQ(Parse(second)["seed"], 41);
 }
 
+TEST_F(SimToolTest, WorkersPrintTheSameBytesInSeedOrderAndAFailureIsNotDropped)
+{
+    for (const char* arguments : {"--seed 100 --runs 300 --set player=0", "--runs 7 --trace --world --set player=0"}) {
+        Result alone = RunSimulator(std::string(arguments) + " --jobs 1");
+        ASSERT_EQ(alone.status, 0) << arguments;
+        for (const char* jobs : {" --jobs 2", " --jobs 3"}) {
+            Result shared = RunSimulator(arguments + std::string(jobs));
+            EXPECT_EQ(shared.status, 0) << arguments << jobs;
+            EXPECT_TRUE(shared.out == alone.out) << arguments << jobs; // whole output, not printed on failure
+        }
+    }
+    // The first run's snapshot cannot be written: its line, then the failure; the later runs are not printed.
+    const std::string bad = "--runs 4 --snapshot " + testing::TempDir() + "no/such/dir/x.png";
+    Result alone = RunSimulator(bad + " --jobs 1");
+    Result shared = RunSimulator(bad + " --jobs 2");
+    EXPECT_EQ(alone.status, 2);
+    EXPECT_EQ(shared.status, 2);
+    EXPECT_EQ(std::count(shared.out.begin(), shared.out.end(), '\n'), 1);
+    EXPECT_EQ(shared.out, alone.out);
+}
+
 TEST_F(SimToolTest, ScriptDrivesTheHumanPilotAndTheStepLimitEndsTheFlight)
 {
     const std::string path = testing::TempDir() + "sim_script.txt";
@@ -98,7 +119,7 @@ TEST_F(SimToolTest, BadArgumentsGiveOneLineAndStatusTwo)
     std::ofstream(path) << "1 100 0 0\n5 x 0 0\n";
     for (const char* arguments : {"--set nosuchfield=1", "--set player=2", "--set fuelAmount=30",
                                   "--set windStrength=50", "--set gameWidth=8 --set gameHeight=8", "--set player",
-                                  "--client 640", "--difficulty 101", "--seed abc", "--runs 0", "--bogus"}) {
+                                  "--client 640", "--difficulty 101", "--jobs 0", "--seed abc", "--runs 0", "--bogus"}) {
         Result r = RunSimulator(arguments, "2>&1 >/dev/null");
         EXPECT_EQ(r.status, 2) << arguments;
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << arguments << ": " << r.out;

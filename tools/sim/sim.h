@@ -46,3 +46,9 @@ void FinishSimulator();
 // Runs one flight from `seed` and prints its JSON object on one line of standard output; false with
 // `error` when a snapshot could not be written.
 bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, std::string& error);
+
+// The number of cores this process may run on.
+int DefaultJobCount();
+// Flies every run of `settings`, spread over `jobs` worker processes, printing in seed order; false at
+// the first failing run, with `error` naming it (empty when the failure has already been reported).
+bool RunFlights(const SimSettings& settings, int jobs, std::string& error);
