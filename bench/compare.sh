@@ -29,23 +29,31 @@ BM_DrawBackgroundScene/5000/5000|BM_SceneSizedFill/5000/5000|-|ms
 '
 filter=$(printf '%s\n' "$targets" | awk -F'|' 'NF == 4 { print $1; print $2 }' | sort -u |
          sed 's/^/^/; s/$/(\/real_time)?$/' | paste -sd'|')
-# The CSV rows: "name_median",iterations,real_time,cpu_time,time_unit,...
 errors=$(mktemp)
 trap 'rm -f "$errors"' EXIT
-csv=$("$bench" --benchmark_filter="$filter" --benchmark_repetitions="$repetitions" \
-        --benchmark_report_aggregates_only=true --benchmark_format=csv 2>"$errors") || {
+json=$("$bench" --benchmark_filter="$filter" --benchmark_repetitions="$repetitions" \
+        --benchmark_report_aggregates_only=true --benchmark_format=json 2>"$errors") || {
   echo "the benchmark program failed:" >&2
   tail -5 "$errors" >&2
   exit 2
 }
 
-# The time of each median in ns: real time for benchmarks timed by the wall clock (on every core), else CPU time.
-printf '%s\n' "$csv" | awk -F, -v targets="$targets" '
+# The median of each benchmark from the JSON report (one field a line): its real time when it is timed by the
+# wall clock (on every core), else its CPU time, in ns.
+printf '%s\n' "$json" | awk -v targets="$targets" '
   function ns(value, unit) { return value * (unit == "ms" ? 1e6 : unit == "us" ? 1e3 : unit == "s" ? 1e9 : 1) }
-  $1 ~ /_median"$/ {
-    name = $1; gsub(/"/, "", name); sub(/_median$/, "", name); sub(/\/real_time$/, "", name)
-    wall = ($1 ~ /real_time/)
-    time[name] = ns(wall ? $3 : $4, $5)
+  function field(line) { sub(/^[^:]*: */, "", line); sub(/,$/, "", line); gsub(/"/, "", line); return line }
+  /"run_name":/ { name = field($0) }
+  /"aggregate_name":/ { aggregate = field($0) }
+  /"real_time":/ { real = field($0) }
+  /"cpu_time":/ { cpu = field($0) }
+  /"time_unit":/ {
+    unit = field($0)
+    if (aggregate == "median") {
+      wall = sub(/\/real_time$/, "", name)
+      time[name] = ns(wall ? real : cpu, unit)
+    }
+    aggregate = ""
   }
   END {
     printf "%-42s %11s %11s %8s %8s\n", "benchmark", "time ms", "base ms", "ratio", "target"
