@@ -1,16 +1,17 @@
 // Runs spread over worker processes: the game keeps one thread and its global state, so each worker
-// is a forked copy of the prepared simulator that flies a contiguous block of seeds into a pipe. The
-// parent prints the blocks in seed order, so the output is the same bytes as flying them all in turn.
+// is a forked copy of the prepared simulator that flies a contiguous block of seeds. The first block
+// writes to standard output as it goes, the others into files that are passed on in seed order, so the
+// output is the same bytes as flying them all in turn.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <sched.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <poll.h>
 #include <vector>
 
 #include "tools/sim/sim.h"
@@ -35,39 +36,55 @@ static bool FlyBlock(const SimSettings& settings, uint32_t first, uint32_t count
     return true;
 }
 
-static bool WriteAll(int fd, const char* data, size_t size)
+// Copies the rest of file `from` to standard output.
+static bool CopyToOutput(int from)
 {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
+    char buffer[1 << 16];
+    if (lseek(from, 0, SEEK_SET) != 0)
+        return false;
+    for (;;) {
+        ssize_t n = read(from, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return false;
-        data += n;
-        size -= size_t(n);
+            return n == 0;
+        for (ssize_t done = 0; done < n;) {
+            ssize_t w = write(STDOUT_FILENO, buffer + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                return false;
+            done += w;
+        }
     }
-    return true;
+}
+
+// A file without a name that goes away with its last descriptor; -1 when none can be made.
+static int AnonymousFile()
+{
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir && *dir ? dir : "/tmp") + "/dravolinex-sim-XXXXXX";
+    int fd = mkstemp(path.data());
+    if (fd >= 0)
+        unlink(path.c_str());
+    return fd;
 }
 
 namespace {
 
 struct Worker {
     pid_t pid = -1;
-    int fd = -1; // the read end of its standard output; -1 once at end of file
+    int file = -1; // its output, for every block after the first (which writes to standard output itself)
     uint32_t first = 0, count = 0;
-    std::string pending; // output waiting for the blocks before it
 };
 
 } // namespace
 
-// The worker's side: standard output goes into the pipe; the exit status says whether every run
-// of the block was flown.
-[[noreturn]] static void RunWorker(const SimSettings& settings, const Worker& w, int writeEnd)
+// The worker's side: the block's lines go to `output`; the exit status says whether every run was flown.
+[[noreturn]] static void RunWorker(const SimSettings& settings, const Worker& w)
 {
-    std::cout.flush();
-    if (dup2(writeEnd, STDOUT_FILENO) < 0)
+    if (w.file >= 0 && dup2(w.file, STDOUT_FILENO) < 0)
         _exit(3);
-    close(writeEnd);
     std::string error;
     bool ok = FlyBlock(settings, w.first, w.count, error);
     std::cout.flush();
@@ -83,112 +100,56 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
     if (jobs <= 1)
         return FlyBlock(settings, 0, settings.runs, error);
 
+    // Contiguous blocks of seeds; the first block streams to standard output, the others wait in files.
     std::cout.flush();
     std::vector<Worker> workers(static_cast<size_t>(jobs));
     uint32_t next = 0;
-    bool started = true;
-    for (int j = 0; j < jobs; ++j) {
+    for (int j = 0; j < jobs && error.empty(); ++j) {
         Worker& w = workers[size_t(j)];
         w.first = next;
         w.count = settings.runs / uint32_t(jobs) + (uint32_t(j) < settings.runs % uint32_t(jobs) ? 1 : 0);
         next += w.count;
-        int ends[2];
-        if (pipe(ends) != 0) {
-            error = std::string("cannot start the workers: ") + std::strerror(errno);
-            started = false;
+        if (j > 0 && (w.file = AnonymousFile()) < 0) {
+            error = std::string("cannot make a file for the workers: ") + std::strerror(errno);
             break;
         }
         w.pid = fork();
-        if (w.pid == 0) {
-            close(ends[0]);
-            for (int k = 0; k < j; ++k)
-                close(workers[size_t(k)].fd);
-            RunWorker(settings, w, ends[1]);
-        }
-        close(ends[1]);
-        if (w.pid < 0) {
+        if (w.pid == 0)
+            RunWorker(settings, w);
+        if (w.pid < 0)
             error = std::string("cannot start the workers: ") + std::strerror(errno);
-            close(ends[0]);
-            started = false;
-            break;
-        }
-        w.fd = ends[0];
     }
 
-    // Block `shown` goes straight to standard output; later blocks wait in memory for their turn.
-    size_t shown = 0;
-    bool ok = started;
-    std::vector<pollfd> polls;
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        polls.clear();
-        for (const Worker& w : workers)
-            if (w.fd >= 0)
-                polls.push_back({w.fd, POLLIN, 0});
-        if (polls.empty())
+    // In seed order: wait for each block, pass its lines on (all a failed block wrote, as one process would
+    // have printed them before stopping), and stop at the first failure.
+    bool ok = error.empty();
+    for (Worker& w : workers) {
+        if (!ok || w.pid <= 0)
             break;
-        if (poll(polls.data(), polls.size(), -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        int status = 0;
+        while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        w.pid = 0;
+        if (w.file >= 0 && !CopyToOutput(w.file)) {
+            error = std::string("cannot write the output: ") + std::strerror(errno);
             ok = false;
-            break;
+        } else if (WIFSIGNALED(status)) {
+            error = "the worker flying seeds " + std::to_string(settings.seed + w.first) + ".." +
+                    std::to_string(settings.seed + w.first + w.count - 1) + " was killed by signal " +
+                    std::to_string(WTERMSIG(status));
+            ok = false;
+        } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            ok = false; // the worker has said why on standard error
         }
-        for (const pollfd& p : polls) {
-            if (!(p.revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            for (size_t k = 0; k < workers.size(); ++k) {
-                Worker& w = workers[k];
-                if (w.fd != p.fd)
-                    continue;
-                ssize_t n = read(w.fd, buffer.data(), buffer.size());
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0) {
-                    close(w.fd);
-                    w.fd = -1;
-                } else if (k == shown && ok) {
-                    ok = WriteAll(STDOUT_FILENO, buffer.data(), size_t(n));
-                } else {
-                    w.pending.append(buffer.data(), size_t(n));
-                }
-            }
-        }
-        // Finished blocks in order: wait for the worker, then pass on what the next one has written.
-        while (shown < workers.size() && workers[shown].fd < 0 && workers[shown].pid > 0) {
-            Worker& w = workers[shown];
-            int status = 0;
-            while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            w.pid = 0;
-            if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-                if (ok) {
-                    error = "worker for seeds " + std::to_string(settings.seed + w.first) + ".." +
-                            std::to_string(settings.seed + w.first + w.count - 1) +
-                            (WIFSIGNALED(status) ? " was killed by signal " + std::to_string(WTERMSIG(status))
-                                                 : " failed (status " + std::to_string(WEXITSTATUS(status)) + ")");
-                    if (WIFEXITED(status) && WEXITSTATUS(status) == 2)
-                        error.clear(); // the worker has already said why on standard error
-                }
-                ok = false;
-            }
-            ++shown;
-            if (shown < workers.size() && ok) {
-                Worker& after = workers[shown];
-                ok = WriteAll(STDOUT_FILENO, after.pending.data(), after.pending.size());
-                after.pending.clear();
-            }
-        }
-        if (!ok)
-            break;
     }
-    // After a failure the later blocks are not printed: stop their workers and collect them.
+    // After a failure the later blocks are not wanted: stop their workers and collect them.
     for (Worker& w : workers) {
         if (w.pid > 0) {
             kill(w.pid, SIGTERM);
             waitpid(w.pid, nullptr, 0);
         }
-        if (w.fd >= 0)
-            close(w.fd);
+        if (w.file >= 0)
+            close(w.file);
     }
     return ok;
 }
