@@ -25,6 +25,9 @@ void StretchArgs(benchmark::internal::Benchmark* b)
     b->Args({1024, 768, 1440, 1080}); // best fit of a large playfield in a 1920 x 1080 screen
     b->Args({640, 480, 1280, 960});   // 2x
     b->Args({640, 480, 320, 240});    // 1/2x
+    b->Args({640, 480, 640, 480});    // 1x
+    b->Args({1024, 768, 800, 600});   // best fit of a large playfield in a smaller window
+    b->Args({640, 480, 1280, 720});   // the whole window, uneven
 }
 
 void BM_StretchCopy(benchmark::State& state)

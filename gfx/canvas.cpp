@@ -75,6 +75,11 @@ void CopySurface(Surface& dst, int dx, int dy, const Surface& src, int sx, int s
         sx = 0;
         sy = 0;
     }
+    if (!dst.clip && w == stride && w == dst.width) {
+        // Whole rows on both sides: one block.
+        std::memcpy(&dst.pixels[size_t(dy) * dst.width], base + size_t(sy) * stride, size_t(w) * h * sizeof(Color));
+        return;
+    }
     for (int r = 0; r < h; ++r) {
         const Color* from = base + size_t(sy + r) * stride + sx;
         Color* to = &dst.pixels[size_t(dy + r) * dst.width + dx];
@@ -219,6 +224,11 @@ void StretchCopy(Surface& dst, int dx, int dy, int dw, int dh, const Surface& sr
     if (&dst == &src) {
         // Stretching a surface onto itself would read what it writes: stretch from a copy.
         StretchCopy(dst, dx, dy, dw, dh, UnclippedCopy(src), sx, sy, sw, sh);
+        return;
+    }
+    if (dw == sw && dh == sh) {
+        // Each destination pixel samples the source pixel at the same offset: a plain copy, without maps.
+        CopySurface(dst, dx, dy, src, sx, sy, sw, sh);
         return;
     }
     AxisMap cols = MapAxis(dx, dw, dst.width, sx, sw, src.width, columnMap);

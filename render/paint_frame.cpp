@@ -169,7 +169,7 @@ void DrawCraft(Surface& frame, int x, int y, const GameTypeInfo& type)
         return;
     }
     int k = RotatedRowOfAngle(craft.angle);
-    DrawPicture(frame, x, y, RotatedSprites[k + (type.steersByRotating ? 0 : 60)].picture);
+    DrawPicture(frame, x, y, TurnedPicture(k + (type.steersByRotating ? 0 : 60)));
 }
 
 // A random variant of each burning flame every frame makes them flicker; the draws come in this order.
@@ -185,7 +185,7 @@ void DrawFlames(Surface& frame, int x, int y, const GameTypeInfo& type)
         // A wrecked legged craft's flame burns upright.
         int k = RotatedRowOfAngle(gameState.crashed ? 0 : craft.angle);
         if (type.steersByRotating)
-            DrawPicture(frame, x, y, RotatedSprites[120 + 60 * j + k].picture);
+            DrawPicture(frame, x, y, TurnedPicture(120 + 60 * j + k));
         else
             DrawPicture(frame, x, y, SpriteTable[MainFlameRows[j]].picture);
     }

@@ -64,19 +64,28 @@ void LoadGraphics()
     for (SpriteEntry& entry : SpriteTable)
         LoadPicture(entry.resourceId, entry.picture);
 
-    const Surface& flameFrame = SpriteTable[MainFlameRows[0]].picture;
-    for (int k = 0; k < 60; ++k) {
-        int degrees = -90 + 3 * k;
-        const Surface& legged = SpriteTable[2].picture;
-        const Surface& rocket = SpriteTable[3].picture;
-        MakeTurnedImage(RotatedSprites[k].picture, legged.width, legged.height, legged, degrees);
-        MakeTurnedImage(RotatedSprites[60 + k].picture, rocket.width, rocket.height, rocket, degrees);
-        for (int j = 0; j < 4; ++j)
-            MakeTurnedImage(RotatedSprites[120 + 60 * j + k].picture, flameFrame.width, flameFrame.height,
-                            SpriteTable[MainFlameRows[j]].picture, degrees);
-    }
+    // The turned images are made when first drawn (TurnedPicture): most flights never show most of them.
+    for (SpriteEntry& entry : RotatedSprites)
+        ReleaseSurface(entry.picture);
 
     PlatformSetTimer(TimerJoystick, 500);
+}
+
+const Surface& TurnedPicture(int row)
+{
+    Surface& picture = RotatedSprites[row].picture;
+    if (SurfaceExists(picture))
+        return picture;
+    // Rows 0..59 the legged craft, 60..119 the rocket, then 60 rows for each main-engine flame; row k of a
+    // block is the picture turned by -90 + 3k degrees about its centre, into a picture of its own size.
+    const int block = row / 60, degrees = -90 + 3 * (row % 60);
+    const Surface& source = block == 0   ? SpriteTable[2].picture
+                            : block == 1 ? SpriteTable[3].picture
+                                         : SpriteTable[MainFlameRows[block - 2]].picture;
+    // Every flame is turned inside a picture the size of the first one.
+    const Surface& frame = block < 2 ? source : SpriteTable[MainFlameRows[0]].picture;
+    MakeTurnedImage(picture, frame.width, frame.height, source, degrees);
+    return picture;
 }
 
 void ReleaseGraphics()

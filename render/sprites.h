@@ -30,7 +30,10 @@ constexpr Color CraterColor = 0x000000;
 // Row of RotatedSprites for an angle in degrees (0..59 within a craft's or flame's block).
 int RotatedRowOfAngle(double angle);
 
-// Loads every picture, makes the 360 turned images, sets up the joystick, clears the meteor, starts timer 1008.
+// RotatedSprites[row].picture, turned from its upright picture when it does not exist yet.
+const Surface& TurnedPicture(int row);
+
+// Loads every picture, drops the turned images made from the earlier ones, sets up the joystick, clears the meteor, starts timer 1008.
 void LoadGraphics();
 // Releases the sprite table's pictures.
 void ReleaseGraphics();

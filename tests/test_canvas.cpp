@@ -295,6 +295,11 @@ TEST(Canvas, StretchMapsCornersForGrowAndShrink)
     EXPECT_EQ(GetPixel(partial, 0, 0), GetPixel(src, 3, 0));
     EXPECT_EQ(GetPixel(partial, 3, 0), GetPixel(src, 4, 0));
     EXPECT_EQ(GetPixel(partial, 4, 0), 0u);
+    Surface same; // unscaled, from (3, 1): only the source's 2 x 3 corner lands
+    CreateSurface(same, 5, 4);
+    StretchCopy(same, 0, 0, 5, 4, src, 3, 1, 5, 4);
+    EXPECT_EQ(GetPixel(same, 1, 2), GetPixel(src, 4, 3));
+    EXPECT_EQ(CountColor(same, 0), 5 * 4 - 2 * 3);
 }
 
 TEST(Canvas, TextMeasuresAndDrawsInsideItsBox)

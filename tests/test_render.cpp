@@ -11,6 +11,7 @@
 #include "platform/window.h"
 #include "render/composed_frame.h"
 #include "render/paint_frame.h"
+#include "render/rotate.h"
 #include "render/sprites.h"
 #include "sim/game_state.h"
 #include "sim/random.h"
@@ -312,7 +313,22 @@ TEST(LoadGraphicsTest, TurnedImagesAndTheMeteorPicture)
 
     // The upright images are the pictures themselves (missing pictures give empty rows alike).
     for (auto [turned, row] : {std::pair{30, 2}, {90, 3}, {150, 4}})
-        EXPECT_EQ(RotatedSprites[turned].picture.pixels, SpriteTable[row].picture.pixels) << turned;
+        EXPECT_EQ(TurnedPicture(turned).pixels, SpriteTable[row].picture.pixels) << turned;
+
+    // Each image turned on first use is the one turned ahead of time: legged craft, rocket, then the four flames
+    // in the first flame's frame, at -90 + 3k degrees.
+    const Surface& flameFrame = SpriteTable[MainFlameRows[0]].picture;
+    for (int row = 0; row < RotatedCount; ++row) {
+        const int k = row % 60;
+        const Surface& source = SpriteTable[row < 60 ? 2 : row < 120 ? 3 : MainFlameRows[row / 60 - 2]].picture;
+        const Surface& frame = row < 120 ? source : flameFrame;
+        Surface eager;
+        CreateSurface(eager, frame.width, frame.height);
+        RotateSprite(&eager, source.width / 2, source.height / 2, &source, source.width, source.height, -90 + 3 * k);
+        ASSERT_EQ(TurnedPicture(row).pixels, eager.pixels) << row;
+    }
+    LoadGraphics(); // pictures loaded again drop the images turned from the earlier ones
+    EXPECT_FALSE(SurfaceExists(RotatedSprites[0].picture));
 
     // The meteor as drawn is its own picture: turning it leaves the upright source alone.
     std::vector<Color> upright = SpriteTable[0].picture.pixels;

@@ -85,6 +85,28 @@ TEST_F(SimToolTest, SameArgumentsGiveSameBytesAndRunsFollowTheSeeds)
     EXPECT_EQ(painted.out.substr(painted.out.find('\n') + 1), RunSimulator("--paint --seed 8").out);
 }
 
+TEST_F(SimToolTest, WorkersPrintTheSameBytesInSeedOrderAndAFailureIsNotDropped)
+{
+    for (const char* arguments : {"--seed 100 --runs 300 --set player=0", "--runs 7 --trace --world --set player=0"}) {
+        Result alone = RunSimulator(std::string(arguments) + " --jobs 1");
+        ASSERT_EQ(alone.status, 0) << arguments;
+        for (const char* jobs : {" --jobs 2", " --jobs 3"}) {
+            Result shared = RunSimulator(arguments + std::string(jobs));
+            EXPECT_EQ(shared.status, 0) << arguments << jobs;
+            EXPECT_TRUE(shared.out == alone.out) << arguments << jobs; // whole output, not printed on failure
+        }
+    }
+    // The first run's snapshot cannot be written: no line for it, then the failure; the later runs are not
+    // printed.
+    const std::string bad = "--runs 4 --snapshot " + testing::TempDir() + "no/such/dir/x.png";
+    Result alone = RunSimulator(bad + " --jobs 1");
+    Result shared = RunSimulator(bad + " --jobs 2");
+    EXPECT_EQ(alone.status, 2);
+    EXPECT_EQ(shared.status, 2);
+    EXPECT_EQ(shared.out, "");
+    EXPECT_EQ(shared.out, alone.out);
+}
+
 TEST_F(SimToolTest, ScriptDrivesTheHumanPilotAndTheStepLimitEndsTheFlight)
 {
     const std::string path = testing::TempDir() + "sim_script.txt";
@@ -111,7 +133,7 @@ TEST_F(SimToolTest, BadArgumentsGiveOneLineAndStatusTwo)
     std::ofstream(path) << "1 100 0 0\n5 x 0 0\n";
     for (const char* arguments : {"--set nosuchfield=1", "--set player=2", "--set fuelAmount=30",
                                   "--set windStrength=50", "--set gameWidth=8 --set gameHeight=8", "--set player",
-                                  "--client 640", "--difficulty 101", "--seed abc", "--runs 0", "--bogus",
+                                  "--client 640", "--difficulty 101", "--jobs 0", "--seed abc", "--runs 0", "--bogus",
                                   "--client 99999x99999", "--client 16385x16", "--client 10000x10000", "--client -5x5",
                                   "--script /tmp", "--snapshot ''", "--max-steps 99999999999999999999",
                                   "--max-steps -1", "--max-steps 0x10", "--snapshot-step 1e3"}) {

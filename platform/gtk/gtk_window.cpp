@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <vector>
@@ -131,6 +133,15 @@ gboolean OnPlayfieldDraw(GtkWidget* widget, cairo_t* cr, gpointer)
         cairo_rectangle(cr, 0, 0, std::min(width, frameWidth), std::min(height, frameHeight));
         cairo_fill(cr);
         cairo_surface_destroy(surface);
+        // Start-up measurement: DRAVOLINEX_FIRST_FRAME_LOG names a file that gets the wall-clock time (µs since
+        // the epoch) at which the first game frame was shown.
+        static bool firstShown = false;
+        const char* log = firstShown ? nullptr : getenv("DRAVOLINEX_FIRST_FRAME_LOG");
+        if (FILE* out = log ? fopen(log, "w") : nullptr) {
+            fprintf(out, "%lld\n", (long long)g_get_real_time());
+            fclose(out);
+        }
+        firstShown = true;
     }
     return TRUE;
 }

@@ -30,6 +30,7 @@ int main(int argc, char** argv)
     std::vector<std::string> sets;
     std::string scriptPath;
     std::string maxSteps, snapshotStep;
+    int jobs = DefaultJobCount();
     app.add_option("--seed", settings.seed, "seed of the first run (default 1)");
     app.add_option("--runs", settings.runs, "number of runs, seeds N, N+1, ...")->check(CLI::Range(1u, 100000000u));
     app.add_option("--client", client, "client size WxH of the main window, at most 16384 a side (default 640x480)");
@@ -37,6 +38,8 @@ int main(int argc, char** argv)
     app.add_option("--set", sets, "FIELD=VALUE of the options record, in order")->allow_extra_args(false);
     app.add_option("--script", scriptPath, "the human pilot's demands: lines STEP THRUST LEFT RIGHT");
     app.add_option("--max-steps", maxSteps, "longest flight in steps (default 100000)");
+    app.add_option("--jobs", jobs, "worker processes sharing the runs (default: the number of cores)")
+        ->check(CLI::Range(1, 1024));
     app.add_flag("--world", settings.world, "print the world's tables");
     app.add_flag("--trace", settings.trace, "print the craft after every step");
     app.add_flag("--paint", settings.paint,
@@ -84,11 +87,8 @@ int main(int argc, char** argv)
         return Fail("--snapshot: not available in this build");
 
     PrepareSimulator(settings);
-    for (uint32_t i = 0; i < settings.runs; ++i) {
-        bool snapshot = i == 0 && !settings.snapshotPath.empty();
-        if (!RunFlight(settings, settings.seed + i, snapshot, error))
-            return Fail(error);
-    }
+    if (!RunFlights(settings, jobs, error))
+        return error.empty() ? 2 : Fail(error);
     FinishSimulator();
     return 0;
 }

@@ -68,3 +68,8 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
 void BeginTimedFlight();
 void StepUnderTimers(const ControlInput& input);
 void EndTimedFlight();
+// The number of cores this process may run on.
+int DefaultJobCount();
+// Flies every run of `settings`, spread over `jobs` worker processes, printing in seed order; false at
+// the first failing run, with `error` naming it (empty when the failure has already been reported).
+bool RunFlights(const SimSettings& settings, int jobs, std::string& error);
