@@ -16,6 +16,28 @@ int32_t Rand()
     return static_cast<int32_t>((randomState >> 16) & 0x7FFF);
 }
 
+void SkipRandom(uint32_t count)
+{
+    // n steps of state * a + c compose into one step state * A + C; A and C are built by repeated squaring.
+    static uint32_t cachedCount = 0, cachedMul = 1, cachedAdd = 0;
+    if (count != cachedCount) {
+        uint32_t mul = 1, add = 0, stepMul = 214013u, stepAdd = 2531011u;
+        for (uint32_t n = count; n > 0; n >>= 1) {
+            if (n & 1) {
+                mul *= stepMul;
+                add = add * stepMul + stepAdd;
+            }
+            stepAdd = stepAdd * stepMul + stepAdd;
+            stepMul *= stepMul;
+        }
+        cachedCount = count;
+        cachedMul = mul;
+        cachedAdd = add;
+    }
+    randomState = randomState * cachedMul + cachedAdd;
+    randomDraws += count;
+}
+
 int32_t RandomBelow(int32_t n)
 {
     int64_t value = static_cast<int64_t>(Rand()) * n / 32767;

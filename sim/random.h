@@ -9,6 +9,9 @@ int32_t Rand();
 // trunc(Rand() * n / 32767), n - 1 when that reaches n; -1 for n = 0.
 int32_t RandomBelow(int32_t n);
 
+// Moves the generator on by `count` results, exactly as that many Rand() calls would, without computing them.
+void SkipRandom(uint32_t count);
+
 // Generator state and the number of results drawn, saved and restored around side work (snapshots).
 struct RandomSnapshot {
     uint32_t state;
