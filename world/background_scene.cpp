@@ -24,8 +24,14 @@ int BackgroundSceneVersion()
     return sceneVersion;
 }
 
+// The pixels of the last released scene, kept for the next one: a large scene's fresh memory costs more than
+// painting it (the next scene paints every pixel, so the old contents do no harm).
+static std::vector<Color> sparePixels;
+
 void ReleaseBackgroundScene()
 {
+    if (sparePixels.capacity() < backgroundScene.pixels.capacity())
+        sparePixels.swap(backgroundScene.pixels);
     ReleaseSurface(backgroundScene);
     ++sceneVersion;
 }
@@ -135,7 +141,14 @@ void DrawBackgroundScene()
     TakeRockDraws(w, h, &shapes);
 
     Surface& scene = backgroundScene;
-    CreateSurface(scene, w, h);
+    const size_t size = size_t(w) * size_t(h);
+    if (sparePixels.capacity() >= size && sparePixels.capacity() / 4 <= size)
+        scene.pixels.swap(sparePixels);
+    std::vector<Color>().swap(sparePixels);
+    scene.pixels.resize(size);
+    scene.width = w;
+    scene.height = h;
+    scene.clip = nullptr;
     PaintSceneShapes(scene, shapes);
     DrawPlatformsAndLabels(scene, planet);
 }

@@ -12,7 +12,14 @@
 
 namespace {
 
-constexpr int BandRows = 64;
+constexpr int BandRows = 128;
+constexpr int GroundBlock = 32;
+
+void FillRow(Color* p, int n, Color color)
+{
+    for (int i = 0; i < n; ++i)
+        p[i] = color;
+}
 constexpr int MaxPainters = 8;
 
 struct BlotchAngles {
@@ -32,10 +39,11 @@ struct BandPainter {
     Surface* scene;
     const SceneShapes* shapes;
     const int* groundTop; // first ground row of each column (height when the column has no ground)
+    const int* blockHighest; // per block of GroundBlock columns, the least and greatest of groundTop
+    const int* blockLowest;
     int top, bottom;      // the band's rows [top, bottom)
 
     bool Visible(bool clipped, int x, int y) const { return !clipped || y >= groundTop[x]; }
-
     // The sky's colour moves from its top towards its bottom colour in hundredths; below the surface line the
     // ground's base colour covers it.
     void PaintSkyAndGround() const
@@ -52,8 +60,18 @@ struct BandPainter {
                 c[i] = top3[i] + f * (bottom3[i] - top3[i]) / 100;
             const Color sky = MakeColor(c[0], c[1], c[2]);
             Color* row = &scene->pixels[size_t(y) * w];
-            for (int x = 0; x < w; ++x)
-                row[x] = y >= groundTop[x] ? ground : sky;
+            // Blocks of columns wholly above or below the surface line are plain fills.
+            for (int block = 0, x0 = 0; x0 < w; ++block, x0 += GroundBlock) {
+                const int x1 = std::min(x0 + GroundBlock, w);
+                if (y < blockHighest[block]) {
+                    FillRow(row + x0, x1 - x0, sky);
+                } else if (y >= blockLowest[block]) {
+                    FillRow(row + x0, x1 - x0, ground);
+                } else {
+                    for (int x = x0; x < x1; ++x)
+                        row[x] = y >= groundTop[x] ? ground : sky;
+                }
+            }
         }
     }
 
@@ -73,25 +91,49 @@ struct BandPainter {
         const int w = scene->width;
         const bool clipped = b.crossesSurface;
 
+        // The sloped and vertical sides: their rows [lo, hi), and the crossing's numerator at row lo and its growth
+        // per row (the crossing is the first column whose centre lies at or right of the side, num / den rounded up).
+        struct Side {
+            int lo, hi, num, step, den, dir;
+            double inverse; // 1 / den
+        } sides[8];
+        int sideCount = 0;
+        for (int i = 0; i < 8; ++i) {
+            const CanvasPoint& u = p[i];
+            const CanvasPoint& v = p[(i + 1) % 8];
+            if (u.y == v.y)
+                continue;
+            int dy = v.y - u.y, dx = v.x - u.x;
+            int lo = std::min(u.y, v.y);
+            Side side{lo, std::max(u.y, v.y), 2 * u.x * dy + (2 * lo + 1 - 2 * u.y) * dx - dy, 2 * dx, 2 * dy, 1, 0};
+            if (side.den < 0) {
+                side.num = -side.num;
+                side.step = -side.step;
+                side.den = -side.den;
+                side.dir = -1;
+            }
+            side.inverse = 1.0 / side.den;
+            sides[sideCount++] = side;
+        }
         for (int y = std::max(yMin, top); y < std::min(yMax, bottom); ++y) {
             int xs[8], dirs[8], n = 0;
-            for (int i = 0; i < 8; ++i) {
-                const CanvasPoint& u = p[i];
-                const CanvasPoint& v = p[(i + 1) % 8];
-                if (u.y == v.y || y < std::min(u.y, v.y) || y >= std::max(u.y, v.y))
+            for (int i = 0; i < sideCount; ++i) {
+                const Side& e = sides[i];
+                if (y < e.lo || y >= e.hi)
                     continue;
-                // The first column whose centre lies at or right of the edge on this row's centre line.
-                int64_t dy = int64_t(v.y) - u.y, dx = int64_t(v.x) - u.x;
-                int64_t num = 2 * int64_t(u.x) * dy + (2 * int64_t(y) + 1 - 2 * int64_t(u.y)) * dx - dy;
-                int64_t den = 2 * dy;
-                if (den < 0) {
-                    num = -num;
-                    den = -den;
+                int num = e.num + (y - e.lo) * e.step;
+                // The quotient by multiplication is off by at most one; the remainder puts it right.
+                int x = static_cast<int>(num * e.inverse);
+                int rest = num - x * e.den;
+                if (rest < 0) {
+                    --x;
+                    rest += e.den;
+                } else if (rest >= e.den) {
+                    ++x;
+                    rest -= e.den;
                 }
-                int64_t q = num / den; // ceil(num / den)
-                if (num % den != 0 && num > 0)
-                    ++q;
-                int x = static_cast<int>(q), dir = v.y > u.y ? 1 : -1;
+                x += rest != 0;
+                int dir = e.dir;
                 int j = n++;
                 for (; j > 0 && xs[j - 1] > x; --j) {
                     xs[j] = xs[j - 1];
@@ -108,17 +150,36 @@ struct BandPainter {
                 if (before == 0 && winding != 0) {
                     start = xs[k];
                 } else if (before != 0 && winding == 0) {
-                    for (int x = std::max(start, 0); x < std::min(xs[k], w); ++x)
-                        if (Visible(clipped, x, y))
+                    const int a = std::max(start, 0), b = std::min(xs[k], w);
+                    if (!clipped) {
+                        for (int x = a; x < b; ++x)
                             row[x] = color;
+                    } else {
+                        for (int x = a; x < b; ++x)
+                            if (y >= groundTop[x])
+                                row[x] = color;
+                    }
                 }
             }
         }
 
         // The outline, side by side, each side without its end point (the start of the next side).
+        int xMin = p[0].x, xMax = p[0].x;
+        for (const CanvasPoint& q : p) {
+            xMin = std::min(xMin, q.x);
+            xMax = std::max(xMax, q.x);
+        }
+        if (!clipped && yMin >= top && yMax < bottom && xMin >= 0 && xMax < w) {
+            // Wholly inside the band and the scene: no pixel of the outline needs a test.
+            for (int i = 0; i < 8; ++i)
+                PenLine(p[i], p[(i + 1) % 8], color);
+            return;
+        }
         for (int i = 0; i < 8; ++i) {
             int x = p[i].x, y = p[i].y;
             const int x1 = p[(i + 1) % 8].x, y1 = p[(i + 1) % 8].y;
+            if ((y < top && y1 < top) || (y >= bottom && y1 >= bottom))
+                continue;
             const int dx = std::abs(x1 - x), dy = std::abs(y1 - y);
             const int sx = x < x1 ? 1 : -1, sy = y < y1 ? 1 : -1;
             const int steps = std::max(dx, dy);
@@ -135,6 +196,30 @@ struct BandPainter {
                     err += dx;
                     y += sy;
                 }
+            }
+        }
+    }
+
+    // One side of the outline without its end point, every pixel known to lie in the band and the scene.
+    void PenLine(CanvasPoint from, CanvasPoint to, Color color) const
+    {
+        int x = from.x, y = from.y;
+        const int dx = std::abs(to.x - x), dy = std::abs(to.y - y);
+        const int sx = x < to.x ? 1 : -1, sy = y < to.y ? 1 : -1;
+        const int steps = std::max(dx, dy);
+        const int w = scene->width;
+        Color* pixels = scene->pixels.data();
+        int err = (dx > dy ? dx : -dy) / 2;
+        for (int k = 0; k < steps; ++k) {
+            pixels[size_t(y) * w + x] = color;
+            int e = err;
+            if (e > -dx) {
+                err -= dy;
+                x += sx;
+            }
+            if (e < dy) {
+                err += dx;
+                y += sy;
             }
         }
     }
@@ -157,6 +242,8 @@ struct BandPainter {
 
 } // namespace
 
+int scenePainters = 0;
+
 void PaintSceneShapes(Surface& scene, const SceneShapes& shapes)
 {
     const int w = shapes.width, h = shapes.height;
@@ -167,16 +254,25 @@ void PaintSceneShapes(Surface& scene, const SceneShapes& shapes)
         int t = shapes.terrain[x];
         groundTop[size_t(x)] = t <= 0 ? h : std::max(h - t, 0);
     }
+    const int blocks = (w + GroundBlock - 1) / GroundBlock;
+    std::vector<int> blockHighest(static_cast<size_t>(blocks), h), blockLowest(static_cast<size_t>(blocks), 0);
+    for (int x = 0; x < w; ++x) {
+        int& highest = blockHighest[size_t(x / GroundBlock)];
+        int& lowest = blockLowest[size_t(x / GroundBlock)];
+        highest = std::min(highest, groundTop[size_t(x)]);
+        lowest = std::max(lowest, groundTop[size_t(x)]);
+    }
 
     const int bands = (h + BandRows - 1) / BandRows;
     std::atomic<int> nextBand{0};
     auto paintBands = [&] {
         for (int band; (band = nextBand.fetch_add(1)) < bands;) {
-            BandPainter painter{&scene, &shapes, groundTop.data(), band * BandRows, std::min(h, (band + 1) * BandRows)};
+            BandPainter painter{&scene,       &shapes,         groundTop.data(), blockHighest.data(),
+                                blockLowest.data(), band * BandRows, std::min(h, (band + 1) * BandRows)};
             painter.Paint();
         }
     };
-    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    const int cores = scenePainters > 0 ? scenePainters : static_cast<int>(std::thread::hardware_concurrency());
     const int helpers = std::clamp(std::min(cores, bands), 1, MaxPainters) - 1;
     std::vector<std::thread> threads;
     threads.reserve(size_t(helpers));

@@ -25,6 +25,9 @@ struct SceneShapes {
 // The furthest a blotch's pixels lie from its centre, in rows or columns.
 constexpr int MaxBlotchReach = 23;
 
+// How many threads may paint the scene; 0: one per core.
+extern int scenePainters;
+
 // Paints sky, ground and blotches into `scene` (already width x height), in horizontal bands spread over the
 // machine's cores; every pixel comes out as if the shapes were painted one after another.
 void PaintSceneShapes(Surface& scene, const SceneShapes& shapes);
