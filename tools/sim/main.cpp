@@ -8,6 +8,7 @@
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
 #include "tools/sim/sim.h"
+#include "world/world.h"
 
 bool SnapshotAvailable();
 
@@ -91,6 +92,8 @@ int main(int argc, char** argv)
     PrepareSimulator(settings);
     for (uint32_t i = 0; i < settings.runs; ++i) {
         bool snapshot = i == 0 && !settings.snapshotPath.empty();
+        // Only a run whose picture is taken needs the painted scene; the others take the same draws without it.
+        worldPictures = snapshot;
         if (!RunFlight(settings, settings.seed + i, snapshot, error))
             return Fail(error);
     }
