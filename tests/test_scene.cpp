@@ -114,12 +114,6 @@ TEST_F(SceneTest, DrawnOnceAndFromAFixedNumberOfDraws)
     EXPECT_EQ(RandomDrawCount(), draws);
     EXPECT_EQ(backgroundScene.pixels, first.pixels);
 
-    // The same generator state draws the same scene.
-    ReleaseBackgroundScene();
-    SeedRandom(1234);
-    DrawBackgroundScene();
-    EXPECT_EQ(backgroundScene.pixels, first.pixels);
-
     // A one-pixel world: each pass makes one blotch (eight radii, a colour, a column step) and one row step.
     ReleaseBackgroundScene();
     MakeWorld(0, 1, 1);
