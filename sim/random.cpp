@@ -16,26 +16,36 @@ int32_t Rand()
     return static_cast<int32_t>((randomState >> 16) & 0x7FFF);
 }
 
-void SkipRandom(uint32_t count)
+// n steps of state * a + c compose into one step state * mul + add; built by repeated squaring.
+static void ComposeSteps(uint32_t n, uint32_t& mul, uint32_t& add)
 {
-    // n steps of state * a + c compose into one step state * A + C; A and C are built by repeated squaring.
-    static uint32_t cachedCount = 0, cachedMul = 1, cachedAdd = 0;
-    if (count != cachedCount) {
-        uint32_t mul = 1, add = 0, stepMul = 214013u, stepAdd = 2531011u;
-        for (uint32_t n = count; n > 0; n >>= 1) {
-            if (n & 1) {
-                mul *= stepMul;
-                add = add * stepMul + stepAdd;
-            }
-            stepAdd = stepAdd * stepMul + stepAdd;
-            stepMul *= stepMul;
+    uint32_t stepMul = 214013u, stepAdd = 2531011u;
+    mul = 1;
+    add = 0;
+    for (; n > 0; n >>= 1) {
+        if (n & 1) {
+            mul *= stepMul;
+            add = add * stepMul + stepAdd;
         }
-        cachedCount = count;
-        cachedMul = mul;
-        cachedAdd = add;
+        stepAdd = stepAdd * stepMul + stepAdd;
+        stepMul *= stepMul;
     }
-    randomState = randomState * cachedMul + cachedAdd;
-    randomDraws += count;
+}
+
+void WalkRandomSteps(int32_t length, int32_t base, int32_t range, uint32_t skip)
+{
+    uint32_t mul, add; // `skip` results and the step's own draw
+    ComposeSteps(skip + 1, mul, add);
+    uint32_t state = randomState;
+    uint64_t draws = 0;
+    for (int32_t x = 0; x < length;) {
+        state = state * mul + add;
+        draws += skip + 1;
+        int64_t value = static_cast<int64_t>((state >> 16) & 0x7FFF) * range / 32767;
+        x += base + static_cast<int32_t>(value >= range ? range - 1 : value);
+    }
+    randomState = state;
+    randomDraws += draws;
 }
 
 int32_t RandomBelow(int32_t n)

@@ -9,8 +9,9 @@ int32_t Rand();
 // trunc(Rand() * n / 32767), n - 1 when that reaches n; -1 for n = 0.
 int32_t RandomBelow(int32_t n);
 
-// Moves the generator on by `count` results, exactly as that many Rand() calls would, without computing them.
-void SkipRandom(uint32_t count);
+// Takes exactly the draws of: for (x = 0; x < length; x += base + RandomBelow(range)) { skip results }, moving
+// over the skipped results without computing them.
+void WalkRandomSteps(int32_t length, int32_t base, int32_t range, uint32_t skip);
 
 // Generator state and the number of results drawn, saved and restored around side work (snapshots).
 struct RandomSnapshot {

@@ -68,11 +68,11 @@ static void TakeRockDraws(int w, int h, SceneShapes* shapes)
     int pass = 0;
     for (int s : {21, 11, 1}) {
         for (int y = 0; y < h; y += s + RandomBelow(15)) {
+            if (!shapes) {
+                WalkRandomSteps(w, s, 15, 9);
+                continue;
+            }
             for (int x = 0; x < w; x += s + RandomBelow(15)) {
-                if (!shapes) {
-                    SkipRandom(9);
-                    continue;
-                }
                 RockBlotch b;
                 b.x = x;
                 b.y = y;
