@@ -16,6 +16,18 @@ int32_t Rand()
     return static_cast<int32_t>((randomState >> 16) & 0x7FFF);
 }
 
+void RandomBelowMany(int32_t n, int32_t* out, int count)
+{
+    uint32_t state = randomState;
+    for (int i = 0; i < count; ++i) {
+        state = state * 214013u + 2531011u;
+        int64_t value = static_cast<int64_t>((state >> 16) & 0x7FFF) * n / 32767;
+        out[i] = static_cast<int32_t>(value >= n ? n - 1 : value);
+    }
+    randomState = state;
+    randomDraws += count > 0 ? count : 0;
+}
+
 // n steps of state * a + c compose into one step state * mul + add; built by repeated squaring.
 static void ComposeSteps(uint32_t n, uint32_t& mul, uint32_t& add)
 {

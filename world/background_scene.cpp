@@ -76,8 +76,10 @@ static void TakeRockDraws(int w, int h, SceneShapes* shapes)
                 RockBlotch b;
                 b.x = x;
                 b.y = y;
-                for (uint8_t& r : b.radius)
-                    r = static_cast<uint8_t>(RandomBelow(s + 3));
+                int32_t radius[8];
+                RandomBelowMany(s + 3, radius, 8);
+                for (int i = 0; i < 8; ++i)
+                    b.radius[i] = static_cast<uint8_t>(radius[i]);
                 b.colorIndex = static_cast<uint8_t>(RandomBelow(6));
                 // Blotches wholly in the sky would be clipped away entirely.
                 Reach reach = BlotchReach(x, y, s, w, h);
