@@ -115,12 +115,13 @@ struct BandPainter {
             side.inverse = 1.0 / side.den;
             sides[sideCount++] = side;
         }
-        for (int y = std::max(yMin, top); y < std::min(yMax, bottom); ++y) {
-            int xs[8], dirs[8], n = 0;
-            for (int i = 0; i < sideCount; ++i) {
-                const Side& e = sides[i];
-                if (y < e.lo || y >= e.hi)
-                    continue;
+        // Each side drops its crossing into the rows it spans; every row keeps its crossings sorted.
+        const int firstRow = std::max(yMin, top), endRow = std::min(yMax, bottom);
+        int crossX[2 * MaxBlotchReach + 1][8], crossDir[2 * MaxBlotchReach + 1][8];
+        int crossCount[2 * MaxBlotchReach + 1] = {};
+        for (int i = 0; i < sideCount; ++i) {
+            const Side& e = sides[i];
+            for (int y = std::max(e.lo, firstRow); y < std::min(e.hi, endRow); ++y) {
                 int num = e.num + (y - e.lo) * e.step;
                 // The quotient by multiplication is off by at most one; the remainder puts it right.
                 int x = static_cast<int>(num * e.inverse);
@@ -133,15 +134,21 @@ struct BandPainter {
                     rest -= e.den;
                 }
                 x += rest != 0;
-                int dir = e.dir;
-                int j = n++;
+                int* xs = crossX[y - firstRow];
+                int* dirs = crossDir[y - firstRow];
+                int j = crossCount[y - firstRow]++;
                 for (; j > 0 && xs[j - 1] > x; --j) {
                     xs[j] = xs[j - 1];
                     dirs[j] = dirs[j - 1];
                 }
                 xs[j] = x;
-                dirs[j] = dir;
+                dirs[j] = e.dir;
             }
+        }
+        for (int y = firstRow; y < endRow; ++y) {
+            const int* xs = crossX[y - firstRow];
+            const int* dirs = crossDir[y - firstRow];
+            const int n = crossCount[y - firstRow];
             Color* row = &scene->pixels[size_t(y) * w];
             int winding = 0, start = 0;
             for (int k = 0; k < n; ++k) {
