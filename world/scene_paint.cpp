@@ -21,6 +21,7 @@ void FillRow(Color* p, int n, Color color)
         p[i] = color;
 }
 constexpr int MaxPainters = 8;
+constexpr int64_t SharedPaintPixels = 1 << 20;
 
 struct BlotchAngles {
     double sines[8], cosines[8];
@@ -280,7 +281,8 @@ void PaintSceneShapes(Surface& scene, const SceneShapes& shapes)
         }
     };
     const int cores = scenePainters > 0 ? scenePainters : static_cast<int>(std::thread::hardware_concurrency());
-    const int helpers = std::clamp(std::min(cores, bands), 1, MaxPainters) - 1;
+    // A small scene is painted sooner than a helper thread gets going on a busy machine.
+    const int helpers = int64_t(w) * h < SharedPaintPixels ? 0 : std::clamp(std::min(cores, bands), 1, MaxPainters) - 1;
     std::vector<std::thread> threads;
     threads.reserve(size_t(helpers));
     for (int i = 0; i < helpers; ++i)
