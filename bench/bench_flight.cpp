@@ -2,6 +2,7 @@
 // headless flights from the new-game routine to the verdict.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -91,38 +92,72 @@ void BM_PilotSteps(benchmark::State& state)
 }
 BENCHMARK(BM_PilotSteps);
 
-// A whole flight: the new-game routine with its world and scene, the pilot's steps, the tip-over and the verdict.
-void BM_HeadlessFlight(benchmark::State& state)
+// One flight of the computer pilot at 640 x 480: the new-game routine with its world (timed only when
+// `wholeFlight`), the pilot's steps, the tip-over and the verdict.
+int64_t FlyOnce(benchmark::State& state, uint32_t seed, bool wholeFlight, std::vector<char>* texts)
+{
+    if (!wholeFlight)
+        state.PauseTiming();
+    gameState = {};
+    SeedRandom(seed);
+    StartNewGame();
+    gameState.halted = false;
+    if (!wholeFlight)
+        state.ResumeTiming();
+    int64_t steps = 0;
+    for (; steps < 100000 && !gameState.landed && LandingOutcome() == 0; ++steps) {
+        ControlInput input = {0, 0, 0};
+        ComputerPilot(&input.thrust, &input.left, &input.right);
+        StepFlight(input);
+        if (steps % 5 == 4)
+            RecordFlightFrame();
+    }
+    while ((gameState.outcomeEdgeTip || gameState.outcomeSpeedTip || gameState.outcomeRollTip) && !gameState.crashed)
+        StepTipOver();
+    if (wholeFlight) {
+        for (int i = 0; i < 3; ++i)
+            std::fill(texts[i].begin(), texts[i].end(), 0);
+        benchmark::DoNotOptimize(BuildLandingReport(texts[0].data(), texts[1].data(), texts[2].data(), LandingOutcome()));
+    }
+    return steps;
+}
+
+void FlyFlights(benchmark::State& state, bool pictures, bool wholeFlight)
 {
     SetUpGame(640, 480);
     LoadGraphics();
+    worldPictures = pictures;
+    std::vector<char> texts[3] = {std::vector<char>(ReportBufferSize), std::vector<char>(ReportBufferSize),
+                                  std::vector<char>(ReportBufferSize)};
     uint32_t seed = 1;
-    std::vector<char> details(ReportBufferSize), title(ReportBufferSize), message(ReportBufferSize);
     int64_t steps = 0;
-    for (auto _ : state) {
-        gameState = {};
-        SeedRandom(seed++);
-        StartNewGame();
-        gameState.halted = false;
-        for (int step = 0; step < 100000 && !gameState.landed && LandingOutcome() == 0; ++step) {
-            ControlInput input = {0, 0, 0};
-            ComputerPilot(&input.thrust, &input.left, &input.right);
-            StepFlight(input);
-            if (step % 5 == 4)
-                RecordFlightFrame();
-            ++steps;
-        }
-        while ((gameState.outcomeEdgeTip || gameState.outcomeSpeedTip || gameState.outcomeRollTip) && !gameState.crashed)
-            StepTipOver();
-        std::fill(details.begin(), details.end(), 0);
-        std::fill(title.begin(), title.end(), 0);
-        std::fill(message.begin(), message.end(), 0);
-        benchmark::DoNotOptimize(BuildLandingReport(details.data(), title.data(), message.data(), LandingOutcome()));
-    }
+    for (auto _ : state)
+        steps += FlyOnce(state, seed++, wholeFlight, texts);
     state.counters["steps/flight"] = static_cast<double>(steps) / static_cast<double>(state.iterations());
+    worldPictures = true;
     ReleaseBackgroundScene();
     ReleaseGraphics();
 }
-BENCHMARK(BM_HeadlessFlight)->Unit(benchmark::kMillisecond);
+
+// A whole flight as the game flies it, its world painted.
+void BM_HeadlessFlight(benchmark::State& state)
+{
+    FlyFlights(state, true, true);
+}
+BENCHMARK(BM_HeadlessFlight)->Unit(benchmark::kMicrosecond);
+
+// A whole flight as the simulator flies it when no picture is wanted; compare with BM_FlightStepsOnly.
+void BM_HeadlessFlightNoPictures(benchmark::State& state)
+{
+    FlyFlights(state, false, true);
+}
+BENCHMARK(BM_HeadlessFlightNoPictures)->Unit(benchmark::kMicrosecond);
+
+// The same flights' simulation steps alone (the new game before them is not timed): the baseline.
+void BM_FlightStepsOnly(benchmark::State& state)
+{
+    FlyFlights(state, false, false);
+}
+BENCHMARK(BM_FlightStepsOnly)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,4 +1,4 @@
-// Painting speed: whole frames into the window picture, the background scene, and loading the pictures.
+// Painting speed: whole frames into the window picture and loading the pictures (the scene: bench_scene.cpp).
 #include <benchmark/benchmark.h>
 
 #include "app/options.h"
@@ -90,19 +90,6 @@ void BM_ComposeLimitedVisibility(benchmark::State& state)
     TearDownFlight();
 }
 BENCHMARK(BM_ComposeLimitedVisibility)->Unit(benchmark::kMicrosecond);
-
-void BM_DrawBackgroundScene(benchmark::State& state)
-{
-    int w = int(state.range(0)), h = int(state.range(1));
-    SetUpFlight(w, h, 1280, 720);
-    for (auto _ : state) {
-        ReleaseBackgroundScene();
-        DrawBackgroundScene();
-        benchmark::ClobberMemory();
-    }
-    TearDownFlight();
-}
-BENCHMARK(BM_DrawBackgroundScene)->Args({1024, 768})->Args({5000, 5000})->Unit(benchmark::kMillisecond);
 
 void BM_LoadGraphics(benchmark::State& state)
 {

@@ -3,13 +3,18 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "app/options.h"
+#include "app/shell.h"
 #include "platform/headless/headless.h"
 #include "sim/game_state.h"
+#include "sim/pilot.h"
 #include "sim/random.h"
+#include "sim/tick.h"
 #include "world/background_scene.h"
+#include "world/playfield.h"
 #include "world/world.h"
 
 namespace {
@@ -228,6 +233,63 @@ TEST_F(WorldTest, SmallWorldMatchesItsWorkedValues)
     EXPECT_EQ(weighted, 3905272);
     EXPECT_TRUE(platforms[0].y == 55 && platforms[0].width == 30 && platforms[1].y == 73 && platforms[1].width == 25);
     EXPECT_TRUE(stars[0].x == 62 && stars[0].y == 176 && stars[0].color == 15333572 && stars[99].x == 282);
+}
+
+// A new game over a world nobody looks at, then its flight: everything the run leaves behind, as numbers.
+std::vector<int64_t> FlyNewGame(uint32_t seed, bool pictures)
+{
+    worldPictures = pictures;
+    gameState = {};
+    SeedRandom(seed);
+    StartNewGame();
+    worldPictures = true;
+    std::vector<int64_t> out = {int64_t(RandomDrawCount()), SaveRandom().state, gameState.platformCount,
+                                int64_t(gameState.craft.x * 1e6), int64_t(gameState.wind * 1e6), pilotPlatform};
+    out.insert(out.end(), TerrainProfile, TerrainProfile + PlayfieldWidth() + 1);
+    out.insert(out.end(), pilotFloor, pilotFloor + PlayfieldWidth());
+    out.insert(out.end(), pilotFunnel, pilotFunnel + PlayfieldHeight());
+    for (const LandingPlatform& p : platforms)
+        out.insert(out.end(), {p.x, p.y, p.width, p.points});
+    for (const Star& s : stars)
+        out.insert(out.end(), {s.x, s.y, s.color, s.size});
+    gameState.halted = false;
+    int steps = 0;
+    for (; steps < 20000 && !gameState.landed && LandingOutcome() == 0; ++steps) {
+        ControlInput input = {0, 0, 0};
+        if (gameOptions.player == 0)
+            ComputerPilot(&input.thrust, &input.left, &input.right);
+        StepFlight(input);
+        if (steps % 5 == 4)
+            RecordFlightFrame();
+    }
+    const Craft& c = gameState.craft;
+    out.insert(out.end(), {steps, LandingOutcome(), int64_t(c.x * 1e6), int64_t(c.y * 1e6), int64_t(c.vy * 1e6),
+                           int64_t(c.fuel * 1e6), recordCount, int64_t(RandomDrawCount()), SaveRandom().state});
+    return out;
+}
+
+TEST_F(WorldTest, WorldsWithoutPicturesTakeTheSameDrawsAndFlyTheSame)
+{
+    struct Mix {
+        int w, h, player, type, roughness, platformSize, fuel, planet;
+    } mixes[] = {
+        {640, 480, 0, 0, 1, 5, 100, 0}, {1024, 768, 0, 1, 4, 0, 60, 1},  {320, 200, 1, 0, 2, 10, 125, 2},
+        {37, 45, 0, 1, 3, 3, 10, 3},    {16, 16, 1, 1, 4, 7, 100, 0},    {2999, 1999, 0, 0, 2, 5, 30, 2},
+        {5000, 300, 0, 1, 1, 9, 90, 3}, {700, 3000, 0, 0, 3, 2, 120, 1},
+    };
+    for (uint32_t seed = 1; seed <= 32; ++seed) {
+        const Mix& m = mixes[seed % std::size(mixes)];
+        GameOptions& o = gameOptions;
+        std::tie(o.gameWidth, o.gameHeight, o.player, o.gameType) = std::tie(m.w, m.h, m.player, m.type);
+        std::tie(o.surfaceRoughness, o.platformSize, o.fuelAmount, o.planet) =
+            std::tie(m.roughness, m.platformSize, m.fuel, m.planet);
+        const uint32_t worldSeed = seed * 2654435761u;
+        std::vector<int64_t> painted = FlyNewGame(worldSeed, true);
+        EXPECT_TRUE(BackgroundSceneExists());
+        std::vector<int64_t> bare = FlyNewGame(worldSeed, false);
+        EXPECT_FALSE(BackgroundSceneExists());
+        ASSERT_EQ(painted, bare) << m.w << " x " << m.h << " seed " << seed;
+    }
 }
 
 } // namespace

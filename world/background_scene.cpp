@@ -2,14 +2,13 @@
 #include "world/background_scene.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <numbers>
 #include <vector>
 
 #include "app/options.h"
 #include "sim/game_state.h"
 #include "sim/random.h"
+#include "world/scene_paint.h"
 #include "world/world.h"
 
 Surface backgroundScene;
@@ -25,41 +24,16 @@ int BackgroundSceneVersion()
     return sceneVersion;
 }
 
+// The pixels of the last released scene, kept for the next one: a large scene's fresh memory costs more than
+// painting it (the next scene paints every pixel, so the old contents do no harm).
+static std::vector<Color> sparePixels;
+
 void ReleaseBackgroundScene()
 {
+    if (sparePixels.capacity() < backgroundScene.pixels.capacity())
+        sparePixels.swap(backgroundScene.pixels);
     ReleaseSurface(backgroundScene);
     ++sceneVersion;
-}
-
-// Each colour component runs from the planet's top sky colour towards its bottom one in hundredths.
-static void DrawSky(Surface& scene, const PlanetInfo& planet)
-{
-    int w = scene.width, h = scene.height;
-    int top[3] = {ColorRed(planet.skyTop), ColorGreen(planet.skyTop), ColorBlue(planet.skyTop)};
-    int bottom[3] = {ColorRed(planet.skyBottom), ColorGreen(planet.skyBottom), ColorBlue(planet.skyBottom)};
-    for (int y = 0; y < h; ++y) {
-        int f = static_cast<int>(100LL * y / h);
-        int c[3];
-        for (int i = 0; i < 3; ++i)
-            c[i] = top[i] + f * (bottom[i] - top[i]) / 100;
-        FillRect(scene, 0, y, w, y + 1, MakeColor(c[0], c[1], c[2]));
-    }
-}
-
-// The surface as a staircase: flat along each column, vertical between columns, closed along the bottom.
-static void BuildGroundOutline(std::vector<CanvasPoint>& outline, int w, int h)
-{
-    outline.clear();
-    outline.reserve(2 * w + 3);
-    outline.push_back({0, h});
-    outline.push_back({0, h - TerrainProfile[0]});
-    for (int x = 0; x < w; ++x) {
-        outline.push_back({x + 1, h - TerrainProfile[x]});
-        if (x < w - 1)
-            outline.push_back({x + 1, h - TerrainProfile[x + 1]});
-    }
-    outline.push_back({w, h - TerrainProfile[w - 1]});
-    outline.push_back({w, h});
 }
 
 // Where a blotch at (x, y) of base size s can reach, against the ground below the surface line: entirely in the
@@ -85,35 +59,38 @@ static Reach BlotchReach(int x, int y, int s, int w, int h)
     return Reach::Surface;
 }
 
-// Rocky blotches of base size s laid over the ground. The draws come in a fixed order (eight radii, the colour,
-// then the column step; the row step after the row's last blotch): the world's random stream depends on it.
-static void DrawRockPass(Surface& scene, const PlanetInfo& planet, int s)
+// The rock texture's draws, in their fixed order: per blotch eight radii, the colour, then the column step; the
+// row step after the row's last blotch. Passes of base size 21, 11 and 1: large blotches first, smaller ones
+// laid over them. The world's random stream depends on this order. With `shapes` null the draws are only
+// taken (the radii and colour are skipped over without being computed).
+static void TakeRockDraws(int w, int h, SceneShapes* shapes)
 {
-    double sines[8], cosines[8];
-    for (int i = 0; i < 8; ++i) {
-        double a = 45.0 * i * std::numbers::pi / 180.0;
-        sines[i] = std::sin(a);
-        cosines[i] = std::cos(a);
-    }
-    int w = scene.width, h = scene.height;
-    for (int y = 0; y < h; y += s + RandomBelow(15)) {
-        for (int x = 0; x < w; x += s + RandomBelow(15)) {
-            CanvasPoint blotch[8];
-            for (int i = 0; i < 8; ++i) {
-                int r = RandomBelow(s + 3);
-                blotch[i] = {static_cast<int>(x + sines[i] * r), static_cast<int>(y + cosines[i] * r)};
-            }
-            Color color = planet.groundColors[RandomBelow(6)];
-            // Blotches wholly in the sky would be clipped away; those wholly in the ground need no clip.
-            Reach reach = BlotchReach(x, y, s, w, h);
-            if (reach == Reach::Sky)
+    int pass = 0;
+    for (int s : {21, 11, 1}) {
+        for (int y = 0; y < h; y += s + RandomBelow(15)) {
+            if (!shapes) {
+                WalkRandomSteps(w, s, 15, 9);
                 continue;
-            const Region* clip = scene.clip;
-            if (reach == Reach::Ground)
-                scene.clip = nullptr;
-            FillPolygon(scene, blotch, 8, color, color);
-            scene.clip = clip;
+            }
+            for (int x = 0; x < w; x += s + RandomBelow(15)) {
+                RockBlotch b;
+                b.x = x;
+                b.y = y;
+                int32_t radius[8];
+                RandomBelowMany(s + 3, radius, 8);
+                for (int i = 0; i < 8; ++i)
+                    b.radius[i] = static_cast<uint8_t>(radius[i]);
+                b.colorIndex = static_cast<uint8_t>(RandomBelow(6));
+                // Blotches wholly in the sky would be clipped away entirely.
+                Reach reach = BlotchReach(x, y, s, w, h);
+                if (reach == Reach::Sky)
+                    continue;
+                b.crossesSurface = reach == Reach::Surface;
+                shapes->blotches.push_back(b);
+            }
         }
+        if (shapes)
+            shapes->passEnd[pass++] = static_cast<int>(shapes->blotches.size());
     }
 }
 
@@ -138,35 +115,49 @@ static void DrawPlatformsAndLabels(Surface& scene, const PlanetInfo& planet)
     }
 }
 
+// The scene's size: a playfield without area has none (the painter then copies nothing); the terrain covers at
+// most MaxPlayfieldSize columns.
+static bool SceneSize(int& w, int& h)
+{
+    w = std::min(gameOptions.gameWidth, MaxPlayfieldSize);
+    h = std::min(gameOptions.gameHeight, MaxPlayfieldSize);
+    return w > 0 && h > 0;
+}
+
 void DrawBackgroundScene()
 {
-    if (BackgroundSceneExists())
+    int w, h;
+    if (BackgroundSceneExists() || !SceneSize(w, h))
         return;
-    int w = gameOptions.gameWidth, h = gameOptions.gameHeight;
-    // A playfield without area has no scene (the painter then copies nothing); the terrain covers at most
-    // MaxPlayfieldSize columns.
-    if (w <= 0 || h <= 0)
-        return;
-    if (w > MaxPlayfieldSize)
-        w = MaxPlayfieldSize;
-    if (h > MaxPlayfieldSize)
-        h = MaxPlayfieldSize;
 
     ++sceneVersion;
     const PlanetInfo& planet = CurrentPlanet();
+    static SceneShapes shapes; // kept between worlds so its list is not grown afresh each time
+    shapes.width = w;
+    shapes.height = h;
+    shapes.skyTop = planet.skyTop;
+    shapes.skyBottom = planet.skyBottom;
+    std::copy(std::begin(planet.groundColors), std::end(planet.groundColors), shapes.groundColors);
+    shapes.terrain = TerrainProfile;
+    shapes.blotches.clear();
+    TakeRockDraws(w, h, &shapes);
+
     Surface& scene = backgroundScene;
-    CreateSurface(scene, w, h);
-    DrawSky(scene, planet);
-
-    std::vector<CanvasPoint> outline;
-    BuildGroundOutline(outline, w, h);
-    Region ground;
-    RegionFromPolygon(ground, outline.data(), static_cast<int>(outline.size()));
-    scene.clip = &ground;
-    FillRect(scene, 0, 0, w, h, planet.groundColors[0]);
-    for (int s : {21, 11, 1})
-        DrawRockPass(scene, planet, s);
+    const size_t size = size_t(w) * size_t(h);
+    if (sparePixels.capacity() >= size && sparePixels.capacity() / 4 <= size)
+        scene.pixels.swap(sparePixels);
+    std::vector<Color>().swap(sparePixels);
+    scene.pixels.resize(size);
+    scene.width = w;
+    scene.height = h;
     scene.clip = nullptr;
-
+    PaintSceneShapes(scene, shapes);
     DrawPlatformsAndLabels(scene, planet);
+}
+
+void TakeBackgroundSceneDraws()
+{
+    int w, h;
+    if (!BackgroundSceneExists() && SceneSize(w, h))
+        TakeRockDraws(w, h, nullptr);
 }

@@ -6,6 +6,8 @@ extern Surface backgroundScene; // gameWidth x gameHeight; empty when no scene e
 
 // Draws the scene from the current world; does nothing when a scene already exists.
 void DrawBackgroundScene();
+// Takes exactly the random draws DrawBackgroundScene would take, without painting (no scene is made).
+void TakeBackgroundSceneDraws();
 // Releases the scene (the next DrawBackgroundScene draws it afresh).
 void ReleaseBackgroundScene();
 bool BackgroundSceneExists();

@@ -29,6 +29,8 @@ LandingPlatform platforms[MaxPlatforms];
 Star stars[StarCount];
 int32_t terrainStepBias = 1;
 
+bool worldPictures = true;
+
 int32_t pilotPlatform = 0;
 int32_t pilotFloor[MaxPlayfieldSize];
 int32_t pilotFunnel[MaxPlayfieldSize];
@@ -256,9 +258,14 @@ void RegenerateWorld()
     PlacePlatforms();
     GenerateTerrain();
     PlaceStars();
-    DrawBackgroundScene();
+    if (worldPictures)
+        DrawBackgroundScene();
+    else
+        TakeBackgroundSceneDraws();
     if (gameOptions.player == 0)
         PlanPilotApproach();
+    if (!worldPictures)
+        return;
     PlatformRequestRepaint();
     PaintFrame();
 }

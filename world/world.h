@@ -39,6 +39,10 @@ extern int32_t pilotPlatform;
 extern int32_t pilotFloor[MaxPlayfieldSize];
 extern int32_t pilotFunnel[MaxPlayfieldSize];
 
+// Whether anyone will look at the world: when false, RegenerateWorld takes the background scene's random draws
+// without painting it and does not repaint (bulk simulation). Set it before the first world is generated.
+extern bool worldPictures;
+
 // Builds the world of a new round (resets the round first) and repaints.
 void RegenerateWorld();
 void PlacePlatforms();

@@ -8,6 +8,7 @@
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
 #include "tools/sim/sim.h"
+#include "world/world.h"
 
 bool SnapshotAvailable();
 

@@ -123,6 +123,9 @@ static Json WorldJson()
 bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, std::string& error)
 {
     ResetProgramState(settings);
+    // Only a run whose pictures are composed (a snapshot, or --paint) needs the painted scene; the others take
+    // the same draws without painting it.
+    worldPictures = takeSnapshot || settings.paint;
     SeedRandom(seed);
     StartNewGame();
     // The settings dialog answered with Cancel changes nothing; Continue in the pause lets the craft fall.
