@@ -73,3 +73,17 @@ finish() {
   [ "$failures" = 0 ] && echo "$1 passed" || echo "$1: $failures failures"
   [ "$failures" = 0 ]
 }
+
+# Makes (once) and readies the Wine prefix $out/prefix for the Windows game: no .NET or HTML installers, no
+# messages, and Wine leaving windows unmanaged (without a window manager every modal close would otherwise stall
+# the game for seconds). Extra WINEDLLOVERRIDES entries come as $1.
+#   wine_prefix_ready [EXTRA_OVERRIDES]
+wine_prefix_ready() {
+  export WINEPREFIX="$out/prefix" WINEDLLOVERRIDES="mscoree,mshtml=${1:+,$1}" WINEDEBUG=-all
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "making a Wine prefix in $WINEPREFIX"
+    wineboot --init > "$out/wineboot.log" 2>&1
+    wineserver -w # the new prefix is complete once its server has ended
+  fi
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
+}

@@ -13,13 +13,7 @@ mkdir -p "$out"
 run_in_virtual_display "$0" "$exe" "$out"
 
 rm -f "$out"/*.png "$out"/*.log
-export WINEPREFIX="$out/prefix" WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=" WINEDEBUG=-all
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "making a Wine prefix in $WINEPREFIX"
-  wineboot --init > "$out/wineboot.log" 2>&1
-  wineserver -w
-fi
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
+wine_prefix_ready winemenubuilder.exe=
 
 size() { xdotool getwindowgeometry --shell "$1" | awk -F= '/^(WIDTH|HEIGHT|X|Y)=/ { v[$1] = $2 }
                   END { printf "%s %s %s %s", v["WIDTH"], v["HEIGHT"], v["X"], v["Y"] }'; }

@@ -14,18 +14,11 @@ mkdir -p "$out"
 run_in_virtual_display "$0" "$exe" "$out"
 
 rm -f "$out"/*.png "$out"/*.log
-export WINEPREFIX="$out/prefix" WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+wine_prefix_ready
 # The playfield right of the instrument panel, where the craft is looked for (the main window sits at the screen's
 # top-left corner).
 playfield=860x600+95+45
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "making a Wine prefix in $WINEPREFIX"
-  wineboot --init > "$out/wineboot.log" 2>&1
-  wineserver -w # the new prefix is complete once its server has ended
-fi
-# Without a window manager every modal close would stall the game for seconds unless Wine leaves windows unmanaged.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
 wine reg delete 'HKCU\Software\Orv' /f > /dev/null 2>&1
 wine cmd /c exit 0 > /dev/null 2>&1
 
