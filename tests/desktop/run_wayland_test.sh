@@ -15,6 +15,8 @@ rm -rf "$out"; mkdir -p "$out"
 export XDG_RUNTIME_DIR=$(mktemp -d) XDG_CONFIG_HOME="$out/config" DRAVOLINEX_TEST_LOG="$out/test.log"
 export DRAVOLINEX_VIRTUAL_JOYSTICK=1 WAYLAND_DISPLAY=weston-$$
 unset DISPLAY GDK_BACKEND
+# weston's X server listens in /tmp/.X11-unix but does not make it; a fresh machine without any X server yet has none.
+[ "$mode" = native ] || [ -d /tmp/.X11-unix ] || { mkdir -p /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix; }
 weston --backend=headless-backend.so --socket="$WAYLAND_DISPLAY" --idle-time=0 \
   $([ "$mode" = xwayland ] && echo --xwayland) > "$out/weston.log" 2>&1 &
 trap "kill $! 2>/dev/null; sleep 0.2; rm -rf $XDG_RUNTIME_DIR" EXIT
