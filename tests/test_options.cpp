@@ -87,8 +87,6 @@ TEST_F(OptionsTest, RejectedOptionsGiveDefaultsButAValidPlacementStillMovesTheWi
 
 TEST_F(OptionsTest, NoPlacementOrAShortOneLeavesTheWindowAlone)
 {
-    LoadOptions(); // first run: nothing stored
-    EXPECT_TRUE(SameBytes(&gameOptions, &Defaults, 60));
     PutValue(OptionsValueName, &Sample, 60);
     PutValue(WindowValueName, &Placement, 12);
     LoadOptions();

@@ -1,4 +1,4 @@
-// The background scene: sky rows, ground kept below the surface line, platform bars and centred labels.
+// The background scene: platform bars and centred labels, the draws it takes, and whole scenes pixel for pixel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,48 +35,7 @@ protected:
         for (int x = 200; x <= 240; ++x)
             TerrainProfile[x] = 100;
     }
-    bool IsGround(const PlanetInfo& planet, Color c)
-    {
-        return std::find(std::begin(planet.groundColors), std::end(planet.groundColors), c) !=
-               std::end(planet.groundColors);
-    }
 };
-
-TEST_F(SceneTest, SkyRunsFromTopColourTowardsBottomColour)
-{
-    for (const PlanetInfo& p : PlanetTable) {
-        ReleaseBackgroundScene();
-        MakeWorld(static_cast<int>(&p - PlanetTable), 64, 480);
-        std::fill(TerrainProfile, TerrainProfile + 65, 0); // no ground: the sky reaches the bottom row
-        gameState.platformCount = 0;
-        DrawBackgroundScene();
-        // Each component moves by hundredths; the bottom row of 480 gets 99 of them.
-        auto mix = [&](int shift) {
-            int top = (p.skyTop >> shift) & 0xFF, bottom = (p.skyBottom >> shift) & 0xFF;
-            return top + 99 * (bottom - top) / 100;
-        };
-        EXPECT_EQ(GetPixel(backgroundScene, 0, 0), p.skyTop) << p.name;
-        EXPECT_EQ(GetPixel(backgroundScene, 63, 479), MakeColor(mix(0), mix(8), mix(16))) << p.name;
-    }
-}
-
-TEST_F(SceneTest, GroundStaysBelowTheSurfaceLine)
-{
-    MakeWorld(1, 640, 480);
-    DrawBackgroundScene();
-    const PlanetInfo& p = PlanetTable[1];
-    for (int x = 0; x < 640; ++x) {
-        int surface = 480 - TerrainProfile[x];
-        for (int y = 0; y < surface; ++y) {
-            bool bar = x >= 200 && x < 240 && y >= surface - 3;
-            ASSERT_TRUE(bar || !IsGround(p, GetPixel(backgroundScene, x, y))) << x << "," << y;
-        }
-        // Inside the ground, away from the label, every pixel has a ground colour.
-        bool label = x >= 190 && x <= 250;
-        ASSERT_TRUE(label || IsGround(p, GetPixel(backgroundScene, x, surface + 1))) << x;
-        ASSERT_TRUE(IsGround(p, GetPixel(backgroundScene, x, 479))) << x;
-    }
-}
 
 TEST_F(SceneTest, PlatformBarAndCentredLabel)
 {
