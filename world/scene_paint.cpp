@@ -20,6 +20,29 @@ void FillRow(Color* p, int n, Color color)
     for (int i = 0; i < n; ++i)
         p[i] = color;
 }
+
+// Steps along one side of a rock outline without its end point (the start of the next side), handing every pixel
+// of the one-pixel pen to `plot`.
+template <class Plot> void WalkSide(CanvasPoint from, CanvasPoint to, Plot plot)
+{
+    int x = from.x, y = from.y;
+    const int dx = std::abs(to.x - x), dy = std::abs(to.y - y);
+    const int sx = x < to.x ? 1 : -1, sy = y < to.y ? 1 : -1;
+    const int steps = std::max(dx, dy);
+    int err = (dx > dy ? dx : -dy) / 2;
+    for (int k = 0; k < steps; ++k) {
+        plot(x, y);
+        int e = err;
+        if (e > -dx) {
+            err -= dy;
+            x += sx;
+        }
+        if (e < dy) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
 constexpr int MaxPainters = 8;
 constexpr int64_t SharedPaintPixels = 1 << 20;
 
@@ -184,52 +207,22 @@ struct BandPainter {
             return;
         }
         for (int i = 0; i < 8; ++i) {
-            int x = p[i].x, y = p[i].y;
-            const int x1 = p[(i + 1) % 8].x, y1 = p[(i + 1) % 8].y;
-            if ((y < top && y1 < top) || (y >= bottom && y1 >= bottom))
+            const CanvasPoint from = p[i], to = p[(i + 1) % 8];
+            if ((from.y < top && to.y < top) || (from.y >= bottom && to.y >= bottom))
                 continue;
-            const int dx = std::abs(x1 - x), dy = std::abs(y1 - y);
-            const int sx = x < x1 ? 1 : -1, sy = y < y1 ? 1 : -1;
-            const int steps = std::max(dx, dy);
-            int err = (dx > dy ? dx : -dy) / 2;
-            for (int k = 0; k < steps; ++k) {
+            WalkSide(from, to, [&](int x, int y) {
                 if (y >= top && y < bottom && x >= 0 && x < w && Visible(clipped, x, y))
                     scene->pixels[size_t(y) * w + x] = color;
-                int e = err;
-                if (e > -dx) {
-                    err -= dy;
-                    x += sx;
-                }
-                if (e < dy) {
-                    err += dx;
-                    y += sy;
-                }
-            }
+            });
         }
     }
 
     // One side of the outline without its end point, every pixel known to lie in the band and the scene.
     void PenLine(CanvasPoint from, CanvasPoint to, Color color) const
     {
-        int x = from.x, y = from.y;
-        const int dx = std::abs(to.x - x), dy = std::abs(to.y - y);
-        const int sx = x < to.x ? 1 : -1, sy = y < to.y ? 1 : -1;
-        const int steps = std::max(dx, dy);
         const int w = scene->width;
         Color* pixels = scene->pixels.data();
-        int err = (dx > dy ? dx : -dy) / 2;
-        for (int k = 0; k < steps; ++k) {
-            pixels[size_t(y) * w + x] = color;
-            int e = err;
-            if (e > -dx) {
-                err -= dy;
-                x += sx;
-            }
-            if (e < dy) {
-                err += dx;
-                y += sy;
-            }
-        }
+        WalkSide(from, to, [&](int x, int y) { pixels[size_t(y) * w + x] = color; });
     }
 
     void Paint() const
