@@ -1,8 +1,8 @@
 // The program's spine: start-up, the main window's messages, the new-game routine and clean-up.
 #include <cstdio>
 
-#include "app/commands.h"
-#include "app/options.h"
+#include "resources/commands.h"
+#include "sim/options.h"
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/modal.h"
@@ -19,6 +19,7 @@
 #include "resources/shell_tables.h"
 #include "sim/game_state.h"
 #include "sim/random.h"
+#include "sim/tick.h"
 #include "sim/timers.h"
 #include "world/background_scene.h"
 #include "world/world.h"
@@ -35,6 +36,7 @@ static void LoadShellStrings()
 
 void InitApplication()
 {
+    newGameHook = StartNewGame;
     SeedRandom(PlatformTickCount());
     InitMeteorLock();
     // Engine, tipping and explosion in turn, then silence: the sound player is warmed up before the first round.

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "app/shell.h"
 #include "platform/headless/headless.h"
 #include "platform/window.h"

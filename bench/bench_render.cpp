@@ -1,7 +1,7 @@
 // Painting speed: whole frames into the window picture and loading the pictures (the scene: bench_scene.cpp).
 #include <benchmark/benchmark.h>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "platform/headless/headless.h"
 #include "platform/window.h"
 #include "render/paint_frame.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "gfx/canvas.h"
 #include "sim/game_state.h"
 #include "sim/random.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/commands.h"
-#include "app/options.h"
+#include "resources/commands.h"
+#include "sim/options.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/modal.h"
 #include "platform/commands.h"

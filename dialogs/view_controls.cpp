@@ -2,8 +2,8 @@
 // with a text that always describes the resulting controls in words.
 #include <cstdio>
 
-#include "app/commands.h"
-#include "app/options.h"
+#include "resources/commands.h"
+#include "sim/options.h"
 #include "dialogs/dialogs.h"
 #include "io/input.h"
 #include "platform/window.h"

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "app/shell.h"
 #include "io/sound.h"
 #include "platform/headless/headless.h"

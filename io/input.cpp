@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "platform/dialog.h"
 #include "platform/keys.h"
 

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "render/composed_frame.h"

@@ -1,5 +1,5 @@
 #include "resources/shell_tables.h"
-#include "app/commands.h"
+#include "resources/commands.h"
 
 const MenuItemDef MainMenu[] = {
     {MenuPopupBegin, "&File", 0, 0},

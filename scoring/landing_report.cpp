@@ -7,7 +7,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "sim/game_state.h"
 #include "world/playfield.h"
 #include "world/world.h"

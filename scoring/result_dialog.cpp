@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/commands.h"
+#include "resources/commands.h"
 #include "dialogs/modal.h"
 #include "platform/commands.h"
 #include "platform/window.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "io/sound.h"
 #include "platform/timer.h"
 #include "sim/game_state.h"

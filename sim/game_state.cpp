@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "sim/random.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "sim/game_state.h"
 #include "world/playfield.h"
 #include "world/world.h"

@@ -5,8 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "app/options.h"
-#include "app/shell.h"
+#include "sim/options.h"
 #include "dialogs/modal.h"
 #include "io/input.h"
 #include "io/sound.h"
@@ -25,6 +24,8 @@
 #include "world/background_scene.h"
 #include "world/playfield.h"
 #include "world/world.h"
+
+void (*newGameHook)() = nullptr;
 
 constexpr double Pi = std::numbers::pi;
 
@@ -246,7 +247,8 @@ static void ShowResult()
     ShowLandingResult(title.data(), details.data(), message.data());
     GameState& g = gameState;
     g.outcomeLanded = g.outcomeCrashed = g.outcomeEdgeTip = g.outcomeSpeedTip = g.outcomeRollTip = false;
-    StartNewGame();
+    if (newGameHook)
+        newGameHook();
 }
 
 static void LaunchMeteor()

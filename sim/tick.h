@@ -9,6 +9,10 @@ struct ControlInput {
     int32_t right;
 };
 
+// The new-game routine the result timer calls after the verdict: set by the program's shell at start-up, so the
+// step never calls up into the shell.
+extern void (*newGameHook)();
+
 // The demands of this step from the computer pilot (player 0) or the player's keyboard or joystick.
 ControlInput ReadControlInput();
 // The rest of a step once the demands are known: wind, engines, fuel, gravity, movement and the contact tests.

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
 #include "io/input.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/options.h"
+#include "resources/commands.h"
+#include "sim/options.h"
 #include "app/shell.h"
 #include "io/input.h"
 #include "io/sound.h"

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "io/input.h"
 #include "io/sound.h"
 #include "platform/headless/headless.h"

@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "platform/headless/headless.h"
 #include "sim/game_state.h"
 

@@ -1,7 +1,7 @@
 // The instrument panel: arrows, turn indicator, locator marks, fuel bar and wind gauge at their pixels.
 #include <gtest/gtest.h>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "render/panel.h"
 #include "render/sprites.h"
 #include "sim/game_state.h"

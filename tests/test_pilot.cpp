@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "sim/game_state.h"
 #include "sim/pilot.h"
 #include "world/world.h"

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <numbers>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "platform/headless/headless.h"
 #include "platform/window.h"
 #include "render/composed_frame.h"

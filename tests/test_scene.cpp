@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "sim/game_state.h"
 #include "sim/random.h"
 #include "world/background_scene.h"

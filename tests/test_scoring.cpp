@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "scoring/landing_report.h"
 #include "sim/game_state.h"
 #include "world/world.h"

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/options.h"
+#include "resources/commands.h"
+#include "sim/options.h"
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
 #include "platform/app_entry.h"

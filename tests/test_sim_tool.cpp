@@ -13,7 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "platform/app_entry.h"
 #include "platform/headless/headless.h"
 #include "platform/store.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "sim/game_state.h"
 #include "sim/random.h"
 #include "world/scene_paint.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "platform/window.h"
 #include "render/paint_frame.h"
 #include "sim/game_state.h"

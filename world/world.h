@@ -1,7 +1,7 @@
 // The world of a round: terrain, landing platforms, stars and the computer pilot's approach plan.
 #pragma once
 #include <cstdint>
-#include "app/options.h"
+#include "sim/options.h"
 
 struct GameTypeInfo {
     int32_t spriteId;

@@ -1,6 +1,6 @@
 // The timer table of the desktop backends and its delivery rules (see timer_pacer.h).
 #include "platform/common/timer_pacer.h"
-#include "sim/timers.h"
+#include "platform/timer.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The Windows backend under test, with the test playing the game's part: it answers the App* calls itself and
 // drives the main window, the timers, the dialogs and the registry through the platform API. Runs under Wine.
 #include "platform/win32/win32_backend.h"
-#include "app/commands.h"
+#include "resources/commands.h"
 #include "platform/app_entry.h"
 #include "platform/platform.h"
 

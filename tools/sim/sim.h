@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
+#include "sim/options.h"
 #include "sim/tick.h"
 
 // The demands of a scripted human pilot from a step on.

@@ -1,5 +1,6 @@
-// The player's options: the one record, its first-run defaults, and its round trip through the settings store.
-#include "app/options.h"
+// The player's options: the one record, its first-run defaults, the ranges every field is held to,
+// and its round trip through the settings store.
+#include "sim/options.h"
 
 #include <cstdlib>
 #include <cstring>

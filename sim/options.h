@@ -1,4 +1,6 @@
-// The player's options: one 60-byte record, stored byte for byte in the settings store.
+// The player's options: one 60-byte record, stored byte for byte in the settings store, and the window rectangle
+// stored beside it, and their round trip through the settings store. The shared record at the bottom of the game:
+// every part of the game reads it.
 #pragma once
 #include <bit>
 #include <cstdint>
