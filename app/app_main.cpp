@@ -12,10 +12,12 @@
 #include "platform/clock.h"
 #include "platform/commands.h"
 #include "platform/msgbox.h"
+#include "platform/replay_store.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "render/paint_frame.h"
 #include "render/sprites.h"
+#include "replay/recorder.h"
 #include "resources/shell_tables.h"
 #include "sim/game_state.h"
 #include "sim/random.h"
@@ -38,6 +40,8 @@ void InitApplication()
 {
     newGameHook = StartNewGame;
     SeedRandom(PlatformTickCount());
+    // Every flight from the first world on is recorded and kept in the player's replay folder.
+    StartFlightRecorder(PlatformBackendName());
     InitMeteorLock();
     // Engine, tipping and explosion in turn, then silence: the sound player is warmed up before the first round.
     PrimeSounds();
@@ -149,12 +153,17 @@ void AppCommand(int id)
 
 void AppTimer(int timerId)
 {
+    RecordTimer(timerId);
     OnTimer(timerId);
+    if (timerId == TimerRepaint)
+        RecordFrame();
 }
 
 void AppPaint()
 {
+    RecordPaint();
     PaintFrame();
+    RecordFrame();
 }
 
 void AppJoystickButton()

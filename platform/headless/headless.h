@@ -27,10 +27,12 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/replay_store.h"
 
 constexpr uint64_t HeadlessStartTime = 1000;
 
@@ -230,3 +232,8 @@ void HeadlessFailStoreCreate(int32_t status);
 void HeadlessFailStoreSet(int32_t status);
 int HeadlessOpenStoreKeys(); // keys opened and not yet closed
 int HeadlessStoreWrites();   // successful PlatformStoreSet calls since the reset
+
+// ---- replay folder (in memory) ----
+// The files written by PlatformWriteReplay, by name; a failure injected makes the next writes fail.
+const std::map<std::string, std::vector<uint8_t>>& HeadlessReplayFiles();
+void HeadlessFailReplayWrites(bool fail);

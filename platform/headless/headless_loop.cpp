@@ -146,6 +146,7 @@ void HeadlessReset() {
     loop = LoopState{};
     HeadlessResetDialogs();
     HeadlessResetDevices();
+    HeadlessResetReplays();
 }
 
 // ---- clock and timers ----

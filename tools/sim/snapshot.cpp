@@ -53,6 +53,14 @@ bool WriteSnapshotPng(const char* path, int clientWidth, int clientHeight)
     RandomSnapshot generator = SaveRandom();
     ComposeClientPicture(client, clientWidth, clientHeight, false);
     RestoreRandom(generator);
+    return WriteSurfacePng(path, client);
+}
+
+bool WriteSurfacePng(const char* path, const Surface& client)
+{
+    const int clientWidth = client.width, clientHeight = client.height;
+    if (clientWidth <= 0 || clientHeight <= 0)
+        return false;
 
     std::vector<png_byte> rgb(static_cast<size_t>(clientWidth) * clientHeight * 3);
     std::vector<png_bytep> rows(clientHeight);
