@@ -3,6 +3,7 @@
 
 #include "resources/commands.h"
 #include "sim/options.h"
+#include "app/playback.h"
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/modal.h"
@@ -41,7 +42,8 @@ void InitApplication()
     newGameHook = StartNewGame;
     SeedRandom(PlatformTickCount());
     // Every flight from the first world on is recorded and kept in the player's replay folder.
-    StartFlightRecorder(PlatformBackendName());
+    if (!PlaybackChosen())
+        StartFlightRecorder(PlatformBackendName());
     InitMeteorLock();
     // Engine, tipping and explosion in turn, then silence: the sound player is warmed up before the first round.
     PrimeSounds();
@@ -50,11 +52,14 @@ void InitApplication()
 
 bool CreateMainWindow()
 {
-    if (!PlatformCreateMainWindow(titleText))
+    if (!PlatformCreateMainWindow(PlaybackChosen() ? PlaybackTitle(titleText) : titleText))
         return false;
     LoadOptions();
     LoadGraphics();
-    StartNewGame();
+    if (PlaybackChosen())
+        StartPlayback();
+    else
+        StartNewGame();
     return true;
 }
 
@@ -119,6 +124,10 @@ static void AskNewGame()
 
 void AppCommand(int id)
 {
+    if (PlaybackChosen()) {
+        PlaybackCommand(id);
+        return;
+    }
     switch (id) {
     case CmdNewGame:
         AskNewGame();
@@ -153,6 +162,10 @@ void AppCommand(int id)
 
 void AppTimer(int timerId)
 {
+    if (PlaybackChosen()) {
+        PlaybackTimer(timerId);
+        return;
+    }
     RecordTimer(timerId);
     OnTimer(timerId);
     if (timerId == TimerRepaint)
@@ -161,6 +174,10 @@ void AppTimer(int timerId)
 
 void AppPaint()
 {
+    if (PlaybackChosen()) {
+        PlaybackPaint();
+        return;
+    }
     RecordPaint();
     PaintFrame();
     RecordFrame();

@@ -436,3 +436,9 @@ void PaintFrame()
     if (presented.width > 0 && presented.height > 0)
         PlatformPresentFrame(presented.pixels.data(), presented.width, presented.height);
 }
+
+void PresentLastFrame()
+{
+    if (presented.width > 0 && presented.height > 0)
+        PlatformPresentFrame(presented.pixels.data(), presented.width, presented.height);
+}
