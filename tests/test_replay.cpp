@@ -146,3 +146,32 @@ TEST(Replay, FolderKeepsTheNewestAndTheBest)
     EXPECT_EQ(std::count(removed.begin(), removed.end(), names[1]), 0);
     EXPECT_NE(names[2].find("_Moon_rocket_landed_0.dvreplay"), std::string::npos) << names[2];
 }
+
+TEST(Replay, WhileNoEngineFiresTheEngineStopComesEvery250Ms)
+{
+    // The trace of the headless clock: the step re-arms the engine stop at the instant it expires, and the stop
+    // runs first, so its twinkles keep a 250 ms cadence (not 260).
+    static std::vector<uint64_t> stops;
+    stops.clear();
+    HeadlessReset();
+    HeadlessQueueDialog(144, {PressEscape()});
+    HeadlessQueueDialog(166, {PressEnter()});
+    HeadlessHandlers handlers;
+    handlers.command = AppCommand;
+    handlers.paint = AppPaint;
+    handlers.timer = [](int id) {
+        if (id == TimerEngineStop)
+            stops.push_back(HeadlessNow());
+        AppTimer(id);
+    };
+    HeadlessSetMessageHandlers(handlers);
+    gameOptions = {};
+    SetDefaultOptions();
+    ASSERT_TRUE(AppStartup());
+    gameOptions.player = 1;
+    HeadlessAdvance(1500);
+    AppShutdown();
+    ASSERT_GE(stops.size(), 4u);
+    for (size_t i = 1; i < stops.size(); ++i)
+        EXPECT_EQ(stops[i] - stops[i - 1], 250u) << i;
+}
