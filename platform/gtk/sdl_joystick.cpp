@@ -57,12 +57,27 @@ gboolean PressVirtualButton(gpointer)
     return G_SOURCE_CONTINUE;
 }
 
+// DRAVOLINEX_VIRTUAL_JOYSTICK_AXES names a file "X Y" (-32768..32767) that a test rewrites to move the stick.
+void ReadVirtualAxes(SDL_Joystick* joystick)
+{
+    const char* path = getenv("DRAVOLINEX_VIRTUAL_JOYSTICK_AXES");
+    FILE* file = path ? fopen(path, "r") : nullptr;
+    if (!file) return;
+    int x = 0, y = 0;
+    if (fscanf(file, "%d %d", &x, &y) == 2) {
+        SDL_JoystickSetVirtualAxis(joystick, 0, Sint16(std::clamp(x, -32768, 32767)));
+        SDL_JoystickSetVirtualAxis(joystick, 1, Sint16(std::clamp(y, -32768, 32767)));
+    }
+    fclose(file);
+}
+
 void DriveVirtualJoystick()
 {
     if (virtualIndex < 0) return;
     SDL_Joystick* joystick = SlotJoystick(virtualIndex);
     if (!joystick) return;
     SDL_JoystickSetVirtualButton(joystick, 0, virtualPressTicks > 0 ? SDL_PRESSED : SDL_RELEASED);
+    ReadVirtualAxes(joystick);
     if (virtualPressTicks > 0) virtualPressTicks--;
 }
 
