@@ -1,6 +1,7 @@
 // The simulator's replays: checking a replay file headlessly (--replay, optionally writing every frame with
 // --frames) and recording one by playing the whole game on the headless window (--record).
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -90,6 +91,11 @@ int ReplayFileToJson(const std::string& path, const std::string& frames, std::st
         return 2;
     }
     framesFolder = frames;
+    std::error_code made;
+    if (!frames.empty() && !std::filesystem::is_directory(frames) && !std::filesystem::create_directories(frames, made)) {
+        error = "--frames: cannot make the folder '" + frames + "'";
+        return 2;
+    }
     const ReplayFile& f = LoadedReplay();
     HeadlessReset();
     HeadlessSetClientSize(f.clientWidth, f.clientHeight);

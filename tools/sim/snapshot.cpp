@@ -33,6 +33,8 @@ bool WriteRows(FILE* file, int width, int height, std::vector<png_bytep>& rows)
     if (setjmp(png_jmpbuf(w.png)))
         return false;
     png_init_io(w.png, file);
+    // Fast compression: --frames writes a picture for every frame of a flight.
+    png_set_compression_level(w.png, 1);
     png_set_IHDR(w.png, w.info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(w.png, w.info);
