@@ -1,6 +1,7 @@
 ; The Windows installer: per user, no administrator rights, a Start menu shortcut, an entry in Apps & features, and an
 ; uninstaller that removes what was installed and asks before removing the player's saved options.
-; makensis -DVERSION=1.0 -DSTAGE=<folder with dravolinex.exe, README.txt, LICENSE.txt, licenses\> -DOUTFILE=<setup.exe> installer.nsi
+; makensis -DVERSION=1.0 -DSTAGE=<folder with dravolinex.exe, README.txt, LICENSE.txt, licenses\>
+;          -DOUTFILE=<setup.exe> installer.nsi
 ; 64-bit like the game it installs (and so it runs wherever the game does).
 Target amd64-unicode
 SetCompressor /SOLID lzma
