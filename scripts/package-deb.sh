@@ -28,8 +28,12 @@ src=build-deb/src
 tree=$src/dravolinex-$version
 rm -rf "$src"
 mkdir -p "$tree" dist
-git ls-files -z --cached --others --exclude-standard |
-  tar --null --files-from=- --ignore-failed-read -cf - 2> /dev/null | tar -xf - -C "$tree"
+if git rev-parse --is-inside-work-tree > /dev/null 2>&1; then
+  git ls-files -z --cached --others --exclude-standard |
+    tar --null --files-from=- --ignore-failed-read -cf - 2> /dev/null | tar -xf - -C "$tree"
+else # an unpacked source tarball
+  tar --exclude='./build*' --exclude=./dist --exclude='./obj-*' -cf - . | tar -xf - -C "$tree"
+fi
 
 # ccache's compiler names first on PATH when it is installed: a rebuild of the same tree is quick. Its cache stays
 # the user's own (debhelper gives the build a fresh home directory).
