@@ -6,7 +6,7 @@
 
 namespace {
 
-uint32_t Crc32(const uint8_t* data, size_t size)
+uint32_t Crc32Of(const uint8_t* data, size_t size)
 {
     static uint32_t table[256];
     if (table[1] == 0)
@@ -188,6 +188,11 @@ bool Unpack(const uint8_t* data, size_t size, uint32_t rawLength, std::vector<ui
 
 } // namespace
 
+uint32_t ReplayChecksum(const uint8_t* data, size_t size)
+{
+    return Crc32Of(data, size);
+}
+
 void PutVarint(std::vector<uint8_t>& out, uint64_t value)
 {
     while (value >= 0x80) {
@@ -264,7 +269,7 @@ std::vector<uint8_t> EncodeReplay(const ReplayFile& r)
     w.Put(r.events.size(), 4);
     w.Put(packed.size(), 4);
     w.out.insert(w.out.end(), packed.begin(), packed.end());
-    w.Put(Crc32(w.out.data(), w.out.size()), 4);
+    w.Put(ReplayChecksum(w.out.data(), w.out.size()), 4);
     return w.out;
 }
 
@@ -325,7 +330,7 @@ bool DecodeReplay(const uint8_t* data, size_t size, ReplayFile& r, std::string& 
     }
     const size_t end = in.pos + static_cast<size_t>(packedLength);
     const uint32_t storedCrc = static_cast<uint32_t>(Reader{data, size, end}.Get(4));
-    if (end + 4 != size || storedCrc != Crc32(data, end)) {
+    if (end + 4 != size || storedCrc != ReplayChecksum(data, end)) {
         error = end + 4 < size ? "damaged replay file (bytes after its end)" : "damaged replay file (checksum)";
         return false;
     }
