@@ -1,0 +1,13 @@
+// Entry of the browser game: the page has loaded the module; the game runs until Exit, then the page says so.
+#include "platform/app_entry.h"
+
+#include <emscripten.h>
+
+EM_JS(void, WebGameEnded, (), { Dravolinex.ended(); });
+
+int main()
+{
+    int code = AppMain();
+    WebGameEnded();
+    return code;
+}
