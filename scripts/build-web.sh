@@ -30,7 +30,7 @@ host_tool=build-web/host/embed-resources
 if [ ! -x "$host_tool" ] || [ resources/tools/embed_resources.cpp -nt "$host_tool" ]; then
   c++ -std=c++20 -O2 -o "$host_tool" resources/tools/embed_resources.cpp
 fi
-emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DDRAVOLINEX_WEB=ON \
+emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DDRAVOLINEX_WEB=ON \
   -DDRAVOLINEX_DESKTOP=OFF -DDRAVOLINEX_TESTS=OFF -DDRAVOLINEX_BENCH=OFF \
   -DEMBED_RESOURCES_EXECUTABLE="$PWD/$host_tool" "${launcher[@]}" > build-web/configure.log
 cmake --build build-web --target dravolinex-web -j "$(nproc)"

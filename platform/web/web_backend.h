@@ -22,7 +22,7 @@ struct WebEvent {
     int32_t kind, a, b, c;
 };
 
-// Runs one turn of the loop: the page's events, posted commands, a pending repaint, the timers due; then lets the
+// Runs one turn of the loop: the page's events, a pending repaint, posted commands, the timers due; then lets the
 // browser run (and draw) until the next timer is due or at most a few milliseconds.
 void PumpMessages();
 // True once the game asked to quit.
@@ -31,7 +31,7 @@ bool QuitRequested();
 // Window side (web_window.cpp).
 void HandleKeyEvent(const WebEvent& event);
 void ClearKeyStates();
-void DeliverPendingPaint();
+bool DeliverPendingPaint(); // true when it painted
 void NoteResize();
 
 // Dialog side (web_dialog.cpp).

@@ -58,6 +58,7 @@ EM_JS(void, WebMoveDialog, (int serial, int x, int y), { Dravolinex.moveDialog(s
 EM_JS(void, WebOpenBox, (int serial, int question, const char* text, const char* caption), {
     Dravolinex.openBox(serial, !!question, UTF8ToString(text), UTF8ToString(caption));
 });
+EM_JS(double, WebPixelRatio, (), { return Math.min(8, Math.max(1, window.devicePixelRatio || 1)); });
 EM_JS(void, WebCloseBox, (int serial), { Dravolinex.closeBox(serial); });
 
 bool IsOpen(Dialog* dialog)
@@ -111,7 +112,9 @@ void ShowIcon(Dialog* dialog, int index, int iconId)
     ResourceData icon = FindResource(ResourceIcon, iconId);
     std::vector<uint32_t> argb;
     int width = 0, height = 0;
-    if (!icon.data || !DecodeIcon(icon.data, icon.size, DialogIconSize, argb, &width, &height)) return;
+    // Drawn from the icon's image nearest to the screen's pixels, so that it stays sharp at any pixel ratio.
+    int size = int(DialogIconSize * WebPixelRatio() + 0.5);
+    if (!icon.data || !DecodeIcon(icon.data, icon.size, size, argb, &width, &height)) return;
     WebSetIconAt(dialog->serial, index, argb.data(), width, height);
 }
 

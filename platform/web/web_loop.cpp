@@ -89,14 +89,16 @@ void DrainPageEvents()
 void PumpMessages()
 {
     DrainPageEvents();
+    // A pending repaint before the commands, as a desktop paints before its timer and posted messages: the first
+    // frame reaches the screen before the settings dialog is built (the commands wait for the next turn).
+    bool painted = DeliverPendingPaint();
     // Posted commands one at a time: a command may open a dialog whose nested loop delivers the next ones.
-    while (!postedCommands.empty() && !quitRequested) {
+    while (!painted && !postedCommands.empty() && !quitRequested) {
         int id = postedCommands.front();
         postedCommands.pop_front();
         AppCommand(id);
     }
     if (quitRequested) return;
-    DeliverPendingPaint();
     static const bool frozen = WebTestFrozen();
     if (!frozen) DeliverDuePacedTimers(pacer, RunTimerHandler);
     int64_t wait = LongestSleepUs;

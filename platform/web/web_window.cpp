@@ -77,11 +77,12 @@ void NoteResize()
     if (windowExists) paintPending = true;
 }
 
-void DeliverPendingPaint()
+bool DeliverPendingPaint()
 {
-    if (!paintPending || !windowExists) return;
+    if (!paintPending || !windowExists) return false;
     paintPending = false;
     AppPaint();
+    return true;
 }
 
 int PlatformKeyState(GameKey key)

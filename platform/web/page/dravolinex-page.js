@@ -73,9 +73,13 @@
     const out = new Uint32Array(image.data.buffer);
     for (let i = 0; i < out.length; i++) out[i] = pixels[i] | 0xff000000;
     canvas.getContext('2d', { alpha: false }).putImageData(image, 0, 0);
-    if (!firstFrameAt) firstFrameAt = performance.now();
+    // The first frame is on the screen at the next rendering of the page.
+    if (!firstFrameAsked) {
+      firstFrameAsked = true;
+      requestAnimationFrame(() => { firstFrameAt = performance.now(); });
+    }
   }
-  let firstFrameAt = 0;
+  let firstFrameAt = 0, firstFrameAsked = false;
 
   function acceleratorFor(e) {
     for (const a of accelerators) {
@@ -134,6 +138,11 @@
         item.tabIndex = -1;
         const caption = document.createElement('span');
         setMnemonicText(caption, label, true);
+        if (parent !== bar) {
+          const mark = document.createElement('span');
+          mark.className = 'menu-check';
+          item.append(mark);
+        }
         item.append(caption);
         item.dataset.mnemonic = mnemonicOf(label);
         const list = document.createElement('ul');
@@ -307,7 +316,7 @@
     element.className = 'dialog';
     element.setAttribute('role', 'dialog');
     element.setAttribute('aria-modal', 'true');
-    element.hidden = true;
+    element.style.visibility = 'hidden'; // laid out, so that its size is known before it is shown
     const bar = document.createElement('div');
     bar.className = 'dialog-title';
     bar.textContent = title;
@@ -345,6 +354,7 @@
     dialogs.set(serial, d);
     modals.push(d);
     showLayer();
+    place(d); // before the procedure's start, which may move it
     return d;
   }
 
@@ -537,7 +547,6 @@
 
   function place(d) {
     const e = d.element;
-    e.hidden = false;
     const width = e.offsetWidth, height = e.offsetHeight;
     const page = { w: window.innerWidth, h: window.innerHeight };
     let x, y;
@@ -559,7 +568,7 @@
   function showDialog(serial) {
     const d = dialogs.get(serial);
     if (!d) return;
-    place(d);
+    d.element.style.visibility = '';
     if (!moveTabFocus(d, false)) {
       const c = d.controls.find((o) => o.def.kind === Kind.DefaultButton);
       if (c) c.focus.focus();
@@ -644,6 +653,9 @@
     }
     canvas.width = width;
     canvas.height = height;
+    // Enlarged a whole number of times, each icon pixel becomes a sharp block; otherwise it is smoothed.
+    const device = Math.round(32 * (window.devicePixelRatio || 1));
+    canvas.style.imageRendering = device % width === 0 ? 'pixelated' : 'auto';
     const picture = context.createImageData(width, height);
     for (let i = 0; i < width * height; i++) {
       const v = argb[i];
@@ -721,7 +733,7 @@
     boxes.set(serial, b);
     modals.push(b);
     showLayer();
-    b.element.hidden = false;
+    b.element.style.visibility = '';
     const width = b.element.offsetWidth, height = b.element.offsetHeight;
     b.element.style.left = Math.round(Math.max(0, (window.innerWidth - width) / 2)) + 'px';
     b.element.style.top = Math.round(Math.max(0, (window.innerHeight - height) / 2)) + 'px';
