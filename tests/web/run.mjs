@@ -172,6 +172,7 @@ test('a corrupt or foreign stored value gives the defaults; storage switched off
 test('a frame of the canvas is pixel-identical to the simulator snapshot of the same seed', async () => {
   const seed = 4711;
   await open();
+  await waitFront(Settings);
   const bar = await page.evaluate(() => document.getElementById('menubar').offsetHeight);
   await page.setViewportSize({ width: 640, height: 480 + bar });
   await page.goto(server.url + `?test&seed=${seed}&freeze`); // frozen timers: the canvas keeps the first frame
