@@ -46,6 +46,11 @@ EM_JS(int, WebTestSeed, (), { return Dravolinex.testSeed(); });
 EM_JS(int, WebTestFrozen, (), { return Dravolinex.testFrozen() ? 1 : 0; });
 EM_JS(double, WebTimeOfDayMs, (), { return Date.now() % 86400000; });
 
+// Lets the browser put a frame on the screen (or waits a tenth of a second where it draws none, a hidden tab).
+EM_ASYNC_JS(void, WebWaitForFrame, (), {
+    await new Promise((done) => { requestAnimationFrame(() => setTimeout(done, 0)); setTimeout(done, 100); });
+});
+
 bool RunTimerHandler(int id)
 {
     if (id == JoystickPollSlot) {
@@ -92,6 +97,11 @@ void PumpMessages()
     // A pending repaint before the commands, as a desktop paints before its timer and posted messages: the first
     // frame reaches the screen before the settings dialog is built (the commands wait for the next turn).
     bool painted = DeliverPendingPaint();
+    static bool firstShown = false;
+    if (painted && !firstShown) {
+        firstShown = true;
+        WebWaitForFrame();
+    }
     // Posted commands one at a time: a command may open a dialog whose nested loop delivers the next ones.
     while (!painted && !postedCommands.empty() && !quitRequested) {
         int id = postedCommands.front();
