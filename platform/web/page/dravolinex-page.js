@@ -95,7 +95,7 @@
 
   function onKeyDown(e) {
     unlockAudio();
-    if (!windowOpen) return;
+    if (!windowOpen || typeof e.key !== 'string') return; // a browser's autofill sends key events without a key
     if (modals.length) { modalKey(e); return; }
     if (menuOpen()) { menuKey(e); return; }
     if (e.key in GameKeys) {
@@ -113,7 +113,7 @@
   }
 
   function onKeyUp(e) {
-    if (e.key in GameKeys) {
+    if (typeof e.key === 'string' && e.key in GameKeys) {
       if (!modals.length) e.preventDefault();
       push(Ev.KeyUp, GameKeys[e.key]);
     }
@@ -511,7 +511,7 @@
   }
 
   function dialogKey(d, e) {
-    if (modals[modals.length - 1] !== d) return;
+    if (modals[modals.length - 1] !== d || typeof e.key !== 'string') return;
     const plain = !e.ctrlKey && !e.altKey && !e.metaKey;
     if (e.key === 'Tab' && !e.ctrlKey && !e.altKey) {
       e.preventDefault();
@@ -719,7 +719,7 @@
     first.classList.add('default');
     b.client.append(row, buttons);
     b.element.addEventListener('keydown', (e) => {
-      if (modals[modals.length - 1] !== b || e.ctrlKey || e.metaKey) return;
+      if (modals[modals.length - 1] !== b || e.ctrlKey || e.metaKey || typeof e.key !== 'string') return;
       const key = e.key.toLowerCase();
       if (question && (key === 'y' || key === 'n')) { e.preventDefault(); answer(key === 'y' ? 1 : 0); }
       else if (key === 'escape') { e.preventDefault(); if (!question) answer(1); }
