@@ -947,7 +947,19 @@
   };
 })();
 
-var Module = {
-  print: (text) => console.log(text),
-  printErr: (text) => console.warn(text),
-};
+// The game's code is fetched and compiled while the browser still loads dravolinex.js.
+var Module = (() => {
+  const compiled = WebAssembly.compileStreaming
+    ? WebAssembly.compileStreaming(fetch('dravolinex.wasm'))
+    : fetch('dravolinex.wasm').then((r) => r.arrayBuffer()).then((b) => WebAssembly.compile(b));
+  return {
+    print: (text) => console.log(text),
+    printErr: (text) => console.warn(text),
+    instantiateWasm(imports, receive) {
+      compiled.then((module) => WebAssembly.instantiate(module, imports))
+        .then((instance) => receive(instance))
+        .catch((error) => console.error('Dravolinex could not start: ' + error));
+      return {};
+    },
+  };
+})();
