@@ -6,16 +6,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+sudo=""
+[ "$(id -u)" = 0 ] || sudo=sudo
+install() {
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@"
+}
 packages=()
 command -v chromium > /dev/null || packages+=(chromium)
-command -v npm > /dev/null || packages+=(npm)
+command -v node > /dev/null || packages+=(nodejs) # some node packages bring npm along
 command -v python3 > /dev/null || packages+=(python3)
-if [ "${#packages[@]}" -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" = 0 ] || sudo=sudo
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${packages[@]}"
-fi
+[ "${#packages[@]}" = 0 ] || install "${packages[@]}"
+command -v npm > /dev/null || install npm
 
 bash scripts/build-web.sh
 # The pixel comparison needs the simulator of this machine; the Linux suite's build has it.
