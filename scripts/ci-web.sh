@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 sudo=""
 [ "$(id -u)" = 0 ] || sudo=sudo
-install() {
+apt_install() {
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@"
 }
@@ -16,8 +16,8 @@ packages=()
 command -v chromium > /dev/null || packages+=(chromium)
 command -v node > /dev/null || packages+=(nodejs) # some node packages bring npm along
 command -v python3 > /dev/null || packages+=(python3)
-[ "${#packages[@]}" = 0 ] || install "${packages[@]}"
-command -v npm > /dev/null || install npm
+[ "${#packages[@]}" = 0 ] || apt_install "${packages[@]}"
+command -v npm > /dev/null || apt_install npm
 
 bash scripts/build-web.sh
 # The pixel comparison needs the simulator of this machine; the Linux suite's build has it.
