@@ -39,7 +39,7 @@ out=dist/web
 rm -rf "$out"
 mkdir -p "$out"
 cp build-web/platform/web/dravolinex.js build-web/platform/web/dravolinex.wasm "$out/"
-cp platform/web/page/index.html platform/web/page/dravolinex-page.js platform/web/page/dravolinex.css \
+cp platform/web/page/index.html platform/web/page/*.js platform/web/page/dravolinex.css \
    platform/web/page/manifest.webmanifest "$out/"
 cp resources/desktop/dravolinex.svg "$out/dravolinex.svg"
 cp resources/icons/107-program.ico "$out/dravolinex.ico"

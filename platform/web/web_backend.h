@@ -1,5 +1,5 @@
-// Shared state and helpers of the browser backend (only platform/web includes this). The page's script
-// (page/dravolinex-page.js) owns the DOM: the canvas, the menu bar, the dialogs as HTML, sound and the gamepad.
+// Shared state and helpers of the browser backend (only platform/web includes this). The page's scripts
+// (page/*.js) own the DOM: the canvas, the menu bar, the dialogs as HTML, sound and the gamepad.
 // It queues what the player does as events; the game's thread takes them in PumpMessages, inside the message loop
 // and inside every nested modal loop, as a desktop toolkit delivers its messages.
 #pragma once

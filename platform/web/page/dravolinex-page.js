@@ -1,5 +1,6 @@
-// The page side of the browser game: the canvas, the menu bar, the dialogs as HTML, sound, the gamepad and the
-// settings storage. The game's module calls the functions of `Dravolinex`; what the player does is queued as events
+// The page side of the browser game: the canvas, the keys, the dialogs and message boxes as HTML, the end panel
+// and the test hook; the menu bar (dravolinex-menu.js) and sound, gamepad and storage (dravolinex-devices.js) are
+// loaded before it. The game's module calls the functions of `Dravolinex`; what the player does is queued as events
 // that the game's loop takes in turn (see platform/web/web_backend.h for the event kinds).
 'use strict';
 (function () {
@@ -9,39 +10,14 @@
   const Slider = { LineUp: 0, LineDown: 1, ThumbPosition: 4, ThumbTrack: 5, EndTrack: 8 };
   const IdOk = 1, IdCancel = 2;
   const GameKeys = { ' ': 0, ArrowLeft: 1, ArrowRight: 2 };
-  const StorageItem = 'dravolinex.settings';
 
   const params = new URLSearchParams(location.search);
   const testOn = params.has('test');
   const events = [];
   const $ = (id) => document.getElementById(id);
   const push = (kind, a, b, c) => events.push([kind, a | 0, b | 0, c | 0]);
-
-  // ---- text with '&' mnemonic marks ("&&" is a literal '&') ----
-  function mnemonicOf(text) {
-    const m = /(?:^|[^&])(?:&&)*&([^&])/.exec(text);
-    return m ? m[1].toLowerCase() : '';
-  }
-  function setMnemonicText(element, text, prefix) {
-    element.textContent = '';
-    if (!prefix) { element.textContent = text; return; }
-    let plain = '';
-    for (let i = 0; i < text.length; i++) {
-      if (text[i] === '&' && i + 1 < text.length) {
-        i++;
-        if (text[i] !== '&') {
-          element.append(plain);
-          plain = '';
-          const u = document.createElement('u');
-          u.textContent = text[i];
-          element.append(u);
-          continue;
-        }
-      }
-      plain += text[i];
-    }
-    element.append(plain);
-  }
+  const Menu = window.DravolinexMenu, Devices = window.DravolinexDevices;
+  const { mnemonicOf, setMnemonicText } = Menu;
 
   // ---- the main window: canvas area, frames, keys, accelerators ----
   let accelerators = [];
@@ -50,7 +26,7 @@
 
   function createWindow(title, menuText, acceleratorText) {
     document.title = title;
-    buildMenu(menuText);
+    Menu.build(menuText, (command) => push(Ev.Command, command));
     accelerators = acceleratorText.split('\n').filter(Boolean).map((line) => {
       const [kind, key, alt, command] = line.split('\x1f').map(Number);
       return { kind, key, alt: alt === 1, command };
@@ -94,10 +70,10 @@
   }
 
   function onKeyDown(e) {
-    unlockAudio();
+    Devices.unlockAudio();
     if (!windowOpen || typeof e.key !== 'string') return; // a browser's autofill sends key events without a key
     if (modals.length) { modalKey(e); return; }
-    if (menuOpen()) { menuKey(e); return; }
+    if (Menu.isOpen()) { Menu.key(e); return; }
     if (e.key in GameKeys) {
       e.preventDefault();
       push(Ev.KeyDown, GameKeys[e.key]);
@@ -109,191 +85,13 @@
       if (!e.repeat) push(Ev.Command, command);
       return;
     }
-    if (e.altKey && !e.ctrlKey && e.key.length === 1 && openMenuByMnemonic(e.key.toLowerCase())) e.preventDefault();
+    if (e.altKey && !e.ctrlKey && e.key.length === 1 && Menu.openByMnemonic(e.key.toLowerCase())) e.preventDefault();
   }
 
   function onKeyUp(e) {
     if (typeof e.key === 'string' && e.key in GameKeys) {
       if (!modals.length) e.preventDefault();
       push(Ev.KeyUp, GameKeys[e.key]);
-    }
-  }
-
-  // ---- the menu bar from the menu table ----
-  let menuState = null; // { top: index of the open top item, sub: open submenu element or null }
-  const topItems = [];
-
-  function buildMenu(text) {
-    const bar = $('menubar');
-    bar.textContent = '';
-    topItems.length = 0;
-    const stack = [bar];
-    for (const line of text.split('\n')) {
-      if (!line) continue;
-      const [kind, flags, command, label] = line.split('\x1f');
-      const parent = stack[stack.length - 1];
-      if (kind === '0') { // a popup begins
-        const item = document.createElement(parent === bar ? 'button' : 'li');
-        item.className = parent === bar ? 'menu-top' : 'menu-item has-sub';
-        item.tabIndex = -1;
-        const caption = document.createElement('span');
-        setMnemonicText(caption, label, true);
-        if (parent !== bar) {
-          const mark = document.createElement('span');
-          mark.className = 'menu-check';
-          item.append(mark);
-        }
-        item.append(caption);
-        item.dataset.mnemonic = mnemonicOf(label);
-        const list = document.createElement('ul');
-        list.className = 'menu-popup';
-        list.setAttribute('role', 'menu');
-        list.hidden = true;
-        if (parent === bar) {
-          item.setAttribute('role', 'menuitem');
-          bar.append(item);
-          topItems.push({ button: item, list });
-          document.body.append(list);
-        } else {
-          const arrow = document.createElement('span');
-          arrow.className = 'menu-key';
-          arrow.textContent = '\u25b8';
-          item.append(arrow);
-          item.append(list);
-          parent.append(item);
-        }
-        stack.push(list);
-      } else if (kind === '1') {
-        if (stack.length > 1) stack.pop();
-      } else if (kind === '3') {
-        const sep = document.createElement('li');
-        sep.className = 'menu-separator';
-        parent.append(sep);
-      } else {
-        const item = document.createElement('li');
-        item.className = 'menu-item';
-        item.setAttribute('role', 'menuitem');
-        item.tabIndex = -1;
-        const [caption, shortcut] = label.split('\t');
-        const mark = document.createElement('span');
-        mark.className = 'menu-check';
-        mark.textContent = (Number(flags) & 1) ? '\u2713' : '';
-        const name = document.createElement('span');
-        setMnemonicText(name, caption, true);
-        const key = document.createElement('span');
-        key.className = 'menu-key';
-        key.textContent = shortcut || '';
-        item.append(mark, name, key);
-        item.dataset.mnemonic = mnemonicOf(caption);
-        item.dataset.command = command;
-        if (Number(flags) & 2) item.dataset.disabled = '1';
-        parent.append(item);
-      }
-    }
-    topItems.forEach((top, index) => {
-      top.button.addEventListener('mousedown', (e) => {
-        e.preventDefault();
-        if (menuState && menuState.top === index) closeMenu(); else openMenu(index, false);
-      });
-      top.button.addEventListener('mouseenter', () => { if (menuState && menuState.top !== index) openMenu(index, false); });
-      top.list.addEventListener('click', (e) => {
-        const item = e.target.closest('.menu-item');
-        if (item) chooseItem(item);
-      });
-      top.list.addEventListener('mouseover', (e) => {
-        const item = e.target.closest('.menu-item');
-        if (item) highlight(item);
-      });
-    });
-  }
-
-  const menuOpen = () => menuState !== null;
-
-  function openMenu(index, selectFirst) {
-    closeMenu();
-    const top = topItems[index];
-    const r = top.button.getBoundingClientRect();
-    top.list.style.left = r.left + 'px';
-    top.list.style.top = r.bottom + 'px';
-    top.list.hidden = false;
-    top.button.classList.add('open');
-    menuState = { top: index, current: null };
-    if (selectFirst) highlight(itemsOf(top.list)[0]);
-  }
-
-  function closeMenu() {
-    if (!menuState) return;
-    const top = topItems[menuState.top];
-    top.list.hidden = true;
-    top.button.classList.remove('open');
-    for (const list of top.list.querySelectorAll('.menu-popup')) list.hidden = true;
-    for (const item of top.list.querySelectorAll('.current')) item.classList.remove('current');
-    menuState = null;
-  }
-
-  const itemsOf = (list) => Array.from(list.children).filter((c) => c.classList.contains('menu-item'));
-
-  function highlight(item) {
-    if (!item || !menuState) return;
-    const list = item.parentElement;
-    for (const other of list.querySelectorAll('.current')) other.classList.remove('current');
-    for (const sub of list.querySelectorAll('.menu-popup')) sub.hidden = true;
-    item.classList.add('current');
-    menuState.current = item;
-    if (item.classList.contains('has-sub')) item.querySelector('.menu-popup').hidden = false;
-  }
-
-  function chooseItem(item) {
-    if (item.classList.contains('has-sub')) {
-      highlight(item);
-      highlight(itemsOf(item.querySelector('.menu-popup'))[0]);
-      return;
-    }
-    if (item.dataset.disabled) return; // shown like the others, but it cannot be chosen
-    closeMenu();
-    push(Ev.Command, Number(item.dataset.command));
-  }
-
-  function openMenuByMnemonic(letter) {
-    const index = topItems.findIndex((t) => t.button.dataset.mnemonic === letter);
-    if (index < 0) return false;
-    openMenu(index, true);
-    return true;
-  }
-
-  function menuKey(e) {
-    e.preventDefault();
-    const current = menuState.current;
-    const list = current ? current.parentElement : topItems[menuState.top].list;
-    const items = itemsOf(list);
-    const at = items.indexOf(current);
-    const nested = list !== topItems[menuState.top].list;
-    switch (e.key) {
-      case 'Escape':
-        if (nested) highlight(list.parentElement); else closeMenu();
-        break;
-      case 'ArrowDown': highlight(items[(at + 1) % items.length]); break;
-      case 'ArrowUp': highlight(items[(at - 1 + items.length) % items.length]); break;
-      case 'ArrowRight':
-        if (current && current.classList.contains('has-sub')) chooseItem(current);
-        else openMenu((menuState.top + 1) % topItems.length, true);
-        break;
-      case 'ArrowLeft':
-        if (nested) highlight(list.parentElement);
-        else openMenu((menuState.top - 1 + topItems.length) % topItems.length, true);
-        break;
-      case 'Enter': case ' ':
-        if (current) chooseItem(current);
-        break;
-      case 'Alt':
-        closeMenu();
-        break;
-      default: {
-        const letter = e.key.toLowerCase();
-        const hit = items.find((i) => i.dataset.mnemonic === letter);
-        if (hit) chooseItem(hit);
-        else if (e.altKey) openMenuByMnemonic(letter);
-      }
     }
   }
 
@@ -586,7 +384,7 @@
 
   function showLayer() {
     $('modal-layer').classList.toggle('active', modals.length > 0);
-    if (modals.length) closeMenu();
+    if (modals.length) Menu.close();
   }
 
   function closeDialog(serial) {
@@ -757,133 +555,11 @@
     if (e.key in GameKeys && e.target === document.body) e.preventDefault();
   }
 
-  // ---- sound: the game's WAVE files on Web Audio, after the first key or click ----
-  let audio = null;
-  let voice = null;
-  const buffers = new Map();
-
-  function unlockAudio() {
-    if (audio) return;
-    try {
-      const Context = window.AudioContext || window.webkitAudioContext;
-      if (!Context) return;
-      audio = new Context();
-      if (audio.state === 'suspended') audio.resume().catch(() => {});
-    } catch (error) {
-      audio = null;
-    }
-  }
-
-  // A RIFF WAVE file of PCM samples (8-bit unsigned or 16-bit signed) as an audio buffer; null for anything else.
-  function decodeWave(bytes) {
-    const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
-    const tag = (at) => String.fromCharCode(bytes[at], bytes[at + 1], bytes[at + 2], bytes[at + 3]);
-    if (bytes.length < 12 || tag(0) !== 'RIFF' || tag(8) !== 'WAVE') return null;
-    let format = null;
-    for (let at = 12; at + 8 <= bytes.length;) {
-      const size = view.getUint32(at + 4, true);
-      const body = at + 8;
-      if (tag(at) === 'fmt ' && size >= 16) {
-        format = { code: view.getUint16(body, true), channels: view.getUint16(body + 2, true),
-                   rate: view.getUint32(body + 4, true), bits: view.getUint16(body + 14, true) };
-      } else if (tag(at) === 'data' && format && format.code === 1 && (format.bits === 8 || format.bits === 16)) {
-        const step = format.bits / 8 * format.channels;
-        const frames = Math.floor(Math.min(size, bytes.length - body) / step);
-        if (!frames || format.rate < 3000 || format.rate > 384000) return null;
-        const buffer = audio.createBuffer(1, frames, format.rate);
-        const out = buffer.getChannelData(0);
-        for (let i = 0; i < frames; i++) {
-          const p = body + i * step;
-          out[i] = format.bits === 8 ? (bytes[p] - 128) / 128 : view.getInt16(p, true) / 32768;
-        }
-        return buffer;
-      }
-      at = body + size + (size & 1);
-    }
-    return null;
-  }
-
-  function playSound(id, bytes, loop) {
-    stopSound();
-    if (!audio || !bytes) return;
-    try {
-      if (!buffers.has(id)) buffers.set(id, decodeWave(bytes));
-      const buffer = buffers.get(id);
-      if (!buffer) return;
-      voice = audio.createBufferSource();
-      voice.buffer = buffer;
-      voice.loop = loop;
-      voice.connect(audio.destination);
-      voice.start();
-    } catch (error) {
-      voice = null; // no sound, and no complaint: the game plays on silently
-    }
-  }
-
-  function stopSound() {
-    if (!voice) return;
-    try { voice.stop(); } catch (error) { /* already ended */ }
-    voice = null;
-  }
-
-  // ---- the gamepad as the joystick: axes 0..65535, buttons as bits ----
-  function gamepad(slot) {
-    const pads = navigator.getGamepads ? navigator.getGamepads() : [];
-    const pad = pads && pads[slot];
-    if (!pad || pad.connected === false) return null;
-    const axis = (i) => {
-      const v = Number(pad.axes && pad.axes[i]) || 0;
-      return Math.round((Math.max(-1, Math.min(1, v)) + 1) / 2 * 65535);
-    };
-    let buttons = 0;
-    (pad.buttons || []).slice(0, 32).forEach((b, i) => { if (b && (b.pressed || b.value > 0.5)) buttons |= 1 << i; });
-    return [axis(0), axis(1), axis(2), buttons >>> 0];
-  }
-
-  // ---- the settings store in localStorage ----
-  let storageNoticeShown = false;
-  function storageNotice() {
-    if (storageNoticeShown) return;
-    storageNoticeShown = true;
-    const notice = $('notice');
-    notice.textContent = 'This browser does not let the page keep data here (private mode or full storage): ' +
-      'you can play, but your options will not be kept.';
-    notice.hidden = false;
-  }
-
-  function storeRead() {
-    let text;
-    try {
-      text = window.localStorage.getItem(StorageItem);
-    } catch (error) {
-      storageNotice();
-      return null;
-    }
-    if (text === null) return null;
-    try {
-      return Uint8Array.from(atob(text), (ch) => ch.charCodeAt(0));
-    } catch (error) {
-      return null; // not base64: a foreign or damaged value reads as an empty store
-    }
-  }
-
-  function storeWrite(bytes) {
-    try {
-      let text = '';
-      for (let i = 0; i < bytes.length; i++) text += String.fromCharCode(bytes[i]);
-      window.localStorage.setItem(StorageItem, btoa(text));
-      return true;
-    } catch (error) {
-      storageNotice();
-      return false;
-    }
-  }
-
   // ---- the end of the game ----
   function ended() {
     windowOpen = false;
-    closeMenu();
-    stopSound();
+    Menu.close();
+    Devices.stopSound();
     $('app').hidden = true;
     $('ended').hidden = false;
     $('again').focus();
@@ -891,7 +567,7 @@
 
   function destroyWindow() {
     windowOpen = false;
-    closeMenu();
+    Menu.close();
   }
 
   // ---- the test hook: only a page opened with ?test has it ----
@@ -917,8 +593,8 @@
   window.addEventListener('keydown', onKeyDown, true);
   window.addEventListener('keyup', onKeyUp, true);
   window.addEventListener('pointerdown', (e) => {
-    unlockAudio();
-    if (menuState && !e.target.closest('.menu-popup, .menu-top')) closeMenu();
+    Devices.unlockAudio();
+    if (Menu.isOpen() && !e.target.closest('.menu-popup, .menu-top')) Menu.close();
   }, true);
   // Keys released while the page had no keyboard are released for the game too.
   window.addEventListener('blur', () => push(Ev.FocusLost));
@@ -943,7 +619,8 @@
     setCheck, getCheck: (s, id) => !!(find(s, id) || { focus: {} }).focus.checked, setText,
     setCaption: (s, text) => { const d = dialogs.get(s); if (d) d.bar.textContent = text; },
     setIcon, dialogRect, moveDialog, openBox, closeBox,
-    playSound, stopSound, gamepad, storeRead, storeWrite,
+    playSound: Devices.playSound, stopSound: Devices.stopSound, gamepad: Devices.gamepad,
+    storeRead: Devices.storeRead, storeWrite: Devices.storeWrite,
   };
 })();
 
