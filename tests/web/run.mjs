@@ -124,16 +124,22 @@ test('OK leads to Game Paused, Continue starts the flight, Space makes the craft
 test('the simulation steps 100 times a second over 10 s', async () => {
   await open();
   await waitFront(Settings); // the round's step timer runs behind the dialog
+  const sample = () => page.evaluate(() => ({ steps: dravolinexTest.steps, at: dravolinexTest.stepTime,
+                                              stalled: dravolinexTest.stalled }));
   const first = await page.evaluate(async () => {
     const s = dravolinexTest.steps;
     while (dravolinexTest.steps === s) await new Promise((r) => setTimeout(r, 1));
-    return { steps: dravolinexTest.steps, at: dravolinexTest.stepTime };
+    return { steps: dravolinexTest.steps, at: dravolinexTest.stepTime, stalled: dravolinexTest.stalled };
   });
   await page.waitForFunction((t) => performance.now() >= t + 10000, first.at, { polling: 100 });
-  const last = await page.evaluate(() => ({ steps: dravolinexTest.steps, at: dravolinexTest.stepTime }));
-  const rate = (last.steps - first.steps) / ((last.at - first.at) / 1000);
-  console.log(`    step rate ${rate.toFixed(2)}/s over ${((last.at - first.at) / 1000).toFixed(2)} s`);
-  assert.ok(Math.abs(rate - 100) <= 3, `step rate ${rate}`); // a timer paced per callback drifts to 90-95
+  const last = await sample();
+  // A loaded machine may hold the whole browser for longer than the pacer catches up (100 ms): that time is left
+  // out. A timer paced per callback drifts to 90-95 steps a second, one paced by frames to 60.
+  const seconds = (last.at - first.at) / 1000, held = (last.stalled - first.stalled) / 1000;
+  const rate = (last.steps - first.steps) / (seconds - held);
+  console.log(`    step rate ${rate.toFixed(2)}/s over ${seconds.toFixed(2)} s (the browser held the page ${held.toFixed(2)} s; ` +
+              `${((last.steps - first.steps) / seconds).toFixed(2)}/s counting that)`);
+  assert.ok(Math.abs(rate - 100) <= 3, `step rate ${rate}`);
 });
 
 test('changed options survive a reload', async () => {

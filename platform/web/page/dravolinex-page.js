@@ -571,12 +571,13 @@
   }
 
   // ---- the test hook: only a page opened with ?test has it ----
-  const test = { steps: 0, frames: 0, stepTime: 0 };
+  const test = { steps: 0, frames: 0, stepTime: 0, stalled: 0 };
   if (testOn) {
     window.dravolinexTest = {
       get steps() { return test.steps; },
       get frames() { return test.frames; },
       get stepTime() { return test.stepTime; },
+      get stalled() { return test.stalled; },
       get firstFrameAt() { return firstFrameAt; },
       // The open dialogs and boxes, front last: title, controls in template order, the focused control's id.
       modals() {
@@ -607,7 +608,13 @@
     testSeed: () => (testOn && /^\d+$/.test(params.get('seed') || '') ? Number(params.get('seed')) : -1),
     testFrozen: () => testOn && params.has('freeze'),
     testCounts(steps, frames) {
-      if (steps !== test.steps) test.stepTime = performance.now();
+      if (steps !== test.steps) {
+        // The time the browser held the page beyond the pacer's catch-up of 10 steps (100 ms): steps lost there are
+        // the browser's, not the game's.
+        const now = performance.now();
+        if (test.stepTime) test.stalled += Math.max(0, now - test.stepTime - 100);
+        test.stepTime = now;
+      }
       test.steps = steps;
       test.frames = frames;
     },
