@@ -1,6 +1,7 @@
 // Measures the browser game: the download (dravolinex.wasm + dravolinex.js, raw and gzipped) against the budget of
-// 1.5 MB raw and 600 KB gzipped, and the time from navigation to the first frame on the screen with the CPU time the page's main thread spent until then (medians of 7 loads in
-// headless chromium, each in a fresh profile). Exits non-zero when the sizes are over budget; the time is reported.
+// 1.5 MB raw and 600 KB gzipped, and the time from navigation to the first frame on the screen together with the CPU
+// time the page's main thread spent until then (medians of 7 loads in headless chromium, each in a fresh profile).
+// Exits non-zero when the sizes are over budget; the times are reported.
 //   node bench/measure_web.mjs        (after scripts/build-web.sh, with tests/web's npm packages installed)
 import { readFileSync } from 'node:fs';
 import { gzipSync } from 'node:zlib';
