@@ -10,8 +10,8 @@ if [ "${1:-}" = --web ]; then
   exec python3 -c '
 import functools, http.server, sys
 port = int(sys.argv[1]) if len(sys.argv) > 1 else 0
+http.server.SimpleHTTPRequestHandler.extensions_map[".wasm"] = "application/wasm"
 handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory="dist/web")
-handler.extensions_map[".wasm"] = "application/wasm"
 server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
 print(f"Dravolinex is served at http://127.0.0.1:{server.server_address[1]}/ (Ctrl+C ends)", flush=True)
 try:
