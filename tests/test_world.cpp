@@ -1,4 +1,5 @@
-// World generation: platform placement and widths, the terrain walk's shape, the stars and the pilot's plan.
+// World generation: platform placement and widths, the terrain walk, the stars, the pilot's plan and its demands,
+// and the background scene painted from it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -118,101 +119,38 @@ TEST_F(WorldTest, PilotPlanWithoutFuelTakesNearestPlatformWithoutDrawing)
     EXPECT_EQ(pilotPlatform, nearest);
 }
 
-// A second, independent model of the world's random stream: its own generator with the same rule, walking
-// the platforms, the terrain, the right-edge wall and the stars in the order the generation draws them.
-struct WorldModel {
-    uint32_t state;
-    int Below(int n)
-    {
-        state = state * 214013u + 2531011u;
-        const int64_t r = (state >> 16) & 0x7FFF;
-        const int64_t v = r * n / 32767;
-        return v >= n ? n - 1 : static_cast<int>(v);
-    }
-    std::vector<int> ground;
-    std::vector<LandingPlatform> pads;
-    std::vector<Star> sky;
+uint64_t Mix(uint64_t hash, int64_t value) { return (hash ^ uint64_t(value)) * 1099511628211ull; }
 
-    void Build(const GameOptions& o)
-    {
-        const int w = o.gameWidth, h = o.gameHeight;
-        const GameTypeInfo& kind = GameTypeTable[o.gameType];
-        Below(2), Below(1000), Below(static_cast<int>(w * 0.7)), Below(10000); // the round reset's four draws
-        const int count = (w + 300) / 250;
-        const int lowest = o.platformSize < 5 ? 5 - o.platformSize : 0;
-        const int spread = 6 - std::abs(o.platformSize - 5);
-        pads.clear();
-        for (int i = 1; i <= count; ++i) {
-            int wide = kind.platformMinWidth + (kind.platformMaxWidth - kind.platformMinWidth) / 5 * (Below(spread) + lowest);
-            pads.push_back({w / (count + 1) * i, -1, wide, kind.platformMaxWidth - wide + 10});
-        }
-        ground.assign(w + 1, 0);
-        int level = h, from = h, goal = 25 + Below(h / 2 - 25), bias = 1;
-        for (int col = 0; col < w; ++col) {
-            bool flat = false;
-            for (LandingPlatform& pad : pads)
-                if (col >= pad.x && col - pad.x <= pad.width) {
-                    pad.y = pad.y < 0 ? level : pad.y;
-                    ground[col] = pad.y;
-                    flat = true;
-                }
-            if (flat)
-                continue;
-            const int r = Below(15);
-            level += from < goal ? r - bias : bias - r;
-            if (bias != 1 && level < 25)
-                level = 25 - bias + Below(15);
-            else if (bias != 1 && level > h / 2)
-                level = h / 2 + bias - Below(15);
-            ground[col] = level;
-            const bool reached = from == goal || (from < goal && level >= goal) || (from > goal && level <= goal);
-            if (reached) {
-                from = level;
-                goal = 25 + Below(h / 2 - 25);
-                bias = (4 - o.surfaceRoughness) * 2;
-            }
-        }
-        for (int col = w, top = h; col > 0; --col) {
-            top -= Below(15);
-            if (ground[col] > top)
-                break;
-            ground[col] = top;
-        }
-        sky.clear();
-        for (int i = 0; i < StarCount; ++i) {
-            const int red = Below(64), green = Below(64), blue = Below(64);
-            const int size = 1 + Below(2);
-            const int x = static_cast<int>(w * 0.1 + Below(static_cast<int>(w * 0.9)));
-            const int y = ground[x] + 20 + Below(h - ground[x] + 20);
-            sky.push_back({x, y, (192 + red) | (192 + green) << 8 | (192 + blue) << 16, size});
-        }
-    }
-};
-
-TEST_F(WorldTest, GenerationAgreesWithAnIndependentModelOverManySeeds)
+TEST_F(WorldTest, GenerationKeepsItsExactTablesOverManySeeds)
 {
-    const int sizes[][2] = {{320, 200}, {640, 480}, {1024, 768}, {37, 45}, {2999, 1999}};
-    for (uint32_t seed = 1; seed <= 300; ++seed) {
-        GameOptions& o = gameOptions;
-        o.gameType = seed % 2;
-        o.surfaceRoughness = 1 + seed % 4;
-        o.platformSize = seed % 11;
-        o.gameWidth = sizes[seed % 5][0];
-        o.gameHeight = sizes[seed % 5][1];
-        WorldModel model{seed * 2654435761u, {}, {}, {}};
-        model.Build(o);
-        GenerateTables(o.gameWidth, o.gameHeight, seed * 2654435761u);
-        ASSERT_EQ(gameState.platformCount, static_cast<int>(model.pads.size())) << "seed " << seed;
-        for (size_t i = 0; i < model.pads.size(); ++i) {
-            const LandingPlatform &a = platforms[i], &b = model.pads[i];
-            ASSERT_TRUE(a.x == b.x && a.y == b.y && a.width == b.width && a.points == b.points) << "seed " << seed;
+    // Sixty seeds on each size, each craft kind, roughness and platform size among them: platforms, terrain,
+    // right-edge wall, stars and the generator's state afterwards (no draw more, none fewer), hashed. The
+    // values were first checked against an independent model of the generator's draws.
+    const struct {
+        int w, h;
+        uint64_t hash;
+    } sizes[] = {{320, 200, 376327028184407097ull},   {640, 480, 14175716675429908407ull},
+                 {1024, 768, 6034471790739300639ull},  {37, 45, 12790116241738253610ull},
+                 {2999, 1999, 4772024153038004891ull}};
+    for (const auto& size : sizes) {
+        uint64_t hash = 1469598103934665603ull;
+        for (uint32_t seed = 1; seed <= 60; ++seed) {
+            gameOptions.gameType = seed % 2;
+            gameOptions.surfaceRoughness = 1 + seed % 4;
+            gameOptions.platformSize = seed % 11;
+            GenerateTables(size.w, size.h, seed * 2654435761u);
+            for (const int64_t v : {int64_t(gameState.platformCount), int64_t(SaveRandom().state)})
+                hash = Mix(hash, v);
+            for (int i = 0; i < gameState.platformCount; ++i)
+                for (int v : {platforms[i].x, platforms[i].y, platforms[i].width, platforms[i].points})
+                    hash = Mix(hash, v);
+            for (int col = 0; col <= size.w; ++col)
+                hash = Mix(hash, TerrainProfile[col]);
+            for (const Star& s : stars)
+                for (int v : {s.x, s.y, s.color, s.size})
+                    hash = Mix(hash, v);
         }
-        ASSERT_TRUE(std::equal(model.ground.begin(), model.ground.end(), TerrainProfile)) << "seed " << seed;
-        for (int i = 0; i < StarCount; ++i) {
-            const Star &a = stars[i], &b = model.sky[i];
-            ASSERT_TRUE(a.x == b.x && a.y == b.y && a.color == b.color && a.size == b.size) << "seed " << seed;
-        }
-        ASSERT_EQ(model.state, SaveRandom().state) << "seed " << seed; // no draw more, none fewer
+        EXPECT_EQ(hash, size.hash) << size.w << " x " << size.h;
     }
 }
 
@@ -287,6 +225,216 @@ TEST_F(WorldTest, WorldsWithoutPicturesTakeTheSameDrawsAndFlyTheSame)
         std::vector<int64_t> bare = FlyNewGame(worldSeed, false);
         EXPECT_FALSE(BackgroundSceneExists());
         ASSERT_EQ(painted, bare) << m.w << " x " << m.h << " seed " << seed;
+    }
+}
+
+// ---- the computer pilot's demands in the worked situations ----
+
+struct Demands {
+    int32_t thrust = 0, left = 0, right = 0;
+};
+
+// One platform at column 500 of width 40 (centre 520.5), surface at 100; the floor is 500 at column 0 and 50 at
+// column 999 so that reads clamped to the table ends show.
+class PilotTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        gameState = {};
+        gameOptions = {};
+        gameOptions.gameWidth = 1000;
+        gameOptions.gameHeight = 600;
+        gameState.platformCount = 1;
+        platforms[0] = {500, 100, 40, 24};
+        pilotPlatform = 0;
+        std::fill(std::begin(pilotFloor), std::end(pilotFloor), 100);
+        std::fill(std::begin(pilotFunnel), std::end(pilotFunnel), 20);
+        pilotFloor[0] = 500;
+        pilotFloor[999] = 50;
+    }
+    // The craft with its centre `distance` columns left of the target centre and its feet at `feet`.
+    Demands Fly(double distance, double vx, double feet = 200, double vy = 0, double angle = 0)
+    {
+        gameState.craft.x = 520.5 - distance - 21;
+        gameState.craft.y = feet + 31;
+        gameState.craft.vx = vx;
+        gameState.craft.vy = vy;
+        gameState.craft.angle = angle;
+        Demands d;
+        ComputerPilot(&d.thrust, &d.left, &d.right);
+        return d;
+    }
+};
+
+// A demand of -1 is not checked.
+struct PilotCase {
+    int gameType;
+    double distance, vx, feet, vy, angle;
+    int32_t thrust, left, right;
+    const char* why;
+};
+
+const PilotCase pilotCases[] = {
+    // Far from the target: aim for a fifth of the distance, right = min(trunc(2D/5 - V) + 1, 100).
+    {0, 300, -2, 200, 0, 0, -1, -1, 100, "far right, drifting left: capped"},
+    {0, 100, -2, 200, 0, 0, -1, 0, 43, "far right: trunc(40 + 2) + 1"},
+    {0, 90, 30.5, 200, 0, 0, -1, 50, -1, "faster than D/3: brake"},
+    {0, -300, -10, 200, 0, 0, -1, 100, 0, "far left, not yet at D/5: full left"},
+    // Inside the funnel the rules are not mirror images. D = 2: A = 2, B = 3; D = -2: A = -2, B = -3.
+    {0, 2, 2.5, 200, 0, 0, -1, 0, 0, "D 2, between A and B"},
+    {0, 2, 3.5, 200, 0, 0, -1, 50, -1, "D 2, V > B"},
+    {0, 2, 1, 200, 0, 0, -1, -1, 4, "D 2: trunc(2A - V) + 1"},
+    {0, -2, -4, 200, 0, 0, -1, -1, 100, "D -2, V < B: 100 x (-V - B) = 700, capped"},
+    {0, -2, 1, 200, 0, 0, -1, 7, -1, "D -2, V > 0: trunc(3V - A) + 2"},
+    {0, -2, -1, 200, 0, 0, -1, 4, -1, "D -2, V > A: trunc(V - 2A) + 1"},
+    {0, -2, -2.5, 200, 0, 0, -1, 0, 0, "D -2, between B and A"},
+    {0, 0, 5, 70, 0, 0, 100, 0, 0, "exactly over the centre, below the floor: only the main engine"},
+    // 30 above the floor: fire only while sinking faster than 20; 30 below it: while rising slower than 80.
+    {0, 0.25, 0, 130, -19.9, 0, 0, -1, -1, "above, sinking 19.9"},
+    {0, 0.25, 0, 130, -20.1, 0, 100, -1, -1, "above, sinking 20.1"},
+    {0, 0.25, 0, 70, 79, 0, 100, -1, -1, "below, rising 79"},
+    {0, 0.25, 0, 70, 80, 0, 0, -1, -1, "below, rising 80"},
+    // Reads of the floor and funnel clamp into the playfield.
+    {0, 700, 0, 300, 0, 0, 100, -1, -1, "centre left of column 0 reads column 0"},
+    {0, -600, 0, 300, -5, 0, 0, -1, -1, "right of the playfield reads column 999"},
+    {0, -600, 0, 9000, 0, 0, 0, -1, -1, "feet far above the top read the last funnel row"},
+    {0, -600, 0, -50, 0, 0, 100, -1, -1, "feet below row 0 read row 0"},
+    // The legged craft tilts toward the demand at 150 per radian; H = -30 gives a tilt limit of 13 degrees.
+    {1, 0, 0, 130, 0, 10, -1, 26, 0, "no side demand: goal 0, turned upright"},
+    {1, 0, 0, 130, 0, 20, -1, 0, 0, "beyond the limit: no turning"},
+    {1, 300, 0, 130, 0, 0, 0, -1, 235, "no main thrust: goal 90, beyond the limit"},
+    {1, 300, -200, 70, 0, 44, 100, -1, 2, "goal 45: near it the side demand adds thrust, capped"},
+    {1, 300, -200, 70, 0, -80, -1, -1, 83, "tilted the wrong way beyond the limit: from the limit's edge"},
+};
+
+TEST_F(PilotTest, DemandsInTheWorkedSituations)
+{
+    for (const PilotCase& c : pilotCases) {
+        gameOptions.gameType = c.gameType;
+        const Demands d = Fly(c.distance, c.vx, c.feet, c.vy, c.angle);
+        const int32_t got[] = {d.thrust, d.left, d.right}, want[] = {c.thrust, c.left, c.right};
+        for (int k = 0; k < 3; ++k)
+            EXPECT_TRUE(want[k] < 0 || got[k] == want[k]) << c.why << ": demand " << "TLR"[k] << " is " << got[k];
+    }
+    // Turning demands are not capped at 100.
+    gameOptions.gameType = 1;
+    std::fill(std::begin(pilotFloor), std::end(pilotFloor), 400);
+    EXPECT_EQ(Fly(300, -200, 100, 0, -30).right, 196);
+}
+
+// ---- the background scene: platform bars and labels, the draws it takes, whole scenes pixel for pixel ----
+
+class SceneTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ReleaseBackgroundScene();
+        gameState = {};
+        gameOptions = {};
+        SeedRandom(1234);
+    }
+    void TearDown() override { ReleaseBackgroundScene(); }
+
+    // A hilly world of w x h with one platform of 10 points on a flat stretch.
+    void MakeWorld(int planet, int w, int h)
+    {
+        gameOptions.gameWidth = w;
+        gameOptions.gameHeight = h;
+        gameState.planetIndex = planet;
+        for (int x = 0; x <= w; ++x)
+            TerrainProfile[x] = 60 + (x * 7 % 90);
+        gameState.platformCount = 1;
+        platforms[0] = {200, 100, 40, 10};
+        for (int x = 200; x <= 240; ++x)
+            TerrainProfile[x] = 100;
+    }
+};
+
+TEST_F(SceneTest, PlatformBarAndCentredLabel)
+{
+    MakeWorld(2, 640, 480);
+    DrawBackgroundScene();
+    Color label = PlanetTable[2].labelColor;
+    // The bar: four rows standing on the surface (heights 100..103), columns 200..239.
+    for (int y = 377; y <= 380; ++y)
+        for (auto [x, bar] : {std::pair{200, true}, {239, true}, {240, false}, {199, false}})
+            EXPECT_EQ(GetPixel(backgroundScene, x, y) == label, bar) << x << "," << y;
+    EXPECT_NE(GetPixel(backgroundScene, 220, 376), label);
+    // The label "10" lies just below the surface, centred under the platform.
+    int minX = 640, maxX = -1, minY = 480;
+    for (int y = 381; y < 400; ++y)
+        for (int x = 180; x < 260; ++x)
+            if (GetPixel(backgroundScene, x, y) == label) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+            }
+    ASSERT_GE(maxX, minX) << "no label drawn";
+    EXPECT_GE(minY, 382);
+    EXPECT_LE(minY, 386);
+    EXPECT_GT(maxX - minX, 6); // two digits
+    EXPECT_LE(std::abs((minX - 200) - (239 - maxX)), 2);
+}
+
+TEST_F(SceneTest, DrawnOnceAndFromAFixedNumberOfDraws)
+{
+    MakeWorld(0, 640, 480);
+    DrawBackgroundScene();
+    Surface first = backgroundScene;
+    uint64_t draws = RandomDrawCount();
+    DrawBackgroundScene(); // a scene exists: nothing changes, nothing is drawn from the generator
+    EXPECT_EQ(RandomDrawCount(), draws);
+    EXPECT_EQ(backgroundScene.pixels, first.pixels);
+
+    // A one-pixel world: each pass makes one blotch (eight radii, a colour, a column step) and one row step.
+    ReleaseBackgroundScene();
+    MakeWorld(0, 1, 1);
+    gameState.platformCount = 0;
+    uint64_t before = RandomDrawCount();
+    DrawBackgroundScene();
+    EXPECT_EQ(RandomDrawCount() - before, 3u * 11u);
+}
+
+TEST_F(SceneTest, PlayfieldWithoutAreaHasNoScene)
+{
+    for (auto [w, h] : {std::pair{0, 0}, {-5, 100}}) {
+        MakeWorld(0, w, h);
+        DrawBackgroundScene();
+        EXPECT_FALSE(BackgroundSceneExists()) << w << " x " << h;
+    }
+}
+
+// Whole generated scenes, hashed, as the straightforward one-polygon-at-a-time painting drew them. The sizes
+// cut the picture into uneven bands and put rock blotches across every band edge.
+TEST_F(SceneTest, GeneratedScenesKeepTheirExactPixels)
+{
+    struct Case {
+        uint32_t seed;
+        int planet, w, h;
+        uint64_t hash;
+    } cases[] = {
+        {1, 0, 640, 480, 18162236888544272039ull},  {2, 1, 1024, 768, 2573930455845771523ull},
+        {3, 2, 333, 217, 10557752904339539531ull},  {4, 3, 3000, 401, 1942107750174137956ull},
+        {5, 0, 97, 1503, 13932001828778555072ull},  {6, 1, 1, 1, 771844879380842164ull},
+        {7, 2, 16, 16, 9569734184501339704ull},     {8, 3, 1283, 1021, 14843969041618044083ull},
+    };
+    for (const Case& c : cases) {
+        ReleaseBackgroundScene();
+        gameOptions.gameWidth = c.w;
+        gameOptions.gameHeight = c.h;
+        gameOptions.surfaceRoughness = 1 + c.seed % 4;
+        SeedRandom(c.seed);
+        ResetRound();
+        gameState.planetIndex = c.planet;
+        std::fill(std::begin(TerrainProfile), std::end(TerrainProfile), 0);
+        terrainStepBias = 1;
+        PlacePlatforms();
+        GenerateTerrain();
+        DrawBackgroundScene();
+        uint64_t hash = 1469598103934665603ull; // FNV-1a over the pixels
+        for (Color p : backgroundScene.pixels)
+            hash = (hash ^ p) * 1099511628211ull;
+        EXPECT_EQ(hash, c.hash) << c.w << " x " << c.h << " seed " << c.seed;
     }
 }
 
