@@ -43,12 +43,13 @@ int CountDialogs(int resourceId)
                                           [&](const HeadlessDialogRecord& d) { return d.resourceId == resourceId; }));
 }
 
-const HeadlessDialogRecord* ResultRecord()
+// The verdict's caption and nesting depth, once it has opened.
+std::pair<std::string, int> Verdict()
 {
     for (const auto& d : HeadlessDialogs())
         if (d.resourceId == ResultDialogId)
-            return &d;
-    return nullptr;
+            return {d.caption, d.depth};
+    return {"", -1};
 }
 
 // The game started as a player starts it, the settings dialog cancelled and the pause continued, then a
@@ -104,17 +105,15 @@ TEST_F(FlightTest, GentleDescentOntoPlatformLandsAndLeadsToNextFlight)
     PlaceCraft(320, 10, 0, -20);
     FlyUntilContact();
     const GameState& g = gameState;
-    EXPECT_TRUE(g.landed);
+    EXPECT_TRUE(g.landed && g.touchdownPlatform == 0 && g.craft.angle == 0);
     EXPECT_EQ(LandingOutcome(), 1);
-    EXPECT_EQ(g.touchdownPlatform, 0);
     EXPECT_DOUBLE_EQ(g.craft.y, 100 + 31 + 5);
-    EXPECT_EQ(g.craft.angle, 0);
-    EXPECT_EQ(HeadlessSoundEvents().back().soundId, SoundTouchdown);
-    EXPECT_EQ(HeadlessSoundEvents().back().flags, 0x42005u);
-    EXPECT_EQ(HeadlessTimerPeriod(TimerDust), 100);
+    EXPECT_EQ(std::pair(HeadlessSoundEvents().back().soundId, HeadlessSoundEvents().back().flags),
+              std::pair(int(SoundTouchdown), 0x42005u));
     EXPECT_FALSE(HeadlessTimerRunning(TimerPostLanding)); // only the legged craft has touch-down frames
 
-    // Dust 50, 46, ... 18: the ninth expiry starts the result timer; Space held keeps the verdict back.
+    // Dust 50, 46, ... 18 every 100 ms: the ninth expiry starts the result timer; Space held keeps the verdict back.
+    EXPECT_EQ(HeadlessTimerPeriod(TimerDust), 100);
     HeadlessSetKey(KeySpace, true);
     HeadlessAdvance(900);
     EXPECT_LE(g.dustSize, 20);
@@ -128,7 +127,7 @@ TEST_F(FlightTest, GentleDescentOntoPlatformLandsAndLeadsToNextFlight)
     HeadlessAdvance(200); // the first query after the release still sees the press-since bit
     HeadlessAdvance(200);
     ASSERT_EQ(CountDialogs(ResultDialogId), 1);
-    EXPECT_EQ(ResultRecord()->caption, "Successful Landing");
+    EXPECT_EQ(Verdict().first, "Successful Landing");
     // The next flight: outcome cleared, a new round halted behind a new settings dialog.
     EXPECT_EQ(LandingOutcome(), 0);
     EXPECT_FALSE(g.landed);
@@ -201,48 +200,24 @@ INSTANTIATE_TEST_SUITE_P(
                       TipCase{"RollingLeft", 1, 320, 0, -5, 5, -1}, TipCase{"RollingRight", 1, 320, 0, 5, 5, 1}),
     [](const ::testing::TestParamInfo<TipCase>& info) { return std::string(info.param.name); });
 
-TEST_F(FlightTest, WorldRebuiltDuringAnEndAnimationEndsIt)
+TEST_F(FlightTest, WorldRebuiltBeforeTheVerdictEndsTheOldFlight)
 {
-    // A world rebuilt (a settings change) while the craft tips over: the old tip-over must not move the new craft.
-    PlaceCraft(300 - 4, 1, 0, -30);
-    FlyUntilContact();
-    ASSERT_EQ(LandingOutcome(), 3);
-    HeadlessAdvance(300);
-    gameState.halted = true;
-    RegenerateWorld();
-    const Craft start = gameState.craft;
-    HeadlessAdvance(500);
-    EXPECT_FALSE(HeadlessTimerRunning(TimerTipOver));
-    EXPECT_EQ(gameState.craft.x, start.x);
-    EXPECT_EQ(gameState.craft.y, start.y);
-    EXPECT_EQ(gameState.craft.angle, 0);
-
-    // Likewise the legged craft's touch-down frames do not carry over to the new round's flying craft.
-    gameOptions.gameType = 1;
-    gameState.halted = false;
-    PlaceCraft(320, 6, 0, -10);
-    FlyUntilContact();
-    ASSERT_TRUE(gameState.landed);
-    RegenerateWorld();
-    HeadlessAdvance(250);
-    EXPECT_FALSE(HeadlessTimerRunning(TimerPostLanding));
-    EXPECT_EQ(gameState.postLandingFrame, 0);
-}
-
-TEST_F(FlightTest, WorldRebuiltBeforeTheVerdictGivesNoVerdict)
-{
-    // A world rebuilt during the dust, during the result's wait after the dust, or after a crash: the old
-    // flight's timers stop and no verdict opens for the round that has not flown.
+    // A world rebuilt (a settings change) while the craft tips over, during the legged craft's touch-down frames,
+    // during the dust, waiting after it or after a crash: the old flight's timers stop without moving the new
+    // round's craft, and no verdict opens for the round that has not flown.
     const struct {
         const char* what;
-        double column, vy;
+        int gameType;
+        double column, above, vy;
         uint64_t msAfterContact;
-    } cases[] = {{"during the dust", 320, -20, 300}, {"waiting after the dust", 320, -20, 950},
-                 {"after a crash", 200, -200, 100}};
+    } cases[] = {{"tipping over", 0, 300 - 4, 1, -30, 300}, {"touch-down frames", 1, 320, 6, -10, 0},
+                 {"during the dust", 0, 320, 10, -20, 300}, {"waiting after the dust", 0, 320, 10, -20, 950},
+                 {"after a crash", 0, 200, 10, -200, 100}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        gameOptions.gameType = c.gameType;
         gameState.halted = false;
-        PlaceCraft(c.column, 10, 0, c.vy);
+        PlaceCraft(c.column, c.above, 0, c.vy);
         PlatformSetTimer(TimerStep, 10);
         FlyUntilContact();
         ASSERT_NE(LandingOutcome(), 0);
@@ -250,10 +225,13 @@ TEST_F(FlightTest, WorldRebuiltBeforeTheVerdictGivesNoVerdict)
         ASSERT_EQ(CountDialogs(ResultDialogId), 0);
         gameState.halted = true;
         RegenerateWorld();
+        const Craft start = gameState.craft;
         HeadlessAdvance(2000);
         EXPECT_EQ(CountDialogs(ResultDialogId), 0);
-        EXPECT_FALSE(HeadlessTimerRunning(TimerDust));
-        EXPECT_FALSE(HeadlessTimerRunning(TimerResult));
+        for (int id : {TimerTipOver, TimerPostLanding, TimerDust, TimerResult})
+            EXPECT_FALSE(HeadlessTimerRunning(id)) << id;
+        EXPECT_TRUE(gameState.craft.x == start.x && gameState.craft.y == start.y && gameState.craft.angle == 0);
+        EXPECT_EQ(gameState.postLandingFrame, 0);
     }
 }
 
@@ -270,9 +248,7 @@ TEST_F(FlightTest, VerdictWaitsUntilTheGamesDialogsAreClosed)
     HeadlessAdvance(10);
     EXPECT_EQ(CountDialogs(ResultDialogId), 0);
     HeadlessAdvance(200);
-    ASSERT_EQ(CountDialogs(ResultDialogId), 1);
-    EXPECT_EQ(ResultRecord()->depth, 1);
-    EXPECT_EQ(ResultRecord()->caption, "Successful Landing");
+    EXPECT_EQ(Verdict(), std::pair(std::string("Successful Landing"), 1));
     // After start-up's pair: the settings dialog, its pause, and only then the verdict.
     std::vector<int> order;
     for (const auto& d : HeadlessDialogs())
