@@ -60,62 +60,35 @@ TEST_F(InputTest, JoystickGivesProportionalDemandsOutsideTheDeadZone)
     PlugStick();
     ASSERT_TRUE(SetUpJoystick());
     EXPECT_EQ(std::tuple(joystickId, deadZoneLeft, deadZoneBottom), std::tuple(2, 400u, 600u));
-    EXPECT_EQ(HeadlessJoystickCaptureState().periodMs, 20u);
-    EXPECT_TRUE(HeadlessJoystickCaptureState().changedOnly);
+    EXPECT_TRUE(HeadlessJoystickCaptureState().changedOnly && HeadlessJoystickCaptureState().periodMs == 20u);
     gameOptions.inputDevice = 1;
-
-    // Forward is thrust; with the vertical flip pulling back is thrust instead.
+    // Forward is thrust; with the vertical flip pulling back is thrust instead. Axes 0..100 with a threshold of
+    // 60: the left bound 50 - 60 wraps to 2^32 - 10, compared as the signed -10, so no position gives a demand.
+    // An axis from 1000 to 3000 rests in its middle; a threshold as wide as the half range gives full demand.
     const struct {
-        uint32_t x, y;
+        uint32_t low, high, threshold, x, y;
         int flipVertical;
         Demands expected;
-    } rows[] = {{500, 500, 0, {0, 0, 0}},   {0, 500, 0, {0, 100, 0}},   {800, 500, 0, {0, 0, 50}},
-                {799, 500, 0, {0, 0, 49}},  {500, 0, 0, {100, 0, 0}},   {500, 0, 1, {0, 0, 0}},
-                {500, 1000, 1, {100, 0, 0}}};
+    } rows[] = {{0, 1000, 100, 500, 500, 0, {0, 0, 0}},     {0, 1000, 100, 0, 500, 0, {0, 100, 0}},
+                {0, 1000, 100, 800, 500, 0, {0, 0, 50}},    {0, 1000, 100, 799, 500, 0, {0, 0, 49}},
+                {0, 1000, 100, 500, 0, 0, {100, 0, 0}},     {0, 1000, 100, 500, 0, 1, {0, 0, 0}},
+                {0, 1000, 100, 500, 1000, 1, {100, 0, 0}},  {0, 100, 60, 0, 50, 0, {}},
+                {0, 100, 60, 50, 50, 0, {}},                {0, 100, 60, 100, 50, 0, {}},
+                {1000, 3000, 100, 2000, 2000, 0, {}},       {1000, 3000, 100, 1000, 2000, 0, {0, 100, 0}},
+                {1000, 3000, 100, 3000, 2050, 0, {0, 0, 100}}, {1000, 3000, 100, 2000, 1000, 0, {100, 0, 0}},
+                {0, 1000, 500, 1005, 500, 0, {0, 0, 100}}};
     for (const auto& row : rows) {
+        HeadlessPlugJoystick(1, JoystickCaps{row.low, row.high, row.low, row.high, 10}, row.threshold);
+        HeadlessUnplugJoystick(2);
+        ASSERT_TRUE(SetUpJoystick());
         gameOptions.flipVertical = row.flipVertical;
-        HeadlessSetJoystickPosition(2, row.x, row.y, 0);
-        EXPECT_EQ(Read(), row.expected) << row.x << ", " << row.y;
+        HeadlessSetJoystickPosition(1, row.x, row.y, 0);
+        EXPECT_EQ(Read(), row.expected) << row.low << ".." << row.high << " at " << row.x << ", " << row.y;
+        EXPECT_TRUE(row.threshold != 60 || deadZoneLeft == 0xFFFFFFF6u);
     }
     // No joystick captured: no demands at all.
     joystickId = -1;
-    EXPECT_EQ(Read().thrust, 0);
-}
-
-TEST_F(InputTest, DeadZoneBoundsOnOddAxesAndThresholds)
-{
-    // Axes 0..100 with a threshold of 60: the centre is 50, the left bound 50 - 60 wraps to 2^32 - 10. Compared
-    // as a signed number it is -10, so no position gives a left demand; the right bound is 110, beyond the axis.
-    HeadlessPlugJoystick(0, JoystickCaps{0, 100, 0, 100, 10}, 60);
-    ASSERT_TRUE(SetUpJoystick());
-    EXPECT_EQ(deadZoneLeft, 0xFFFFFFF6u);
-    gameOptions.inputDevice = 1;
-    for (uint32_t x : {0u, 50u, 100u}) {
-        HeadlessSetJoystickPosition(0, x, 50, 0);
-        EXPECT_EQ(Read(), Demands{}) << "x " << x;
-    }
-
-    // An axis that does not start at 0 (1000..3000): at rest in its middle the stick gives no demand, and each
-    // end gives full demand.
-    HeadlessPlugJoystick(1, JoystickCaps{1000, 3000, 1000, 3000, 10}, 100);
-    HeadlessUnplugJoystick(0);
-    ASSERT_TRUE(SetUpJoystick());
-    EXPECT_EQ(joystickId, 1);
-    const struct {
-        uint32_t x, y;
-        Demands expected;
-    } offset[] = {{2000, 2000, {}}, {1000, 2000, {0, 100, 0}}, {3000, 2050, {0, 0, 100}}, {2000, 1000, {100, 0, 0}}};
-    for (const auto& row : offset) {
-        HeadlessSetJoystickPosition(1, row.x, row.y, 0);
-        EXPECT_EQ(Read(), row.expected) << row.x << ", " << row.y;
-    }
-
-    // A threshold as wide as the half range leaves no room between the dead zone and the axis end: full demand.
-    HeadlessPlugJoystick(0, JoystickCaps{0, 1000, 0, 1000, 10}, 500);
-    HeadlessUnplugJoystick(1);
-    ASSERT_TRUE(SetUpJoystick());
-    HeadlessSetJoystickPosition(0, 1005, 500, 0);
-    EXPECT_EQ(Read().right, 100);
+    EXPECT_EQ(Read().right, 0);
 }
 
 // A small dialog with the joystick status icon and an OK button, run with the given steps; returns its result.
@@ -132,34 +105,28 @@ int RunStatusDialog(std::vector<HeadlessStep> steps)
     });
 }
 
-TEST_F(InputTest, PollFollowsPluggingAndSetsTheStatusIcon)
+TEST_F(InputTest, PollFollowsPluggingAndTheButtonPressesOkOnlyInADialog)
 {
     std::vector<int> icons;
-    auto pollInDialog = CallInDialog([&](Dialog* dialog) {
+    auto poll = CallInDialog([&](Dialog* dialog) {
         joystickAvailable = PollJoystickStatus();
         const HeadlessControl* icon = HeadlessDialogControl(dialog, JoystickStatusControl);
         icons.push_back(icon ? icon->iconId : -1);
     });
     ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
-    RunStatusDialog({pollInDialog, CallInDialog([&](Dialog*) { PlugStick(); }), pollInDialog,
-                     CallInDialog([&](Dialog*) { HeadlessUnplugJoystick(2); }), pollInDialog, PressEnter()});
-    // Nothing plugged in: no icon change; plugged: captured, icon 167; unplugged: icon 179.
-    EXPECT_EQ(icons, (std::vector<int>{0, IconJoystick, IconNoJoystick}));
+    // Nothing plugged in: no icon change; plugged: captured, icon 167, and its button is the dialog's OK.
+    EXPECT_EQ(RunStatusDialog({poll, CallInDialog([&](Dialog*) { PlugStick(); }), poll,
+                               CallInDialog([](Dialog*) { HeadlessPressJoystickButton(4); })}),
+              IdOk);
+    EXPECT_FALSE(HeadlessDialogs().back().abandoned);
+    HeadlessReleaseJoystickButtons();
+    EXPECT_TRUE(HeadlessPressJoystickButton(1)); // in the main window nothing happens
+    HeadlessReleaseJoystickButtons();
+    RunStatusDialog({CallInDialog([&](Dialog*) { HeadlessUnplugJoystick(2); }), poll, PressEnter()});
+    EXPECT_EQ(icons, (std::vector<int>{0, IconJoystick, IconNoJoystick})); // unplugged: icon 179
     EXPECT_FALSE(joystickAvailable);
     EXPECT_EQ(joystickId, -1);
-}
-
-TEST_F(InputTest, JoystickButtonPressesOkOnlyInADialog)
-{
-    PlugStick();
-    ASSERT_TRUE(SetUpJoystick());
-    ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
-    // In the main window nothing happens.
-    EXPECT_TRUE(HeadlessPressJoystickButton(1));
-    HeadlessReleaseJoystickButtons();
-    // In a dialog it is the OK button.
-    EXPECT_EQ(RunStatusDialog({CallInDialog([](Dialog*) { HeadlessPressJoystickButton(4); })}), IdOk);
-    EXPECT_FALSE(HeadlessDialogs().back().abandoned);
+    EXPECT_EQ(HeadlessDialogs().size(), 2u);
 }
 
 // ---- sounds ----
