@@ -67,14 +67,11 @@ TEST_F(ShellTest, FirstRoundStartsHaltedWithTheSettingsDialogPosted)
     HeadlessStorePut(SettingsKeyPath, OptionsValueName, StoreTypeBinary, &stored, 60);
 
     ASSERT_TRUE(AppStartup());
-    EXPECT_EQ(HeadlessWindowTitle(), "Dravolinex");
     EXPECT_EQ(gameOptions.planet, 2);
     EXPECT_TRUE(gameState.halted);
     EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
     EXPECT_TRUE(HeadlessDialogs().empty());
-    for (auto [id, period] : {std::pair{TimerStep, 10}, {TimerRepaint, 50}, {TimerStarTwinkle, 200}})
-        EXPECT_EQ(HeadlessTimerPeriod(id), period) << id;
-    EXPECT_TRUE(HeadlessTimerRunning(TimerMeteorLaunch));
+    EXPECT_TRUE(HeadlessTimerRunning(TimerMeteorLaunch)); // the others' periods show in their expiries below
 }
 
 TEST_F(ShellTest, OkOrCancelLeadsToGamePausedWithTheTimersRunningAndContinueClearsTheHalt)
@@ -189,17 +186,15 @@ TEST_F(ShellTest, ExitGameButtonSavesAndEndsTheProgram)
     EXPECT_EQ(placement.size(), 16u);
 }
 
-TEST_F(ShellTest, ResultDialogExitSavesAndEnds)
+TEST_F(ShellTest, ResultDialogExitSavesButTheCloseBoxEndsWithoutSaving)
 {
     StartAndContinue();
     HeadlessQueueDialog(164, {ClickControl(IdExitGame)});
     EXPECT_EQ(ShowLandingResult("Crashed", "", "Sorry"), IdExitGame);
-    EXPECT_TRUE(HeadlessWindowWasDestroyed());
-    EXPECT_TRUE(OptionsStored());
-}
+    EXPECT_TRUE(HeadlessWindowWasDestroyed() && OptionsStored());
 
-TEST_F(ShellTest, CloseBoxEndsWithoutSaving)
-{
+    TearDown();
+    SetUp();
     StartAndContinue();
     HeadlessClickCloseBox();
     EXPECT_TRUE(HeadlessWindowWasDestroyed());
@@ -207,7 +202,6 @@ TEST_F(ShellTest, CloseBoxEndsWithoutSaving)
     EXPECT_FALSE(HeadlessLoopLimitReached());
     AppShutdown();
     EXPECT_EQ(HeadlessStoreWrites(), 0);
-    EXPECT_FALSE(OptionsStored());
 }
 
 TEST_F(ShellTest, CleanupStopsTheRunningTimersButNotTheFlightEndTimers)
