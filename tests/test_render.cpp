@@ -422,12 +422,6 @@ protected:
         return rows;
     }
     Color At(int x, int y) { return GetPixel(frame, Px + x, Py + y); }
-    // Checks panel pixels (x, y) against their colours.
-    void Expect(std::initializer_list<std::tuple<int, int, Color>> pixels)
-    {
-        for (auto [x, y, c] : pixels)
-            EXPECT_EQ(At(x, y), c) << x << "," << y;
-    }
 };
 
 TEST_F(PanelTest, ArrowsAndTurnIndicator)
@@ -454,60 +448,51 @@ TEST_F(PanelTest, ArrowsAndTurnIndicator)
     }
 }
 
-TEST_F(PanelTest, LocatorMarksCrossAtTheCentreAndPinAtTheEdges)
+TEST_F(PanelTest, LocatorMarksFuelBarAndWindGauge)
 {
-    Draw(0, 0, 0); // centred, feet 5 above the platform
-    for (auto [x, y] : {std::pair{45, 15}, {45, 3}, {46, 28}, {33, 16}, {58, 15}})
-        EXPECT_EQ(At(x, y), LocatorColor) << x << "," << y;
-    for (auto [x, y] : {std::pair{44, 3}, {47, 3}, {45, 2}, {45, 29}, {32, 15}, {59, 15}, {40, 14}, {40, 17}})
-        EXPECT_EQ(At(x, y), Plate) << x << "," << y;
-
-    Draw(0, -100, 100); // far left and high: pinned to the left and top edges
-    Expect({{33, 10, LocatorColor}, {34, 10, LocatorColor}, {35, 10, Plate}, {50, 4, LocatorColor}, {50, 5, Plate}});
-    Draw(0, 100, -100); // far right and below
-    Expect({{57, 10, LocatorColor}, {58, 10, LocatorColor}, {56, 10, Plate}, {50, 29, LocatorColor}});
-    Draw(0, -3, 0); // -3 x 25 / 16 truncates toward zero to -4
-    Expect({{41, 10, LocatorColor}, {40, 10, Plate}});
-
-    Draw(NoPlatform, 0, 0);
-    for (int x = 33; x <= 58; ++x)
-        for (int y = 3; y <= 29; ++y)
-            ASSERT_EQ(At(x, y), Plate) << x << "," << y;
-}
-
-TEST_F(PanelTest, FuelBarAndWindGauge)
-{
-    Draw(); // empty tank: no bar; calm: one green pixel at the centre of the wind gauge's middle row
-    EXPECT_EQ(At(63, 28), Plate);
-    for (int y = 33; y <= 39; ++y)
-        for (int x = 4; x <= 71; ++x)
-            ASSERT_EQ(At(x, y), (x == 37 && y == 36) ? GaugeGreen : Plate) << x << "," << y;
-
+    // No platform near, an empty tank and calm: no marks, no bar, one green pixel in the gauge's middle row.
+    Draw();
+    for (int y = 3; y <= 39; ++y)
+        for (int x = 4; x <= 71; ++x) {
+            const bool window = (x >= 33 && x <= 58 && y <= 29) || (x >= 63 && y <= 28) || y >= 33;
+            ASSERT_EQ(At(x, y), x == 37 && y == 36 ? GaugeGreen : window ? Plate : At(x, y)) << x << "," << y;
+        }
     const struct {
+        int nearest, offset, height;
         double fuel, wind, gust;
         std::vector<std::tuple<int, int, Color>> pixels;
     } cases[] = {
-        // Red below 15, top row trunc(28 - 3.725) = 24; a full tank or more: 25 rows from row 3, never beyond.
-        {14.9, 0, 0, {{63, 28, GaugeRed}, {71, 24, GaugeRed}, {71, 23, Plate}, {72, 28, Plate}}},
-        {15, 0, 0, {{63, 28, GaugeGreen}}},
-        {500, 0, 0, {{67, 3, GaugeGreen}, {67, 2, Plate}}},
-        // Blowing to the left: 0.2 reaches 11 columns, with the gust 0.25 reaches 14; the outer rows end three
-        // columns short, an arrow head pointing downwind. To the right, mirrored.
-        {0, -0.2, -0.05, {{37, 36, GaugeGreen}, {25, 36, GaugeGreen}, {24, 36, GaugeRed}, {22, 36, GaugeRed},
-                          {21, 36, Plate}, {38, 36, Plate}, {28, 33, GaugeGreen}, {27, 39, GaugeRed}, {24, 39, Plate}}},
-        {0, 0.2, 0.05, {{38, 36, GaugeGreen}, {47, 36, GaugeGreen}, {48, 36, GaugeRed}, {50, 36, GaugeRed},
-                        {51, 36, Plate}, {37, 36, Plate}, {45, 39, GaugeRed}}},
-        // The reach is wind x 75 x 0.5 / WindScale in that order: -0.468 reaches exactly 27 columns.
-        {0, -0.468, 0, {{10, 36, GaugeGreen}, {9, 36, Plate}}},
-        {0, 50, 0, {{70, 36, GaugeGreen}, {72, 36, Plate}}}, // a gale stays inside the window
+        // Locator: centred and feet 5 above the platform the marks cross at (45, 15); far left and high they pin
+        // to the left and top edges, far right and below to the others; -3 x 25 / 16 truncates toward zero to -4.
+        {0, 0, 0, 0, 0, 0, {{45, 15, LocatorColor}, {45, 3, LocatorColor}, {46, 28, LocatorColor}, {33, 16, LocatorColor},
+                            {58, 15, LocatorColor}, {44, 3, Plate}, {47, 3, Plate}, {45, 2, Plate}, {45, 29, Plate},
+                            {32, 15, Plate}, {59, 15, Plate}, {40, 14, Plate}, {40, 17, Plate}}},
+        {0, -100, 100, 0, 0, 0, {{33, 10, LocatorColor}, {34, 10, LocatorColor}, {35, 10, Plate}, {50, 4, LocatorColor},
+                                 {50, 5, Plate}}},
+        {0, 100, -100, 0, 0, 0, {{57, 10, LocatorColor}, {58, 10, LocatorColor}, {56, 10, Plate}, {50, 29, LocatorColor}}},
+        {0, -3, 0, 0, 0, 0, {{41, 10, LocatorColor}, {40, 10, Plate}}},
+        // Fuel: red below 15, top row trunc(28 - 3.725) = 24; a full tank or more: 25 rows from row 3, never beyond.
+        {NoPlatform, 0, 0, 14.9, 0, 0, {{63, 28, GaugeRed}, {71, 24, GaugeRed}, {71, 23, Plate}, {72, 28, Plate}}},
+        {NoPlatform, 0, 0, 15, 0, 0, {{63, 28, GaugeGreen}}},
+        {NoPlatform, 0, 0, 500, 0, 0, {{67, 3, GaugeGreen}, {67, 2, Plate}}},
+        // Wind to the left: 0.2 reaches 11 columns, with the gust 0.25 reaches 14; the outer rows end three columns
+        // short, an arrow head pointing downwind. To the right, mirrored. The reach is wind x 75 x 0.5 / WindScale in
+        // that order: -0.468 reaches exactly 27 columns; a gale stays inside the window.
+        {NoPlatform, 0, 0, 0, -0.2, -0.05, {{37, 36, GaugeGreen}, {25, 36, GaugeGreen}, {24, 36, GaugeRed},
+                                            {22, 36, GaugeRed}, {21, 36, Plate}, {38, 36, Plate}, {28, 33, GaugeGreen},
+                                            {27, 39, GaugeRed}, {24, 39, Plate}}},
+        {NoPlatform, 0, 0, 0, 0.2, 0.05, {{38, 36, GaugeGreen}, {47, 36, GaugeGreen}, {48, 36, GaugeRed},
+                                          {50, 36, GaugeRed}, {51, 36, Plate}, {37, 36, Plate}, {45, 39, GaugeRed}}},
+        {NoPlatform, 0, 0, 0, -0.468, 0, {{10, 36, GaugeGreen}, {9, 36, Plate}}},
+        {NoPlatform, 0, 0, 0, 50, 0, {{70, 36, GaugeGreen}, {72, 36, Plate}}},
     };
     for (const auto& c : cases) {
         gameState.craft.fuel = c.fuel;
         gameState.wind = c.wind;
         gameState.windGust = c.gust;
-        Draw();
+        Draw(c.nearest, c.offset, c.height);
         for (auto [x, y, colour] : c.pixels)
-            EXPECT_EQ(At(x, y), colour) << c.fuel << " " << c.wind << ": " << x << "," << y;
+            EXPECT_EQ(At(x, y), colour) << c.offset << " " << c.fuel << " " << c.wind << ": " << x << "," << y;
     }
 }
 
