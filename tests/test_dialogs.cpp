@@ -153,11 +153,7 @@ TEST_F(DialogTest, WorldSlidersCommitOnlyWhenReleased)
 
 TEST_F(DialogTest, SettingsResultsAndWhatTheySave)
 {
-    // OK without a change counts as Cancel and writes nothing.
-    HeadlessQueueDialog(144, {PressEnter()});
-    EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
-    EXPECT_EQ(HeadlessStoreWrites(), 0);
-
+    // (OK without a change counts as Cancel and writes nothing: the start-up's first round below.)
     // Cancel after a change keeps it in memory, unsaved.
     HeadlessQueueDialog(144, {CountWorldRebuilds(), DragSlider(1008, 2), PressEscape()});
     EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
@@ -178,8 +174,7 @@ TEST_F(DialogTest, DialogsThatCannotOpenReportTheError)
 {
     HeadlessFailNextDialog(8);
     EXPECT_EQ(RunViewControlsDialog(), -1);
-    EXPECT_FALSE(HeadlessExitRequested());
-    EXPECT_TRUE(gameState.halted);
+    EXPECT_TRUE(!HeadlessExitRequested() && gameState.halted);
     ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
     EXPECT_EQ(HeadlessMessageBoxes()[0].caption, "Error");
 
@@ -189,13 +184,11 @@ TEST_F(DialogTest, DialogsThatCannotOpenReportTheError)
         RunGameSettingsDialog();
         FAIL() << "the program went on";
     }
-    EXPECT_TRUE(HeadlessExitRequested());
-    EXPECT_EQ(HeadlessExitCode(), 1813);
+    EXPECT_TRUE(HeadlessExitRequested() && HeadlessExitCode() == 1813);
     ASSERT_EQ(HeadlessMessageBoxes().size(), 2u);
     const HeadlessMessageBox& box = HeadlessMessageBoxes()[1];
     EXPECT_EQ(box.text, std::string("DialogBox failed with error 1813: ") + PlatformErrorText(1813));
-    EXPECT_EQ(box.caption, "Error");
-    EXPECT_FALSE(box.question);
+    EXPECT_TRUE(box.caption == "Error" && !box.question);
 }
 
 TEST(ControlsDescription, WordsForEachDeviceAndFlip)
@@ -245,8 +238,7 @@ TEST_F(DialogTest, FullWindowSizeIsTheClientSizeCappedAndNeverEmpty)
     HeadlessSetClientSize(6000, 700);
     HeadlessQueueDialog(165, {CountWorldRebuilds(), ClickControl(1025), ClickControl(1025), PressEnter()});
     EXPECT_EQ(RunViewControlsDialog(), IdOk);
-    EXPECT_FALSE(Control(LastDialog(), 1022).checked);
-    EXPECT_TRUE(Control(LastDialog(), 1025).checked);
+    EXPECT_TRUE(!Control(LastDialog(), 1022).checked && Control(LastDialog(), 1025).checked);
     EXPECT_EQ(std::pair(gameOptions.gameWidth, gameOptions.gameHeight), std::pair(5000, 700));
     EXPECT_EQ(hookCalls, 1);
 
@@ -269,15 +261,13 @@ TEST_F(DialogTest, InputDeviceSliderSnapsBackWithoutAJoystick)
 {
     HeadlessQueueDialog(165, {CountWorldRebuilds(), DragSlider(1020, 1), PressEnter()});
     EXPECT_EQ(RunViewControlsDialog(), IdCancel);
-    EXPECT_EQ(gameOptions.inputDevice, 0);
-    EXPECT_EQ(Control(LastDialog(), 1020).sliderPos, 0);
+    EXPECT_EQ(std::pair(gameOptions.inputDevice, Control(LastDialog(), 1020).sliderPos), std::pair(0, 0));
     EXPECT_EQ(Control(LastDialog(), JoystickStatusControl).iconId, IconNoJoystick);
 
     joystickAvailable = true;
     HeadlessQueueDialog(165, {CountWorldRebuilds(), DragSlider(1020, 1), PressEnter()});
     EXPECT_EQ(RunViewControlsDialog(), IdOk);
-    EXPECT_EQ(gameOptions.inputDevice, 1);
-    EXPECT_EQ(hookCalls, 0);
+    EXPECT_EQ(std::pair(gameOptions.inputDevice, hookCalls), std::pair(1, 0));
     EXPECT_NE(Control(LastDialog(), 1030).text.find("using the Joystick"), std::string::npos);
 }
 
@@ -290,17 +280,15 @@ TEST_F(DialogTest, ResultShowsTheTextsAtTheTopRightOfThePlayfieldUnclamped)
     EXPECT_EQ(Control(d, 1003).text, "Well done.\nScore: 15");
     EXPECT_EQ(Control(d, 1004).text, "    Planet: 10\n    Fuel: 5");
     ScreenRect client = PlatformGetClientScreenRect();
-    EXPECT_EQ(d.rect.right, client.right);
-    EXPECT_EQ(d.rect.top, client.top);
+    EXPECT_EQ(std::pair(d.rect.right, d.rect.top), std::pair(client.right, client.top));
 
     // A window narrower than the dialog: its left edge lies left of the playfield.
     HeadlessSetClientSize(200, 150);
     HeadlessQueueDialog(164, {PressEscape()});
     EXPECT_EQ(ShowLandingResult("Crashed", "", "Sorry"), IdCancel);
     client = PlatformGetClientScreenRect();
-    EXPECT_EQ(LastDialog().rect.left, client.right - 221 * 3 / 2);
+    EXPECT_EQ(std::pair(LastDialog().rect.left, LastDialog().rect.top), std::pair(client.right - 221 * 3 / 2, client.top));
     EXPECT_LT(LastDialog().rect.left, client.left);
-    EXPECT_EQ(LastDialog().rect.top, client.top);
     EXPECT_TRUE(HeadlessPostedCommands().empty());
 }
 
@@ -336,8 +324,7 @@ TEST_F(OptionsTest, SaveThenLoadGivesTheSameBytesAndPlacement)
 {
     // The stored shapes themselves: 60 and 16 binary bytes, as the loads of wrongly shaped values below show.
     gameOptions = Sample;
-    EXPECT_EQ(SaveOptions(), StoreOk);
-    EXPECT_TRUE(SavedAsInMemory());
+    EXPECT_TRUE(SaveOptions() == StoreOk && SavedAsInMemory());
     const ScreenRect window = PlatformGetWindowRect();
     gameOptions = {};
     LoadOptions();
@@ -391,8 +378,7 @@ TEST_F(OptionsTest, OutOfRangeStoredFieldsAreClampedOnLoad)
     half.gameWidth = 0;
     half.fuelAmount = 125;
     ClampOptions(half);
-    EXPECT_EQ(half.gameHeight, 0);
-    EXPECT_EQ(half.fuelAmount, 125);
+    EXPECT_EQ(std::pair(half.gameHeight, half.fuelAmount), std::pair(0, 125));
 }
 
 TEST_F(OptionsTest, APlayfieldTakenFromTheWindowKeepsTheLoadedLimitsAndSurvivesReload)
@@ -404,8 +390,7 @@ TEST_F(OptionsTest, APlayfieldTakenFromTheWindowKeepsTheLoadedLimitsAndSurvivesR
         SetDefaultOptions();
         HeadlessSetClientSize(c[0], c[1]);
         FillPlayfieldSizeFromClient();
-        EXPECT_EQ(gameOptions.gameWidth, c[2]);
-        EXPECT_EQ(gameOptions.gameHeight, c[3]);
+        EXPECT_EQ(std::pair(gameOptions.gameWidth, gameOptions.gameHeight), std::pair(c[2], c[3]));
         const GameOptions taken = gameOptions;
         ASSERT_EQ(SaveOptions(), StoreOk);
         gameOptions = {};
@@ -456,8 +441,7 @@ TEST_F(ShellTest, FirstRoundStartsHaltedWithTheSettingsDialogPosted)
     HeadlessStorePut(SettingsKeyPath, OptionsValueName, StoreTypeBinary, &stored, 60);
 
     ASSERT_TRUE(AppStartup());
-    EXPECT_EQ(gameOptions.planet, 2);
-    EXPECT_TRUE(gameState.halted);
+    EXPECT_TRUE(gameOptions.planet == 2 && gameState.halted);
     EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
     EXPECT_TRUE(HeadlessDialogs().empty());
     EXPECT_TRUE(HeadlessTimerRunning(TimerMeteorLaunch)); // the others' periods show in their expiries below
@@ -477,8 +461,7 @@ TEST_F(ShellTest, OkOrCancelLeadsToGamePausedWithTheTimersRunningAndContinueClea
         EXPECT_EQ(DialogIds(), (std::vector<int>{144, 166}));
         for (auto [id, expiries] : {std::pair{TimerStep, 100u}, {TimerRepaint, 20u}, {TimerStarTwinkle, 5u}})
             EXPECT_EQ(HeadlessTimerExpiries(id), expiries) << id;
-        EXPECT_TRUE(haltedInPause);
-        EXPECT_FALSE(gameState.halted);
+        EXPECT_TRUE(haltedInPause && !gameState.halted);
         EXPECT_EQ(HeadlessStoreWrites(), 0);
     }
 }
@@ -521,11 +504,7 @@ TEST_F(ShellTest, DeclinedNewGameLeavesTheRoundAsItWas)
     EXPECT_EQ(HeadlessTimerExpiries(TimerStep) - steps, 50u);
 
     ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
-    const HeadlessMessageBox& box = HeadlessMessageBoxes()[0];
-    EXPECT_TRUE(box.question);
-    EXPECT_EQ(box.text, "Are you sure you want to stop the current game?");
-    EXPECT_EQ(box.caption, "New Game");
-
+    EXPECT_TRUE(HeadlessMessageBoxes()[0].question && HeadlessMessageBoxes()[0].caption == "New Game");
     EXPECT_FALSE(gameState.halted);
     EXPECT_EQ(round(), before);
     EXPECT_TRUE(HeadlessPostedCommands().empty());
@@ -549,8 +528,7 @@ TEST_F(ShellTest, ExitGameButtonSavesAndEndsTheProgram)
 {
     HeadlessQueueDialog(144, {ClickControl(IdExitGame)});
     EXPECT_EQ(AppMain(), 0);
-    EXPECT_TRUE(HeadlessWindowWasDestroyed());
-    EXPECT_FALSE(HeadlessLoopLimitReached());
+    EXPECT_TRUE(HeadlessWindowWasDestroyed() && !HeadlessLoopLimitReached());
     EXPECT_EQ(DialogIds(), std::vector<int>{144});
     ASSERT_TRUE(SavedAsInMemory());
     // No size was chosen: the first round took the client size, and that is what is kept.
@@ -558,8 +536,7 @@ TEST_F(ShellTest, ExitGameButtonSavesAndEndsTheProgram)
               std::pair(HeadlessDefaultClientWidth, HeadlessDefaultClientHeight));
     uint32_t type = 0;
     std::vector<uint8_t> placement;
-    EXPECT_TRUE(HeadlessStoreGet(SettingsKeyPath, WindowValueName, &type, &placement));
-    EXPECT_EQ(placement.size(), 16u);
+    EXPECT_TRUE(HeadlessStoreGet(SettingsKeyPath, WindowValueName, &type, &placement) && placement.size() == 16u);
 }
 
 TEST_F(ShellTest, ResultDialogExitSavesButTheCloseBoxEndsWithoutSaving)
@@ -574,8 +551,7 @@ TEST_F(ShellTest, ResultDialogExitSavesButTheCloseBoxEndsWithoutSaving)
     StartAndContinue();
     HeadlessClickCloseBox();
     EXPECT_TRUE(HeadlessWindowWasDestroyed());
-    EXPECT_EQ(PlatformRunMessageLoop(), 0);
-    EXPECT_FALSE(HeadlessLoopLimitReached());
+    EXPECT_TRUE(PlatformRunMessageLoop() == 0 && !HeadlessLoopLimitReached());
     AppShutdown();
     EXPECT_EQ(HeadlessStoreWrites(), 0);
 }
@@ -595,9 +571,7 @@ TEST_F(ShellTest, NoWindowMeansNoGame)
 {
     HeadlessFailWindowCreation(true);
     EXPECT_EQ(AppMain(), 0);
-    EXPECT_TRUE(HeadlessPostedCommands().empty());
-    EXPECT_FALSE(HeadlessTimerRunning(TimerStep));
-    EXPECT_TRUE(HeadlessDialogs().empty());
+    EXPECT_TRUE(HeadlessPostedCommands().empty() && HeadlessDialogs().empty() && !HeadlessTimerRunning(TimerStep));
 }
 
 TEST_F(ShellTest, MenuCommandsOpenTheirDialogs)
@@ -624,8 +598,7 @@ TEST_F(ShellTest, MenuCommandsOpenTheirDialogs)
 
     std::vector<int> ids = DialogIds();
     EXPECT_EQ(std::vector<int>(ids.begin() + opened, ids.end()), (std::vector<int>{103, 166, 165, 166}));
-    EXPECT_TRUE(HeadlessMessageBoxes().empty());
-    EXPECT_FALSE(gameState.halted);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty() && !gameState.halted);
 }
 
 } // namespace
