@@ -256,7 +256,9 @@ TEST_F(RenderTest, CloseUpAndLandingLightsNearAPlatform)
     EXPECT_EQ(FrameAt(v.left + 5, v.top + 5), Plate);
     EXPECT_EQ(FrameAt(v.left + 5 + 45, v.top + 5 + 15), LocatorColor);
 
-    // Lights on rows H - y - 5 and H - y - 4 at both ends: lit in the first phase after coming near.
+    // Lights on rows H - y - 5 and H - y - 4 at both ends, green left and red right: lit in the first phase after
+    // coming near.
+    EXPECT_EQ(std::pair(LightGreen, LightRed), std::pair(MakeColor(0, 255, 0), MakeColor(255, 0, 0)));
     for (int row : {375, 376})
         for (auto [x, c] : {std::pair{300, LightGreen}, {301, LightGreen}, {338, LightRed}, {339, LightRed}})
             EXPECT_EQ(FrameAt(x, row), c) << x << "," << row;
