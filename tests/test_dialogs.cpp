@@ -434,25 +434,20 @@ protected:
     }
 };
 
-TEST_F(ShellTest, FirstRoundStartsHaltedWithTheSettingsDialogPosted)
+TEST_F(ShellTest, FirstRoundWaitsHaltedForTheSettingsAndThePause)
 {
+    // Start-up loads the stored options and posts the settings dialog, halted; OK or Cancel there leads to Game
+    // Paused with the timers running, and Continue clears the halt.
     GameOptions stored{};
     stored.player = 1, stored.surfaceRoughness = 2, stored.fuelAmount = 50, stored.planet = 2;
-    HeadlessStorePut(SettingsKeyPath, OptionsValueName, StoreTypeBinary, &stored, 60);
-
-    ASSERT_TRUE(AppStartup());
-    EXPECT_TRUE(gameOptions.planet == 2 && gameState.halted);
-    EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
-    EXPECT_TRUE(HeadlessDialogs().empty());
-    EXPECT_TRUE(HeadlessTimerRunning(TimerMeteorLaunch)); // the others' periods show in their expiries below
-}
-
-TEST_F(ShellTest, OkOrCancelLeadsToGamePausedWithTheTimersRunningAndContinueClearsTheHalt)
-{
     for (bool ok : {true, false}) {
         SCOPED_TRACE(ok ? "OK" : "Cancel");
         SetUp();
+        HeadlessStorePut(SettingsKeyPath, OptionsValueName, StoreTypeBinary, &stored, 60);
         ASSERT_TRUE(AppStartup());
+        EXPECT_TRUE(gameOptions.planet == 2 && gameState.halted && HeadlessDialogs().empty());
+        EXPECT_EQ(HeadlessPostedCommands(), std::vector<int>{CmdGameSettings});
+        EXPECT_TRUE(HeadlessTimerRunning(TimerMeteorLaunch));
         bool haltedInPause = false;
         HeadlessQueueDialog(144, {ok ? PressEnter() : PressEscape()});
         HeadlessQueueDialog(166, {CallInDialog([&](Dialog*) { haltedInPause = gameState.halted; }),
