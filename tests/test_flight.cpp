@@ -17,6 +17,7 @@
 #include "io/sound.h"
 #include "scoring/landing_report.h"
 #include "platform/app_entry.h"
+#include "dialogs/dialogs.h"
 #include "platform/headless/headless.h"
 #include "platform/sound.h"
 #include "platform/window.h"
@@ -770,20 +771,6 @@ TEST_F(InputTest, JoystickGivesProportionalDemandsOutsideTheDeadZone)
     EXPECT_EQ(Read().right, 0);
 }
 
-// A small dialog with the joystick status icon and an OK button, run with the given steps; returns its result.
-int RunStatusDialog(std::vector<HeadlessStep> steps)
-{
-    static const ControlDef controls[] = {{JoystickStatusControl, ControlIcon, "", 0, 0, 0, 20, 20, 0},
-                                          {IdOk, ControlDefaultButton, "OK", 0, 0, 30, 50, 14, 0}};
-    static const DialogTemplate tmpl = {165, "View", 100, 100, "MS Shell Dlg", 8, true, 0, 0, controls, 2};
-    HeadlessQueueDialog(165, std::move(steps));
-    return PlatformRunDialog(tmpl, [](Dialog* d, DialogEvent e, int id, int) {
-        if (e == DialogCommand && (id == IdOk || id == IdCancel))
-            DialogEnd(d, id);
-        return true;
-    });
-}
-
 TEST_F(InputTest, PollFollowsPluggingAndTheButtonPressesOkOnlyInADialog)
 {
     std::vector<int> icons;
@@ -793,16 +780,18 @@ TEST_F(InputTest, PollFollowsPluggingAndTheButtonPressesOkOnlyInADialog)
         icons.push_back(icon ? icon->iconId : -1);
     });
     ASSERT_TRUE(PlatformCreateMainWindow("Dravolinex"));
-    // Nothing plugged in: no icon change; plugged: captured, icon 167, and its button is the dialog's OK.
-    EXPECT_EQ(RunStatusDialog({poll, CallInDialog([&](Dialog*) { PlugStick(); }), poll,
-                               CallInDialog([](Dialog*) { HeadlessPressJoystickButton(4); })}),
-              IdOk);
-    EXPECT_FALSE(HeadlessDialogs().back().abandoned);
+    // In View & Controls: nothing plugged in, the no-joystick icon; plugged: captured, icon 167, and its button is
+    // the dialog's OK (nothing changed: OK counts as Cancel).
+    HeadlessQueueDialog(165, {poll, CallInDialog([&](Dialog*) { PlugStick(); }), poll,
+                              CallInDialog([](Dialog*) { HeadlessPressJoystickButton(4); })});
+    EXPECT_EQ(RunViewControlsDialog(), IdCancel);
+    EXPECT_TRUE(HeadlessDialogs().back().result == IdOk && !HeadlessDialogs().back().abandoned);
     HeadlessReleaseJoystickButtons();
     EXPECT_TRUE(HeadlessPressJoystickButton(1)); // in the main window nothing happens
     HeadlessReleaseJoystickButtons();
-    RunStatusDialog({CallInDialog([&](Dialog*) { HeadlessUnplugJoystick(2); }), poll, PressEnter()});
-    EXPECT_EQ(icons, (std::vector<int>{0, IconJoystick, IconNoJoystick})); // unplugged: icon 179
+    HeadlessQueueDialog(165, {CallInDialog([&](Dialog*) { HeadlessUnplugJoystick(2); }), poll, PressEnter()});
+    RunViewControlsDialog();
+    EXPECT_EQ(icons, (std::vector<int>{IconNoJoystick, IconJoystick, IconNoJoystick})); // unplugged: icon 179
     EXPECT_FALSE(joystickAvailable);
     EXPECT_EQ(joystickId, -1);
     EXPECT_EQ(HeadlessDialogs().size(), 2u);
