@@ -107,36 +107,27 @@ TEST_F(DialogTest, SettingsOpenWithTheSlidersOfTheOptions)
     EXPECT_EQ(gameOptions.fuelAmount, 125);
 }
 
-TEST_F(DialogTest, DifficultyFollowsTheDragAndRebuildsTheWorldOnRelease)
+TEST_F(DialogTest, SlidersFollowTheDragAndRebuildTheWorldOnRelease)
 {
     bool checkedDuringDrag = false;
     HeadlessQueueDialog(144, {
         CountWorldRebuilds(),
         SliderStep(1015, 50, {SliderThumbTrack}),
         CallInDialog([&](Dialog* dialog) {
-            // The six world sliders already show the new values, but nothing was rebuilt yet.
+            // The six world sliders already show the new difficulty's values, but nothing was rebuilt yet.
             EXPECT_EQ(hookCalls, 0);
             EXPECT_EQ(HeadlessDialogControl(dialog, 1011)->sliderPos, 1);
             EXPECT_EQ(HeadlessDialogControl(dialog, 1014)->sliderPos, 1);
             checkedDuringDrag = true;
         }),
         DragSlider(1015, 84),
-        PressEscape(),
-    });
-    EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
-    EXPECT_TRUE(checkedDuringDrag);
-    EXPECT_EQ(hookCalls, 1);
-    EXPECT_EQ(std::pair(gameOptions.difficulty, gameOptions.fuelAmount), std::pair(84, 125));
-    EXPECT_EQ(Control(LastDialog(), 1024).sliderPos, 4);
-}
-
-TEST_F(DialogTest, WorldSlidersCommitOnlyWhenReleased)
-{
-    gameOptions.difficulty = 30;
-    HeadlessQueueDialog(144, {
-        CountWorldRebuilds(),
-        SliderStep(1014, 3, {SliderThumbTrack}), // still dragging: nothing yet
-        CallInDialog([](Dialog*) { EXPECT_EQ(gameOptions.windStrength, 0); }),
+        CallInDialog([](Dialog* dialog) {
+            EXPECT_EQ(std::tuple(hookCalls, gameOptions.fuelAmount, HeadlessDialogControl(dialog, 1024)->sliderPos),
+                      std::tuple(1, 125, 4));
+        }),
+        // A world slider still dragged changes nothing; released, each commits and leaves the difficulty alone.
+        SliderStep(1014, 1, {SliderThumbTrack}),
+        CallInDialog([](Dialog*) { EXPECT_EQ(gameOptions.windStrength, 66); }),
         SliderStep(1014, 3, {SliderEndTrack}),
         DragSlider(1024, 3),
         SliderKey(1011, SliderBottom),
@@ -144,11 +135,12 @@ TEST_F(DialogTest, WorldSlidersCommitOnlyWhenReleased)
         DragSlider(1018, 0),
         PressEscape(),
     });
-    RunGameSettingsDialog();
-    const GameOptions& o = gameOptions; // hand-set world options leave the difficulty alone
+    EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
+    EXPECT_TRUE(checkedDuringDrag);
+    const GameOptions& o = gameOptions;
     EXPECT_EQ(std::tuple(o.windStrength, o.fuelAmount, o.visibility, o.gameType, o.player, o.difficulty),
-              std::tuple(99, 75, 100, 1, 0, 30));
-    EXPECT_EQ(hookCalls, 5);
+              std::tuple(99, 75, 100, 1, 0, 84));
+    EXPECT_EQ(hookCalls, 6);
 }
 
 TEST_F(DialogTest, SettingsResultsAndWhatTheySave)
