@@ -137,26 +137,15 @@ TEST_F(DialogTest, SlidersFollowTheDragAndRebuildTheWorldOnRelease)
     });
     EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
     EXPECT_TRUE(checkedDuringDrag);
-    const GameOptions& o = gameOptions;
+    const GameOptions& o = gameOptions; // Cancel keeps the changes in memory, unsaved
     EXPECT_EQ(std::tuple(o.windStrength, o.fuelAmount, o.visibility, o.gameType, o.player, o.difficulty),
               std::tuple(99, 75, 100, 1, 0, 84));
-    EXPECT_EQ(hookCalls, 6);
-}
+    EXPECT_EQ(std::pair(hookCalls, HeadlessStoreWrites()), std::pair(6, 0));
 
-TEST_F(DialogTest, SettingsResultsAndWhatTheySave)
-{
-    // (OK without a change counts as Cancel and writes nothing: the start-up's first round below.)
-    // Cancel after a change keeps it in memory, unsaved.
-    HeadlessQueueDialog(144, {CountWorldRebuilds(), DragSlider(1008, 2), PressEscape()});
-    EXPECT_EQ(RunGameSettingsDialog(), IdCancel);
-    EXPECT_EQ(gameOptions.planet, 2);
-    EXPECT_EQ(HeadlessStoreWrites(), 0);
-
-    // OK after a change saves the record.
-    HeadlessQueueDialog(144, {CountWorldRebuilds(), DragSlider(1008, 3), PressEnter()});
+    // OK after a change saves the record (OK without one counts as Cancel: the start-up's first round below).
+    HeadlessQueueDialog(144, {CountWorldRebuilds(), DragSlider(1008, 2), PressEnter()});
     EXPECT_EQ(RunGameSettingsDialog(), IdOk);
-    EXPECT_TRUE(SavedAsInMemory());
-    EXPECT_EQ(gameOptions.planet, 3);
+    EXPECT_TRUE(gameOptions.planet == 2 && SavedAsInMemory());
 }
 
 std::jmp_buf exitJump;
