@@ -387,22 +387,18 @@ Color TagOf(int row) { return MakeColor(200, row, 100); }
 
 // ---- the instrument panel: arrows, turn indicator, locator marks, fuel bar and wind gauge ----
 
-class PanelTest : public ::testing::Test {
+class PanelTest : public RenderTest {
 protected:
     Surface frame;
 
     void SetUp() override
     {
-        CreateSurface(SpriteTable[16].picture, 76, 44);
-        FillRect(SpriteTable[16].picture, 0, 0, 76, 44, Plate);
+        RenderTest::SetUp();
         for (int row = 17; row <= 26; ++row) {
             CreateSurface(SpriteTable[row].picture, 32, 32);
             SetPixel(SpriteTable[row].picture, row, 31, TagOf(row));
         }
-        gameState = {};
-        gameOptions = {};
     }
-    void TearDown() override { ReleaseGraphics(); }
 
     void Draw(int nearest = NoPlatform, int offset = 0, int height = 0)
     {
