@@ -490,9 +490,6 @@ namespace {
 
 // ---- the embedded pictures, icons and sounds: present, well-formed, and showing what the game relies on ----
 
-const Color Black = MakeColor(0, 0, 0), Yellow = MakeColor(255, 255, 0), Green = MakeColor(0, 255, 0),
-            Red = MakeColor(255, 0, 0), White = MakeColor(255, 255, 255);
-
 Surface LoadPicture(int id)
 {
     Surface s;
@@ -513,7 +510,7 @@ Extent Drawn(const Surface& s)
     Extent e;
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x)
-            if (GetPixel(s, x, y) != Black) {
+            if (GetPixel(s, x, y) != 0u) {
                 e.left = std::min(e.left, x), e.right = std::max(e.right, x);
                 e.top = std::min(e.top, y), e.bottom = std::max(e.bottom, y);
             }
@@ -540,59 +537,45 @@ TEST(Pictures, EveryPictureOfTheSpriteTableIsEmbeddedAtItsSize)
 TEST(Pictures, CraftStandOnRow31AndTouchDownOnTheirFeet)
 {
     Surface rocketPic = LoadPicture(158);
-    Extent rocket = Drawn(rocketPic);
-    EXPECT_GE(rocket.left, 14);
-    EXPECT_LE(rocket.right, 28);
-    EXPECT_EQ(rocket.bottom, 31);
-    EXPECT_TRUE(HasColour(rocketPic, White) && HasColour(rocketPic, Red));
+    Extent rocket = Drawn(rocketPic); // inside the contact box x + 14 .. x + 28, standing on row 31
+    EXPECT_TRUE(rocket.left >= 14 && rocket.right <= 28 && rocket.bottom == 31);
+    EXPECT_TRUE(HasColour(rocketPic, kWhite) && HasColour(rocketPic, kRed));
 
     Surface legged = LoadPicture(130);
     Extent e = Drawn(legged);
     EXPECT_EQ((std::array{e.left, e.top, e.right, e.bottom}), (std::array{7, 1, 35, 31}));
     // Both feet of the outer legs rest on row 31, in yellow.
-    EXPECT_TRUE(GetPixel(legged, 7, 31) == Yellow && GetPixel(legged, 35, 31) == Yellow);
+    EXPECT_TRUE(GetPixel(legged, 7, 31) == kYellow && GetPixel(legged, 35, 31) == kYellow);
 
     // The touch-down frames lower the body (the cabin moves down k rows) but keep the feet.
     for (int k = 1; k <= 3; ++k) {
         Surface frame = LoadPicture(158 + k);
         EXPECT_EQ(std::pair(Drawn(frame).top, Drawn(frame).bottom), std::pair(1 + k, 31)) << "frame " << 158 + k;
-        EXPECT_TRUE(GetPixel(frame, 7, 31) == Yellow && GetPixel(frame, 35, 31) == Yellow) << "frame " << 158 + k;
+        EXPECT_TRUE(GetPixel(frame, 7, 31) == kYellow && GetPixel(frame, 35, 31) == kYellow) << "frame " << 158 + k;
     }
 }
 
 TEST(Panel, WindowsAreDarkAtTheirPlacesAndFramed)
 {
     Surface p = LoadPicture(143);
-    struct Window {
-        int x0, y0, x1, y1;
-    };
-    const Window windows[] = {{33, 3, 58, 28}, {63, 3, 71, 28}, {4, 33, 71, 39}};
-    // Black inside each window; framed: the ring just outside it is not black.
-    for (const Window& w : windows)
-        for (int y = w.y0 - 1; y <= w.y1 + 1; ++y)
-            for (int x = w.x0 - 1; x <= w.x1 + 1; ++x) {
-                bool inside = x >= w.x0 && x <= w.x1 && y >= w.y0 && y <= w.y1;
-                ASSERT_EQ(GetPixel(p, x, y) == Black, inside) << x << "," << y;
+    // Black inside each window (locator, fuel, wind); framed: the ring just outside it is not black.
+    for (auto [x0, y0, x1, y1] : {std::array{33, 3, 58, 28}, {63, 3, 71, 28}, {4, 33, 71, 39}})
+        for (int y = y0 - 1; y <= y1 + 1; ++y)
+            for (int x = x0 - 1; x <= x1 + 1; ++x) {
+                bool inside = x >= x0 && x <= x1 && y >= y0 && y <= y1;
+                ASSERT_EQ(GetPixel(p, x, y) == 0u, inside) << x << "," << y;
             }
 }
 
 TEST(Panel, EachArrowReachesTheDiamondCornerItPointsTo)
 {
-    struct Arrow {
-        int id;
-        Color colour;
-        int x, y; // the diamond corner (one of its two tip pixels)
-    };
-    const Arrow arrows[] = {
-        {148, Green, 15, 31}, {147, Red, 15, 31}, // down
-        {149, Green, 0, 15},  {144, Red, 0, 15},  // left
-        {150, Green, 31, 15}, {145, Red, 31, 15}, // right
-        {151, Green, 15, 0},  {146, Red, 15, 0},  // up
-    };
-    for (const Arrow& a : arrows)
-        EXPECT_EQ(GetPixel(LoadPicture(a.id), a.x, a.y), a.colour) << a.id;
+    // id, colour, the diamond corner (one of its two tip pixels): down, left, right and up, slow and fast.
+    for (auto [id, colour, x, y] : {std::tuple{148, kGreen, 15, 31}, {147, kRed, 15, 31}, {149, kGreen, 0, 15},
+                                    {144, kRed, 0, 15}, {150, kGreen, 31, 15}, {145, kRed, 31, 15},
+                                    {151, kGreen, 15, 0}, {146, kRed, 15, 0}})
+        EXPECT_EQ(GetPixel(LoadPicture(id), x, y), colour) << id;
     for (int id : {152, 153}) // the turn indicator: upright in green, tilted in red
-        EXPECT_TRUE(HasColour(LoadPicture(id), id == 152 ? Green : Red)) << id;
+        EXPECT_TRUE(HasColour(LoadPicture(id), id == 152 ? kGreen : kRed)) << id;
 }
 
 TEST(Icons, EveryDialogIconDecodesAt32x32)
