@@ -233,9 +233,8 @@ TEST_F(DialogTest, FullWindowSizeIsTheClientSizeCappedAndNeverEmpty)
     gameOptions.gameWidth = 700;
     HeadlessQueueDialog(165, {PressEscape()});
     RunViewControlsDialog();
-    for (int id : {1021, 1022, 1023, 1024})
-        EXPECT_FALSE(Control(LastDialog(), id).checked) << id;
-    EXPECT_TRUE(Control(LastDialog(), 1025).checked);
+    for (int id : {1021, 1022, 1023, 1024, 1025})
+        EXPECT_EQ(Control(LastDialog(), id).checked, id == 1025) << id;
 }
 
 TEST_F(DialogTest, InputDeviceSliderSnapsBackWithoutAJoystick)
@@ -257,9 +256,8 @@ TEST_F(DialogTest, ResultShowsTheTextsAtTheTopRightOfThePlayfieldUnclamped)
     HeadlessQueueDialog(164, {PressEnter()});
     EXPECT_EQ(ShowLandingResult("Landed!", "    Planet: 10\n    Fuel: 5", "Well done.\nScore: 15"), IdOk);
     const HeadlessDialogRecord& d = LastDialog();
-    EXPECT_EQ(d.caption, "Landed!");
-    EXPECT_EQ(Control(d, 1003).text, "Well done.\nScore: 15");
-    EXPECT_EQ(Control(d, 1004).text, "    Planet: 10\n    Fuel: 5");
+    EXPECT_EQ(std::tuple(d.caption, Control(d, 1003).text, Control(d, 1004).text),
+              std::tuple("Landed!", "Well done.\nScore: 15", "    Planet: 10\n    Fuel: 5"));
     ScreenRect client = PlatformGetClientScreenRect();
     EXPECT_EQ(std::pair(d.rect.right, d.rect.top), std::pair(client.right, client.top));
 

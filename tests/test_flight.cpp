@@ -264,7 +264,6 @@ TEST_F(FlightTest, HardTouchesOffPlatformTouchesAndTheSidesAreCrashes)
             TearDown();
             SetUp();
         }
-        ASSERT_EQ(gameOptions.gameWidth, 640);
         PlaceCraft(crash.column, crash.above, crash.vx, crash.vy);
         FlyUntilContact();
         const GameState& g = gameState;

@@ -424,12 +424,10 @@ TEST_F(PanelTest, ArrowsAndTurnIndicator)
         int gameType;
         std::vector<int> drawn;
     } cases[] = {
-        {10, -45, 0, 0, {18, 21}},         // red down, green right
-        {0, 0, 0, 0, {17, 19, 21, 23}},    // standing still: both arrows of each axis, green
-        {-40, 40, 0, 0, {20, 24}},         // exactly 40 is fast
-        {-40, -1, 2.9, 0, {17, 20}},       // the rocket never shows the turn indicator
-        {-40, -1, 2.9, 1, {17, 20, 25}},   // the legged craft: green below 3 degrees
-        {-40, -1, -3, 1, {17, 20, 26}},
+        // Red down, green right; standing still: both arrows of each axis, green; exactly 40 is fast; the rocket never
+        // shows the turn indicator; the legged craft's is green below 3 degrees.
+        {10, -45, 0, 0, {18, 21}},     {0, 0, 0, 0, {17, 19, 21, 23}},  {-40, 40, 0, 0, {20, 24}},
+        {-40, -1, 2.9, 0, {17, 20}},   {-40, -1, 2.9, 1, {17, 20, 25}}, {-40, -1, -3, 1, {17, 20, 26}},
     };
     for (const Case& c : cases) {
         gameState.craft.vx = c.vx;
