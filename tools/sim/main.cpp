@@ -1,5 +1,8 @@
 // dravolinex-sim: worlds and flights of the game from a seed, one JSON object per run.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -91,5 +94,8 @@ int main(int argc, char** argv)
     if (!RunFlights(settings, jobs, error))
         return error.empty() ? 2 : Fail(error);
     FinishSimulator();
+    // Anything still buffered must reach the output too: a full disk is a failure, not a success.
+    if (std::fflush(stdout) != 0 || !std::cout.flush())
+        return Fail(std::string("cannot write the output: ") + std::strerror(errno));
     return 0;
 }
