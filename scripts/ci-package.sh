@@ -55,6 +55,7 @@ dpkg-deb -x "$deb" "$check"
 lintian --fail-on error --display-info "$deb"
 appstreamcli validate --no-net "$check"/usr/share/metainfo/*.metainfo.xml
 desktop-file-validate "$check$desktop_file"
+bash tests/check_test_hooks.sh absent "$check/usr/games/dravolinex"
 
 # Install as a player does, play, remove.
 dpkg-query -W -f='${Status}' dravolinex 2>/dev/null | grep -q "install ok installed" && $sudo apt-get purge -y -q dravolinex

@@ -43,7 +43,7 @@ CFLAGS="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS)" \
   cmake -S . -B build-deb -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-        -DDRAVOLINEX_INSTALL_BINDIR=games -DDRAVOLINEX_TESTS=OFF -DDRAVOLINEX_BENCH=OFF "${launcher[@]}" >/dev/null
+        -DDRAVOLINEX_INSTALL_BINDIR=games -DDRAVOLINEX_TESTS=OFF -DDRAVOLINEX_BENCH=OFF -DDRAVOLINEX_TEST_HOOKS=OFF "${launcher[@]}" >/dev/null
 cmake --build build-deb -j"$(nproc)" --target dravolinex dravolinex-icons
 
 pkg=build-deb/package
