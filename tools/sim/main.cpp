@@ -25,6 +25,14 @@ static int Fail(const std::string& message)
     return 2;
 }
 
+// Anything still buffered must reach the output too: a full disk is a failure, not a success.
+static int FinishOutput(int status)
+{
+    if (std::fflush(stdout) != 0 || !std::cout.flush())
+        return Fail(std::string("cannot write the output: ") + std::strerror(errno));
+    return status;
+}
+
 int main(int argc, char** argv)
 {
     CLI::App app{"Worlds and flights of Dravolinex from a seed, headlessly; one JSON object per run."};
@@ -53,7 +61,7 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return FinishOutput(app.exit(e));
     } catch (const CLI::ParseError& e) {
         return Fail(e.what());
     }
@@ -94,8 +102,5 @@ int main(int argc, char** argv)
     if (!RunFlights(settings, jobs, error))
         return error.empty() ? 2 : Fail(error);
     FinishSimulator();
-    // Anything still buffered must reach the output too: a full disk is a failure, not a success.
-    if (std::fflush(stdout) != 0 || !std::cout.flush())
-        return Fail(std::string("cannot write the output: ") + std::strerror(errno));
-    return 0;
+    return FinishOutput(0);
 }
