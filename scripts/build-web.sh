@@ -3,8 +3,16 @@
 # dravolinex.js and dravolinex.wasm, the web app manifest and the icons. Nothing on the page comes from another site,
 # so dist/web/ can be put on any static web host as it is. Installs the Debian packages it needs when they are missing
 # (through sudo when not root).
+#   scripts/build-web.sh                the players' page in dist/web/
+#   scripts/build-web.sh --test-hooks   also the page the browser tests play, with their hooks, in dist/web-test/
 set -euo pipefail
 cd "$(dirname "$0")/.."
+test_hooks=0
+case "${1:-}" in
+  "") ;;
+  --test-hooks) test_hooks=1 ;;
+  *) echo "usage: $0 [--test-hooks]" >&2; exit 2 ;;
+esac
 
 packages=()
 command -v emcc > /dev/null || packages+=(emscripten)
@@ -33,14 +41,21 @@ fi
 emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DDRAVOLINEX_WEB=ON \
   -DDRAVOLINEX_DESKTOP=OFF -DDRAVOLINEX_TESTS=OFF -DDRAVOLINEX_BENCH=OFF \
   -DEMBED_RESOURCES_EXECUTABLE="$PWD/$host_tool" "${launcher[@]}" > build-web/configure.log
-cmake --build build-web --target dravolinex-web -j "$(nproc)"
+targets=(dravolinex-web)
+[ "$test_hooks" = 1 ] && targets+=(dravolinex-web-test)
+cmake --build build-web --target "${targets[@]}" -j "$(nproc)"
 
-out=dist/web
-rm -rf "$out"
-mkdir -p "$out"
-cp build-web/platform/web/dravolinex.js build-web/platform/web/dravolinex.wasm "$out/"
-cp platform/web/page/index.html platform/web/page/*.js platform/web/page/dravolinex.css \
-   platform/web/page/manifest.webmanifest "$out/"
-cp resources/desktop/dravolinex.svg "$out/dravolinex.svg"
-cp resources/icons/107-program.ico "$out/dravolinex.ico"
-echo "$out/"
+# The page: the game (from `built`) and the page's own files into `out`.
+write_page() {
+  local built=$1 out=$2
+  rm -rf "$out"
+  mkdir -p "$out"
+  cp "$built/dravolinex.js" "$built/dravolinex.wasm" "$out/"
+  cp platform/web/page/index.html platform/web/page/*.js platform/web/page/dravolinex.css \
+     platform/web/page/manifest.webmanifest "$out/"
+  cp resources/desktop/dravolinex.svg "$out/dravolinex.svg"
+  cp resources/icons/107-program.ico "$out/dravolinex.ico"
+  echo "$out/"
+}
+write_page build-web/platform/web dist/web
+[ "$test_hooks" = 0 ] || write_page build-web/platform/web/test dist/web-test

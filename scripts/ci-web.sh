@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The browser game as CI checks it: builds dist/web, installs the browser tests' npm packages from their lock file,
-# serves the page on 127.0.0.1 and plays it in Debian's chromium, headless (tests/web/run.mjs), then measures the
-# download size and the time to the first frame (bench/measure_web.mjs; the sizes must stay within the budget).
-# Installs the Debian packages it needs when they are missing (through sudo when not root).
+# The browser game as CI checks it: builds dist/web and dist/web-test (the same with the test hooks), installs the
+# browser tests' npm packages from their lock file, serves the test page on 127.0.0.1 and plays it in Debian's
+# chromium, headless (tests/web/run.mjs), then measures the download size and the time to the first frame
+# (bench/measure_web.mjs; the sizes must stay within the budget). Installs the Debian packages it needs when they are
+# missing (through sudo when not root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,7 +20,7 @@ command -v python3 > /dev/null || packages+=(python3)
 [ "${#packages[@]}" = 0 ] || apt_install "${packages[@]}"
 command -v npm > /dev/null || apt_install npm
 
-bash scripts/build-web.sh
+bash scripts/build-web.sh --test-hooks
 # The pixel comparison needs the simulator of this machine; the Linux suite's build has it.
 if [ ! -x build-test/tools/dravolinex-sim ]; then
   bash scripts/install-deps.sh

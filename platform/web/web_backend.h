@@ -42,7 +42,8 @@ void EndAllDialogs(int code);
 void StartJoystickPoll(int periodMs);
 void PollJoystickCapture();
 
-// Test hook: a page opened with ?test keeps counts the browser tests read (steps, frames, dialogs).
+// Test hook: in a build with the test hooks (DRAVOLINEX_TEST_HOOKS), a page opened with ?test keeps counts the
+// browser tests read (steps, frames, dialogs); elsewhere nothing of it is there.
 bool TestMode();
 void CountStep();
 void CountFrame();

@@ -32,7 +32,11 @@ EM_JS(int, WebGamepad, (int slot, uint32_t* out), {
     for (let i = 0; i < 4; i++) HEAPU32[(out >> 2) + i] = p[i];
     return 1;
 });
+#ifdef DRAVOLINEX_TEST_HOOKS
 EM_JS(int, WebTestMode, (), { return Dravolinex.testMode() ? 1 : 0; });
+#else
+int WebTestMode() { return 0; }
+#endif
 EM_JS(void, WebTestCounts, (double steps, double frames), { Dravolinex.testCounts(steps, frames); });
 
 } // namespace
@@ -104,6 +108,7 @@ void PollJoystickCapture()
     if (pressed) AppJoystickButton();
 }
 
+// The page's test hook exists once this has been asked (at start-up) in a build with the test hooks.
 bool TestMode()
 {
     static const bool on = WebTestMode();

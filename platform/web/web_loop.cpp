@@ -41,9 +41,14 @@ EM_JS(int, WebNextEvent, (WebEvent* out), {
 });
 
 // A test page freezes the game's timers (its canvas then keeps the first frame) or fixes the first tick count (the
-// seed of the game's generator); -1 when not asked.
+// seed of the game's generator); -1 when not asked. Only a build with the test hooks listens.
+#ifdef DRAVOLINEX_TEST_HOOKS
 EM_JS(int, WebTestSeed, (), { return Dravolinex.testSeed(); });
 EM_JS(int, WebTestFrozen, (), { return Dravolinex.testFrozen() ? 1 : 0; });
+#else
+int WebTestSeed() { return -1; }
+int WebTestFrozen() { return 0; }
+#endif
 EM_JS(double, WebTimeOfDayMs, (), { return Date.now() % 86400000; });
 
 // Lets the browser put a frame on the screen (or waits a tenth of a second where it draws none, a hidden tab).

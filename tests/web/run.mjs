@@ -1,7 +1,7 @@
-// The browser game played in headless chromium, like a player: served from dist/web, one fresh browser per case.
-// Every wait is on the game's own state (its open dialogs, its step and frame counts, the canvas), read through the
-// test hook a page opened with ?test has; none is a wall-clock window. A case fails with the page's console and a
-// screenshot in build-web/browser-test/.
+// The browser game played in headless chromium, like a player: one fresh browser per case. Every wait is on the
+// game's own state (its open dialogs, its step and frame counts, the canvas), read through the test hook a page opened
+// with ?test has (dist/web-test, built with the test hooks); none is a wall-clock window. A case fails with the page's
+// console and a screenshot in build-web/browser-test/.
 //   node run.mjs [NAME-PART]     runs every case, or those whose name contains NAME-PART
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -34,10 +34,10 @@ async function open(query = '', init) {
 }
 const modals = () => page.evaluate(() => dravolinexTest.modals());
 const front = async () => (await modals()).at(-1);
-const waitFront = (title) => page.waitForFunction((t) => dravolinexTest.modals().at(-1)?.title === t, title);
-const waitNoModal = () => page.waitForFunction(() => dravolinexTest.modals().length === 0);
+const waitFront = (title) => page.waitForFunction((t) => window.dravolinexTest?.modals().at(-1)?.title === t, title);
+const waitNoModal = () => page.waitForFunction(() => window.dravolinexTest?.modals().length === 0);
 const steps = () => page.evaluate(() => dravolinexTest.steps);
-const waitSteps = (n) => page.waitForFunction((s) => dravolinexTest.steps >= s, n);
+const waitSteps = (n) => page.waitForFunction((s) => window.dravolinexTest?.steps >= s, n);
 const errors = () => consoleLines.filter((l) => /^error/.test(l));
 
 // The top of the craft: the highest pure red pixel right of the instrument panel; -1 when out of sight.
@@ -247,7 +247,7 @@ test('Exit Game saves and ends the game; the page offers to start again', async 
 // ---- runner ----
 mkdirSync(out, { recursive: true });
 const only = process.argv[2] || '';
-server = await serve(root + 'dist/web');
+server = await serve(root + 'dist/web-test');
 let failed = 0;
 try {
   for (const c of cases.filter((c) => c.name.includes(only))) {

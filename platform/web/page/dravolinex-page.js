@@ -570,9 +570,10 @@
     Menu.close();
   }
 
-  // ---- the test hook: only a page opened with ?test has it ----
+  // ---- the test hook: only a page opened with ?test has it, and only from a build with the test hooks ----
   const test = { steps: 0, frames: 0, stepTime: 0, stalled: 0 };
-  if (testOn) {
+  function createTestHook() {
+    if (window.dravolinexTest) return;
     window.dravolinexTest = {
       get steps() { return test.steps; },
       get frames() { return test.frames; },
@@ -604,7 +605,7 @@
 
   window.Dravolinex = {
     takeEvent: () => events.shift(),
-    testMode: () => testOn,
+    testMode: () => { if (testOn) createTestHook(); return testOn; },
     testSeed: () => (testOn && /^\d+$/.test(params.get('seed') || '') ? Number(params.get('seed')) : -1),
     testFrozen: () => testOn && params.has('freeze'),
     testCounts(steps, frames) {
