@@ -32,6 +32,7 @@ namespace {
 
 std::string framesFolder;
 bool framesFailed = false;
+std::string framesReason;
 
 void WriteFrame([[maybe_unused]] uint32_t number)
 {
@@ -40,7 +41,7 @@ void WriteFrame([[maybe_unused]] uint32_t number)
         return;
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06u.png", number);
-    framesFailed = !WriteSurfacePng((framesFolder + name).c_str(), ComposedFrame());
+    framesFailed = !WriteSurfacePng((framesFolder + name).c_str(), ComposedFrame(), framesReason);
 #endif
 }
 
@@ -108,7 +109,7 @@ int ReplayFileToJson(const std::string& path, const std::string& frames, std::st
     EndReplay();
     const ReplayReport& r = ReplayResult();
     if (framesFailed) {
-        error = "--frames: cannot write the frames into '" + frames + "'";
+        error = "--frames: cannot write the frames into '" + frames + "': " + framesReason;
         return 2;
     }
     if (r.state != ReplayFinished) {
