@@ -1,5 +1,7 @@
 // The program's spine: start-up, the main window's messages, the new-game routine and clean-up.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "resources/commands.h"
 #include "sim/options.h"
@@ -41,8 +43,10 @@ void InitApplication()
 {
     newGameHook = StartNewGame;
     SeedRandom(PlatformTickCount());
-    // Every flight from the first world on is recorded and kept in the player's replay folder.
-    if (!PlaybackChosen())
+    // Every flight from the first world on is recorded and kept in the player's replay folder (DRAVOLINEX_RECORD=0
+    // turns the recorder off, to measure what it costs).
+    const char* record = std::getenv("DRAVOLINEX_RECORD");
+    if (!PlaybackChosen() && !(record && std::strcmp(record, "0") == 0))
         StartFlightRecorder(PlatformBackendName());
     InitMeteorLock();
     // Engine, tipping and explosion in turn, then silence: the sound player is warmed up before the first round.

@@ -15,7 +15,12 @@
 
 namespace {
 
+// The replay's own clock: the game's timers are the file's, and the game stops its step when the craft is down.
+constexpr int PlaybackTimerId = 1020;
+constexpr int PlaybackPeriodMs = 10;
+
 bool chosen = false;
+int aheadMs = 0; // time the replay has been played ahead of the clock
 bool paused = false;
 bool ended = false;
 char title[300];
@@ -60,20 +65,29 @@ void StartPlayback()
         PlatformSetWindowRect(outer);
     }
     BeginReplay(nullptr, nullptr);
+    PlatformSetTimer(PlaybackTimerId, PlaybackPeriodMs);
 }
 
 void PlaybackTimer(int timerId)
 {
-    // The step's timer paces the replay; the recorded deliveries of every other timer come from the file.
-    if (timerId != TimerStep || ended)
+    // The replay's clock paces it; the recorded deliveries of the game's timers come from the file.
+    if (timerId != PlaybackTimerId || ended)
         return;
     if (PlatformKeyState(KeySpace) & KeyStatePressed)
         paused = !paused;
     if (paused)
         return;
-    if (AdvanceReplay())
+    aheadMs -= PlaybackPeriodMs;
+    while (aheadMs < 0) {
+        int elapsed = 0;
+        if (!AdvanceReplay(&elapsed))
+            break;
+        aheadMs += elapsed;
+    }
+    if (ReplayResult().state == ReplayPlaying)
         return;
     ended = true;
+    PlatformKillTimer(PlaybackTimerId);
     const ReplayReport& r = ReplayResult();
     if (r.state == ReplayFailed) {
         std::fprintf(stderr, "dravolinex: %s: %s\n", fileName.c_str(), r.error.c_str());

@@ -70,6 +70,8 @@ std::vector<uint8_t> EncodeReplay(const ReplayFile& replay);
 // damaged).
 bool DecodeReplay(const uint8_t* data, size_t size, ReplayFile& replay, std::string& error);
 
+// The CRC-32 (IEEE) that closes a replay file, of the bytes before it.
+uint32_t ReplayChecksum(const uint8_t* data, size_t size);
 // The next frame hash in the chain.
 uint64_t ChainFrameHash(uint64_t chain, const uint32_t* pixels, size_t count, int width, int height);
 

@@ -206,17 +206,30 @@ void InstallTaps()
     worldBuildTap = nullptr;
 }
 
-// One event from the main loop; false after a simulation step.
-bool DeliverEvent()
+// Steps delivered since the last repaint: none between two repaints means the step timer has stopped.
+int stepsSinceRepaint = 0;
+
+// One event from the main loop; false at the end of a slice of time (`elapsedMs` long).
+bool DeliverEvent(int& elapsedMs)
 {
     const uint8_t code = player.file.events[player.pos++];
     ++player.report.events;
     if (code <= EventTimerLast) {
         const int id = TimerStarTwinkle + code;
         OnTimer(id);
-        if (id == TimerRepaint)
+        if (id == TimerStep) {
+            ++stepsSinceRepaint;
+            elapsedMs = 10;
+            return false;
+        }
+        if (id == TimerRepaint) {
             Frame();
-        return id != TimerStep;
+            const bool stepsStopped = stepsSinceRepaint == 0;
+            stepsSinceRepaint = 0;
+            elapsedMs = 50;
+            return !stepsStopped;
+        }
+        return true;
     }
     switch (code) {
     case EventPaint:
@@ -272,6 +285,7 @@ void BeginReplay(void (*setClient)(int, int), void (*onFrame)(uint32_t))
     player.report = ReplayReport{};
     player.report.state = ReplayPlaying;
     player.pos = 0;
+    stepsSinceRepaint = 0;
     player.setClient = setClient;
     player.onFrame = onFrame;
     SetClient(static_cast<uint64_t>(f.clientWidth), static_cast<uint64_t>(f.clientHeight));
@@ -300,16 +314,19 @@ void BeginReplay(void (*setClient)(int, int), void (*onFrame)(uint32_t))
     worldBuildTap = TapWorldBuild;
 }
 
-bool AdvanceReplay()
+bool AdvanceReplay(int* elapsedMs)
 {
+    int elapsed = 0;
     while (player.report.state == ReplayPlaying) {
         if (player.pos >= player.file.events.size()) {
             Fail("the replay does not reach its recorded end");
             break;
         }
-        if (!DeliverEvent())
+        if (!DeliverEvent(elapsed))
             break;
     }
+    if (elapsedMs)
+        *elapsedMs = elapsed;
     return player.report.state == ReplayPlaying;
 }
 

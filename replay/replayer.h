@@ -29,9 +29,10 @@ const ReplayFile& LoadedReplay();
 // Puts the loaded replay's start in force and builds its world. `setClient`, when given, sets the window's client
 // size to the recorded one (and to each recorded change); `onFrame`, when given, sees every composed frame.
 void BeginReplay(void (*setClient)(int width, int height), void (*onFrame)(uint32_t frameNumber));
-// Delivers the recorded events up to and including the next simulation step (10 ms of the flight); false once
-// the replay has finished or failed.
-bool AdvanceReplay();
+// Delivers the recorded events up to and including the next simulation step (10 ms of the flight), or once the
+// steps have stopped (the craft is down) up to the next repaint (50 ms); `elapsedMs` tells which. False once the
+// replay has finished or failed.
+bool AdvanceReplay(int* elapsedMs = nullptr);
 // Runs the replay to its end.
 void RunReplay();
 const ReplayReport& ReplayResult();

@@ -1,6 +1,7 @@
 // The simulator's replays: checking a replay file headlessly (--replay, optionally writing every frame with
 // --frames) and recording one by playing the whole game on the headless window (--record).
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -31,6 +32,7 @@ namespace {
 
 std::string framesFolder;
 bool framesFailed = false;
+std::string framesReason;
 
 void WriteFrame([[maybe_unused]] uint32_t number)
 {
@@ -39,7 +41,7 @@ void WriteFrame([[maybe_unused]] uint32_t number)
         return;
     char name[32];
     std::snprintf(name, sizeof name, "/frame-%06u.png", number);
-    framesFailed = !WriteSurfacePng((framesFolder + name).c_str(), ComposedFrame());
+    framesFailed = !WriteSurfacePng((framesFolder + name).c_str(), ComposedFrame(), framesReason);
 #endif
 }
 
@@ -90,6 +92,11 @@ int ReplayFileToJson(const std::string& path, const std::string& frames, std::st
         return 2;
     }
     framesFolder = frames;
+    std::error_code made;
+    if (!frames.empty() && !std::filesystem::is_directory(frames) && !std::filesystem::create_directories(frames, made)) {
+        error = "--frames: cannot make the folder '" + frames + "'";
+        return 2;
+    }
     const ReplayFile& f = LoadedReplay();
     HeadlessReset();
     HeadlessSetClientSize(f.clientWidth, f.clientHeight);
@@ -102,7 +109,7 @@ int ReplayFileToJson(const std::string& path, const std::string& frames, std::st
     EndReplay();
     const ReplayReport& r = ReplayResult();
     if (framesFailed) {
-        error = "--frames: cannot write the frames into '" + frames + "'";
+        error = "--frames: cannot write the frames into '" + frames + "': " + framesReason;
         return 2;
     }
     if (r.state != ReplayFinished) {
