@@ -51,8 +51,7 @@ measure() {
   fi
   if w=$(wait_window 'Game Paused' 5); then
     sleep 0.5; shot "$dpi-3-paused"; echo "paused $(size "$w")" >> "$out/sizes-$dpi.txt"
-    xdotool key Return; sleep 1; shot "$dpi-6-flight"
-    [ -n "$main" ] && echo "main $(size "$main")" >> "$out/sizes-$dpi.txt"
+    xdotool key Return; sleep 0.5
   fi
   xdotool key alt+slash
   if w=$(wait_window '^About$' 5); then
@@ -64,11 +63,13 @@ measure() {
     sleep 0.5; shot "$dpi-5-new-game"; echo "question $(size "$w")" >> "$out/sizes-$dpi.txt"
     xdotool key n; sleep 0.5
   fi
+  shot "$dpi-6-flight" # the flight, or its verdict in the top-right corner
+  [ -n "$main" ] && echo "main $(size "$main")" >> "$out/sizes-$dpi.txt"
   exit_by_menu "$dpi dpi" 10
 }
 
 # 20, 30, 580, 470: a 560 x 440 window stored at 100 %.
-stored="14000000 1e000000 44020000 d6010000"
+stored="14000000 1E000000 44020000 D6010000"
 measure 96
 measure 120
 measure 144
@@ -84,12 +85,12 @@ read -r mw mh mx my < <(awk '$1 == "main" { print $2, $3, $4, $5 }' "$out/sizes-
   fail "a window stored at 100 % as 560x440+20+30 opens at 200 % as ${mw:-?}x${mh:-?}+${mx:-?}+${my:-?}"
 [ "$after" = "${stored// /}" ] && pass "the stored window rectangle survives the 200 % run" ||
   fail "the stored window rectangle became $after at 200 % (was ${stored// /})"
-# At 200 % every game pixel is a 2 x 2 block: the lower half of the client area equals itself sampled down to one
-# pixel per block and up again, for one of the four ways the blocks can line up with the screenshot.
+# At 200 % every game pixel is a 2 x 2 block: the lower left of the client area (clear of the verdict) equals itself
+# sampled down to one pixel per block and up again, for one of the four ways the blocks can line up with the shot.
 blocks=no
 for offset in +0+0 +1+0 +0+1 +1+1; do
-  diff=$(convert "$out/192-6-flight.png" -crop "$((mw - 20))x$((mh / 2 - 20))+$((mx + 10))+$((my + mh / 2))" +repage \
-           -crop "$((mw - 24))x$((mh / 2 - 24))$offset" +repage \( +clone -sample 50% -sample 200% \) \
+  diff=$(convert "$out/192-6-flight.png" -crop "$((mw * 2 / 5))x$((mh / 2 - 20))+$((mx + 10))+$((my + mh / 2))" +repage \
+           -crop "$((mw * 2 / 5 - 4))x$((mh / 2 - 24))$offset" +repage \( +clone -sample 50% -sample 200% \) \
            -metric AE -compare -format '%[distortion]' info: 2>/dev/null)
   [ "$diff" = 0 ] && blocks=yes
 done
