@@ -51,17 +51,18 @@ measure() {
   fi
   if w=$(wait_window 'Game Paused' 5); then
     sleep 0.5; shot "$dpi-3-paused"; echo "paused $(size "$w")" >> "$out/sizes-$dpi.txt"
-    xdotool key Return; sleep 0.5
+    xdotool key Return
+  fi
+  # The question first: it halts the flight, which on a small playfield would otherwise end in a verdict by now.
+  xdotool key n
+  if w=$(wait_window '^New Game$' 5); then
+    sleep 0.5; shot "$dpi-5-new-game"; echo "question $(size "$w")" >> "$out/sizes-$dpi.txt"
+    xdotool key n
   fi
   xdotool key alt+slash
   if w=$(wait_window '^About$' 5); then
     sleep 0.5; shot "$dpi-4-about"; echo "about $(size "$w")" >> "$out/sizes-$dpi.txt"
     xdotool key Return; sleep 0.5
-  fi
-  xdotool key n
-  if w=$(wait_window '^New Game$' 5); then
-    sleep 0.5; shot "$dpi-5-new-game"; echo "question $(size "$w")" >> "$out/sizes-$dpi.txt"
-    xdotool key n; sleep 0.5
   fi
   shot "$dpi-6-flight" # the flight, or its verdict in the top-right corner
   [ -n "$main" ] && echo "main $(size "$main")" >> "$out/sizes-$dpi.txt"
@@ -89,8 +90,8 @@ read -r mw mh mx my < <(awk '$1 == "main" { print $2, $3, $4, $5 }' "$out/sizes-
 # sampled down to one pixel per block and up again, for one of the four ways the blocks can line up with the shot.
 blocks=no
 for offset in +0+0 +1+0 +0+1 +1+1; do
-  diff=$(convert "$out/192-6-flight.png" -crop "$((mw * 2 / 5))x$((mh / 2 - 20))+$((mx + 10))+$((my + mh / 2))" +repage \
-           -crop "$((mw * 2 / 5 - 4))x$((mh / 2 - 24))$offset" +repage \( +clone -sample 50% -sample 200% \) \
+  diff=$(convert "$out/192-6-flight.png" -crop "$((mw * 3 / 10))x$((mh / 2 - 20))+$((mx + 10))+$((my + mh / 2))" +repage \
+           -crop "$((mw * 3 / 10 - 4))x$((mh / 2 - 24))$offset" +repage \( +clone -sample 50% -sample 200% \) \
            -metric AE -compare -format '%[distortion]' info: 2>/dev/null)
   [ "$diff" = 0 ] && blocks=yes
 done
