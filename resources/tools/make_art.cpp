@@ -916,8 +916,9 @@ std::vector<uint8_t> EncodePng(const std::vector<uint32_t>& argb, int width, int
 }
 
 // ICO file: ICONDIR, one ICONDIRENTRY per image, then each image as a 32-bit DIB (BITMAPINFOHEADER
-// with doubled height, bottom-up BGRA rows) followed by its 1-bit AND mask; a 256-pixel image as PNG, which is how
-// Windows keeps that size (a quarter of a megabyte uncompressed, a few dozen kilobytes so).
+// with doubled height, bottom-up BGRA rows) followed by its 1-bit AND mask; with `largeAsPng` a 256-pixel image as
+// PNG, which is how Windows keeps that size (a quarter of a megabyte uncompressed, about 9 KB so). The game's own
+// icon reader takes DIBs only.
 // One icon image as a 32-bit DIB with its AND mask.
 std::vector<uint8_t> EncodeIconDib(const IconImage& im)
 {
@@ -953,7 +954,7 @@ std::vector<uint8_t> EncodeIconDib(const IconImage& im)
     return d;
 }
 
-std::vector<uint8_t> EncodeIco(const std::vector<IconImage>& images)
+std::vector<uint8_t> EncodeIco(const std::vector<IconImage>& images, bool largeAsPng = false)
 {
     std::vector<uint8_t> b;
     Put16(b, 0);
@@ -962,7 +963,7 @@ std::vector<uint8_t> EncodeIco(const std::vector<IconImage>& images)
     uint32_t offset = 6 + 16 * uint32_t(images.size());
     std::vector<std::vector<uint8_t>> dibs;
     for (const IconImage& im : images) {
-        std::vector<uint8_t> d = im.size >= 256 ? EncodePng(im.argb, im.size, im.size) : EncodeIconDib(im);
+        std::vector<uint8_t> d = largeAsPng && im.size >= 256 ? EncodePng(im.argb, im.size, im.size) : EncodeIconDib(im);
         b.push_back(uint8_t(im.size >= 256 ? 0 : im.size));
         b.push_back(uint8_t(im.size >= 256 ? 0 : im.size));
         b.push_back(0);
@@ -1859,7 +1860,7 @@ int main(int argc, char** argv)
         }
         SetIconGrain(8);
         const char* name = id == 107 ? "/windows/107-program.ico" : "/windows/108-program-small.ico";
-        ok = WriteFile(dir + name, EncodeIco(images)) && ok;
+        ok = WriteFile(dir + name, EncodeIco(images, true)) && ok;
     }
     ok = WriteFile(dir + "/windows/installer-picture.bmp", InstallerPicture()) && ok;
 
