@@ -36,7 +36,6 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 
 ; ---- the game's own picture and plain words on the first and last pages; Escape or Cancel asks first ----
 !define MUI_WELCOMEFINISHPAGE_BITMAP "installer-picture.bmp"
-!define MUI_UNWELCOMEFINISHPAGE_BITMAP "installer-picture.bmp"
 !define MUI_WELCOMEPAGE_TITLE "Install ${PRODUCT} ${VERSION}"
 !define MUI_WELCOMEPAGE_TEXT "${PRODUCT} is a game: land a spacecraft gently on a platform against gravity, wind \
   and a limited tank of fuel.$\r$\n$\r$\nSetup puts it in your own programs folder and the Start menu, for you \
