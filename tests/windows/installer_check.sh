@@ -23,6 +23,24 @@ reg_value() {
 }
 unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 
+# Escape on setup's first page asks before leaving; Yes leaves with nothing installed.
+start_game setup-escaped wine "$setup"
+if page=$(wait_window '^Dravolinex .* Setup$' 30); then
+  sleep 1; shot setup-welcome
+  xdotool windowfocus "$page" 2> /dev/null; xdotool key Escape
+  asked=no
+  for _ in $(seq 25); do
+    [ "$(xdotool search --onlyvisible --name '^Dravolinex .* Setup$' 2> /dev/null | wc -l)" -ge 2 ] && { asked=yes; break; }
+    sleep 0.2
+  done
+  [ "$asked" = yes ] && { shot setup-escape; pass "Escape in setup asks before leaving"; } ||
+    fail "Escape in setup did not ask"
+  xdotool key Return # Yes
+fi
+if wait_game_end 15; then wait "$pid"; else fail "setup did not end after Escape and Yes"; kill "$pid"; wait "$pid"; fi
+wine reg query "$uninstall_key" > /dev/null 2>&1 && fail "setup left by Escape installed the game" ||
+  pass "setup left by Escape installs nothing"
+
 if wine "$setup" /S > "$out/install.log" 2>&1; then pass "the silent install ends with code 0"
 else fail "the silent install failed (see $out/install.log)"; fi
 wineserver -w
