@@ -77,6 +77,7 @@ if [ "$package" = 1 ]; then
   # Windows text files: CRLF line ends.
   crlf() { sed -e "s/@VERSION@/$version/" -e 's/\r*$/\r/' "$1" > "$2"; }
   crlf resources/windows/README.txt "$stage/README.txt"
+  crlf LICENSE "$stage/LICENSE.txt"
   # The notices of what the compiler linked into the exe: the C++ and GCC runtime (GPL 3 with the GCC Runtime
   # Library Exception), the mingw-w64 runtime and winpthreads (ZPL 2.1, MIT-style and public domain parts).
   notices=$stage/licenses/NOTICES.txt
@@ -86,7 +87,9 @@ if [ "$package" = 1 ]; then
     echo "- libstdc++ and libgcc: GPL 3 with the GCC Runtime Library Exception 3.1 (gcc-runtime.txt, GPL-3.txt)"
     echo "- the mingw-w64 C runtime and winpthreads: ZPL 2.1, MIT-style and public-domain terms (mingw-w64.txt)"
     echo
-    echo "The files beside this one are the full copyright and licence statements of those libraries."
+    echo "Its letters are drawn from the DejaVu Sans Bold font: Bitstream Vera licence (dejavu-glyphs.txt)."
+    echo
+    echo "The files beside this one are the full copyright and licence statements of those libraries and that font."
   } > "$notices.tmp"
   crlf "$notices.tmp" "$notices" && rm "$notices.tmp"
   for f in /usr/share/doc/gcc-mingw-w64-base/copyright /usr/share/doc/mingw-w64-common/copyright \
@@ -96,6 +99,7 @@ if [ "$package" = 1 ]; then
   crlf /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/gcc-runtime.txt"
   crlf /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/mingw-w64.txt"
   crlf /usr/share/common-licenses/GPL-3 "$stage/licenses/GPL-3.txt"
+  crlf gfx/glyphs-LICENSE.txt "$stage/licenses/dejavu-glyphs.txt"
 
   zip=dist/dravolinex-$version-win64.zip
   rm -f "$zip"
