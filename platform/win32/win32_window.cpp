@@ -97,6 +97,15 @@ void Paint()
     if (mainWindow) EndPaint(mainWindow, &paint);
 }
 
+void NoteClientInset()
+{
+    RECT outer;
+    ScreenRect inner = PlatformGetClientScreenRect();
+    if (!IsIconic(mainWindow) && GetWindowRect(mainWindow, &outer))
+        clientInset = RECT{inner.left - outer.left, inner.top - outer.top, outer.right - inner.right,
+                           outer.bottom - inner.bottom};
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -119,13 +128,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_ERASEBKGND:
         return 1; // the frame (or black) covers the whole client area
     case WM_SIZE:
-        if (window == mainWindow && wParam != SIZE_MINIMIZED) {
-            RECT outer;
-            ScreenRect inner = PlatformGetClientScreenRect();
-            if (GetWindowRect(window, &outer))
-                clientInset = RECT{inner.left - outer.left, inner.top - outer.top, outer.right - inner.right,
-                                   outer.bottom - inner.bottom};
-        }
+        if (window == mainWindow && wParam != SIZE_MINIMIZED) NoteClientInset();
         break;
     case WM_DPICHANGED:
         // Moved onto a monitor with another scale: take the size Windows suggests, so the menu and frame keep
@@ -233,6 +236,7 @@ bool PlatformCreateMainWindow(const char* title)
     SetWindowIcons(window);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
+    NoteClientInset(); // its first WM_SIZE came before it was the main window
     return true;
 }
 
