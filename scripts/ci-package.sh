@@ -33,6 +33,7 @@ dpkg-deb -x "$deb" "$check"
 lintian --fail-on error,warning --display-info "$dsc" "$deb"
 appstreamcli validate --no-net "$check"/usr/share/metainfo/*.metainfo.xml
 desktop-file-validate "$check$desktop_file"
+bash tests/check_test_hooks.sh absent "$check/usr/games/dravolinex"
 
 # Install as a player does, run the as-installed test against that installation, remove.
 dpkg-query -W -f='${Status}' dravolinex 2>/dev/null | grep -q "install ok installed" && $sudo apt-get purge -y -q dravolinex

@@ -18,7 +18,7 @@ esac
 jobs=$(nproc)
 
 bash scripts/install-deps.sh
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVOLINEX_TEST_HOOKS=ON
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure --timeout 600 -j "$jobs"
 [ "$linux_only" = 1 ] && exit 0
