@@ -1,8 +1,11 @@
 // The program's spine: start-up, the main window's messages, the new-game routine and clean-up.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "resources/commands.h"
 #include "sim/options.h"
+#include "app/playback.h"
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/modal.h"
@@ -12,10 +15,12 @@
 #include "platform/clock.h"
 #include "platform/commands.h"
 #include "platform/msgbox.h"
+#include "platform/replay_store.h"
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "render/paint_frame.h"
 #include "render/sprites.h"
+#include "replay/recorder.h"
 #include "resources/shell_tables.h"
 #include "sim/game_state.h"
 #include "sim/random.h"
@@ -38,6 +43,11 @@ void InitApplication()
 {
     newGameHook = StartNewGame;
     SeedRandom(PlatformTickCount());
+    // Every flight from the first world on is recorded and kept in the player's replay folder (DRAVOLINEX_RECORD=0
+    // turns the recorder off, to measure what it costs).
+    const char* record = std::getenv("DRAVOLINEX_RECORD");
+    if (!PlaybackChosen() && !(record && std::strcmp(record, "0") == 0))
+        StartFlightRecorder(PlatformBackendName());
     InitMeteorLock();
     // Engine, tipping and explosion in turn, then silence: the sound player is warmed up before the first round.
     PrimeSounds();
@@ -46,11 +56,14 @@ void InitApplication()
 
 bool CreateMainWindow()
 {
-    if (!PlatformCreateMainWindow(titleText))
+    if (!PlatformCreateMainWindow(PlaybackChosen() ? PlaybackTitle(titleText) : titleText))
         return false;
     LoadOptions();
     LoadGraphics();
-    StartNewGame();
+    if (PlaybackChosen())
+        StartPlayback();
+    else
+        StartNewGame();
     return true;
 }
 
@@ -115,6 +128,10 @@ static void AskNewGame()
 
 void AppCommand(int id)
 {
+    if (PlaybackChosen()) {
+        PlaybackCommand(id);
+        return;
+    }
     switch (id) {
     case CmdNewGame:
         AskNewGame();
@@ -149,12 +166,25 @@ void AppCommand(int id)
 
 void AppTimer(int timerId)
 {
+    if (PlaybackChosen()) {
+        PlaybackTimer(timerId);
+        return;
+    }
+    RecordTimer(timerId);
     OnTimer(timerId);
+    if (timerId == TimerRepaint)
+        RecordFrame();
 }
 
 void AppPaint()
 {
+    if (PlaybackChosen()) {
+        PlaybackPaint();
+        return;
+    }
+    RecordPaint();
     PaintFrame();
+    RecordFrame();
 }
 
 void AppJoystickButton()

@@ -1,5 +1,7 @@
 // What a backend delivers to the game: the window procedure's messages and the program entry.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 
 // Program entry: start-up, message loop, clean-up. Returns the exit code.
 int AppMain();
@@ -14,3 +16,11 @@ void AppPaint();            // the client area needs painting
 void AppJoystickButton();   // a captured joystick's button went down
 void AppCloseRequested();   // the close box: destroy without saving
 void AppDestroyed();        // the main window was destroyed
+
+// The command line, read before anything else (the arguments after the program's name, UTF-8). --help and
+// --version print through `print` and end the program (code 0). --replay FILE, or a lone FILE as a file manager
+// passes it, watches that replay in the window instead of playing; `readFile` gives the file's bytes (false when
+// it cannot be read). An unknown option or a refused file is printed with `error` set and ends the program (code
+// 2). Returns -1 when the program goes on to AppMain, else its exit code.
+int AppReadCommandLine(int count, char** args, void (*print)(const char* text, bool error),
+                       bool (*readFile)(const char* path, uint8_t** bytes, size_t* size));

@@ -15,6 +15,7 @@
 #include "render/panel.h"
 #include "render/sprites.h"
 #include "sim/game_state.h"
+#include "sim/flight_taps.h"
 #include "sim/random.h"
 #include "world/background_scene.h"
 #include "world/world.h"
@@ -215,7 +216,7 @@ void DrawLandingLights(Surface& frame, const FrameLayout& f)
         return;
     }
     // Elapsed time in the tick count's own 32 bits, so that the lights keep blinking across its wrap.
-    uint32_t now = PlatformTickCount();
+    uint32_t now = paintClockTap ? paintClockTap(PlatformTickCount) : PlatformTickCount();
     if (now - static_cast<uint32_t>(g.blinkTime) > 250) {
         g.blinkTime = static_cast<int32_t>(now);
         g.blinkPhase = g.blinkPhase + 1 > 2 ? 0 : g.blinkPhase + 1;
@@ -422,11 +423,22 @@ void ComposeClientPicture(Surface& client, int clientWidth, int clientHeight, bo
     ComposeFrame(client, clientWidth, clientHeight, writeRecorder, false);
 }
 
+uint32_t (*paintClockTap)(uint32_t (*tick)()) = nullptr;
+void (*paintClientSizeTap)(int* width, int* height) = nullptr;
+
 void PaintFrame()
 {
     int width = 0, height = 0;
     PlatformGetClientSize(&width, &height);
+    if (paintClientSizeTap)
+        paintClientSizeTap(&width, &height);
     ComposeFrame(presented, width, height, true, true);
+    if (presented.width > 0 && presented.height > 0)
+        PlatformPresentFrame(presented.pixels.data(), presented.width, presented.height);
+}
+
+void PresentLastFrame()
+{
     if (presented.width > 0 && presented.height > 0)
         PlatformPresentFrame(presented.pixels.data(), presented.width, presented.height);
 }

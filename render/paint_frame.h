@@ -7,3 +7,5 @@ void PaintFrame();
 // Paints the frame into `client` (clientWidth x clientHeight) exactly as PaintFrame shows it; the flight
 // recorder is written only when `writeRecorder` is set (a snapshot must not change the flight).
 void ComposeClientPicture(Surface& client, int clientWidth, int clientHeight, bool writeRecorder);
+// Shows the last painted picture again without composing (a replay being watched must not take draws).
+void PresentLastFrame();

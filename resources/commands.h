@@ -11,6 +11,7 @@ enum CommandId {
     CmdGameSettings = 32814,
     CmdPause = 32815,
     CmdViewControls = 32820,
+    CmdLeaveReplay = 32830, // Escape: leaves a replay being watched (nothing in a game)
 };
 
 // Dialog end codes beyond OK (1) and Cancel (2).

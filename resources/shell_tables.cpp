@@ -27,6 +27,7 @@ const AcceleratorDef MainAccelerators[] = {
     {AccelVirtualKey, 'P', false, CmdPause},
     {AccelCharacter, '/', true, CmdAbout},
     {AccelCharacter, '?', true, CmdAbout},
+    {AccelCharacter, 0x1B, false, CmdLeaveReplay},
 };
 const int MainAcceleratorCount = sizeof MainAccelerators / sizeof MainAccelerators[0];
 

@@ -17,6 +17,7 @@
 #include "scoring/landing_report.h"
 #include "scoring/result_dialog.h"
 #include "sim/contact.h"
+#include "sim/flight_taps.h"
 #include "sim/game_state.h"
 #include "sim/pilot.h"
 #include "sim/random.h"
@@ -26,6 +27,9 @@
 #include "world/world.h"
 
 void (*newGameHook)() = nullptr;
+ControlInput (*stepInputTap)(ControlInput (*read)()) = nullptr;
+bool (*resultHeldTap)(bool (*ask)()) = nullptr;
+void (*verdictTap)(int, int, const char*, const char*, const char*) = nullptr;
 
 constexpr double Pi = std::numbers::pi;
 
@@ -148,7 +152,7 @@ static void SimulationStep()
 {
     if (gameState.halted)
         return;
-    StepFlight(ReadControlInput());
+    StepFlight(stepInputTap ? stepInputTap(ReadControlInput) : ReadControlInput());
 }
 
 static void StepDust()
@@ -229,6 +233,12 @@ void StepTipOver()
     PlatformSetTimer(TimerResult, 200);
 }
 
+// A held Space (the thrust key) must not skip the verdict, nor may it open over a dialog of the game.
+static bool ResultHeld()
+{
+    return PlatformKeyState(KeySpace) != 0 || ModalWindowOpen();
+}
+
 static void ShowResult()
 {
     // A round reset behind the wait (a world option changed in a settings dialog) has no verdict to give.
@@ -236,14 +246,15 @@ static void ShowResult()
         PlatformKillTimer(TimerResult);
         return;
     }
-    // A held Space (the thrust key) must not skip the verdict, nor may it open over a dialog of the game.
-    if (PlatformKeyState(KeySpace) != 0 || ModalWindowOpen())
+    if (resultHeldTap ? resultHeldTap(ResultHeld) : ResultHeld())
         return;
     PlatformKillTimer(TimerResult);
     std::vector<char> details(ReportBufferSize, 0);
     std::vector<char> title(ReportBufferSize, 0);
     std::vector<char> message(ReportBufferSize, 0);
-    BuildLandingReport(details.data(), title.data(), message.data(), LandingOutcome());
+    const int score = BuildLandingReport(details.data(), title.data(), message.data(), LandingOutcome());
+    if (verdictTap)
+        verdictTap(LandingOutcome(), score, title.data(), message.data(), details.data());
     ShowLandingResult(title.data(), details.data(), message.data());
     GameState& g = gameState;
     g.outcomeLanded = g.outcomeCrashed = g.outcomeEdgeTip = g.outcomeSpeedTip = g.outcomeRollTip = false;

@@ -45,6 +45,12 @@ TEST_F(Headless, EqualDueTimesFireInTheOrderTheirPeriodsWereSet) {
     PlatformSetTimer(5, 20);
     HeadlessAdvance(20);
     EXPECT_EQ(events, (Strings{"t3@1060", "t5@1060"}));
+    // The engine stop set after the step still runs just before it at the same instant.
+    events.clear();
+    PlatformSetTimer(TimerStep, 10);
+    PlatformSetTimer(TimerEngineStop, 10);
+    HeadlessAdvance(10);
+    EXPECT_EQ(events, (Strings{"t1010@1070", "t1003@1070"}));
 }
 
 TEST_F(Headless, PeriodicTimerReArmsFromItsDueTime) {

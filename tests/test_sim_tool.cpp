@@ -84,6 +84,7 @@ TEST_F(SimToolTest, SameArgumentsGiveSameBytesAndRunsFollowTheSeeds)
     second = second.substr(0, second.find('\n') + 1);
     EXPECT_EQ(RunSimulator("--seed 41 --set player=0 --trace").out, second);
     EXPECT_EQ(Parse(second)["seed"], 41);
+    EXPECT_EQ(Parse(second)["mode"], "physics");
     // Under the game's timers too: nothing of one flight's end animations carries into the next run.
     Result painted = RunSimulator("--paint --seed 7 --runs 2");
     EXPECT_EQ(painted.out.substr(painted.out.find('\n') + 1), RunSimulator("--paint --seed 8").out);
@@ -271,6 +272,7 @@ TEST_F(SimToolTest, PaintedFlightIsTheGamesFlightOneRecordPerRepaint)
                                                 " --set gameType=" + std::to_string(c.gameType) + " --set windStrength=" +
                                                 std::to_string(c.windStrength) + " --set fuelAmount=" +
                                                 std::to_string(c.fuelAmount)).out);
+        EXPECT_EQ(sim["mode"], "paint");
         sim["flight"].update(sim["report"]);
         for (const char* field : {"steps", "outcome", "x", "y", "fuel", "angle", "recordCount", "score", "details"})
             EXPECT_EQ(sim["flight"][field], game[field]) << c.seed << ": " << field;

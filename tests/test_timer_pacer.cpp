@@ -73,6 +73,15 @@ TEST_F(TimerPacerTest, ExpiriesOfSeveralTimersComeInDueOrder)
     EXPECT_EQ(EarliestPacedDue(pacer), fakeNow + 20000);
     Wake(50);
     EXPECT_EQ(delivered, (std::vector<int>{1004, 1000, 1004}));
+    // At the same instant the engine stop (1010) runs just before the step (1003), wherever its slot is; other
+    // ties keep slot order.
+    StopAllPacedTimers(pacer);
+    delivered.clear();
+    StartPacedTimer(pacer, 1003, 10);
+    StartPacedTimer(pacer, 1004, 10);
+    StartPacedTimer(pacer, 1010, 10);
+    Wake(10);
+    EXPECT_EQ(delivered, (std::vector<int>{1010, 1003, 1004}));
 }
 
 TEST_F(TimerPacerTest, StoppedAndRestartedTimers)

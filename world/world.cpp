@@ -9,6 +9,7 @@
 #include "platform/window.h"
 #include "render/paint_frame.h"
 #include "sim/game_state.h"
+#include "sim/flight_taps.h"
 #include "sim/random.h"
 #include "world/background_scene.h"
 #include "world/playfield.h"
@@ -249,8 +250,12 @@ void PlanPilotApproach()
         pilotFunnel[y] = y < base ? half : half + (y - base) / 5;
 }
 
+void (*worldBuildTap)() = nullptr;
+
 void RegenerateWorld()
 {
+    if (worldBuildTap)
+        worldBuildTap();
     ResetRound();
     std::memset(TerrainProfile, 0, sizeof TerrainProfile);
     terrainStepBias = 1;

@@ -35,6 +35,14 @@ void SkipBlockedTimers(TimerPacer& pacer, int64_t now)
         }
 }
 
+// At the same instant the engine stop runs just before the step: the step that finds the engines still idle
+// re-arms it at once, so the stars change every 250 ms while no engine fires. Every other tie keeps slot order.
+bool RunsBefore(const PacedTimer& timer, const PacedTimer& best)
+{
+    if (timer.dueUs != best.dueUs) return timer.dueUs < best.dueUs;
+    return timer.id == TimerEngineStop && best.id == TimerStep;
+}
+
 void CountStepForPacing(PacingLog& log, int64_t now)
 {
     if (log.secondStartUs == 0) log.secondStartUs = now;
@@ -98,7 +106,7 @@ void DeliverDuePacedTimers(TimerPacer& pacer, bool (*runHandler)(int timerId))
         for (int i = 0; i < PacedTimerCount; i++) {
             const PacedTimer& timer = pacer.timers[i];
             if (!timer.running || timer.inHandler || timer.dueUs > now) continue;
-            if (best < 0 || timer.dueUs < pacer.timers[best].dueUs) best = i;
+            if (best < 0 || RunsBefore(timer, pacer.timers[best])) best = i;
         }
         if (best < 0) return;
         PacedTimer& timer = pacer.timers[best];

@@ -1,7 +1,8 @@
 // The game's timers paced from elapsed time, shared by the desktop backends. A toolkit timer fires late and drifts
 // (one callback per period gives about 98 steps a second on GLib and 64 on Windows), so the backends wake often
 // and let this table count the expiries due since the last wake. The rules:
-//  - expiries come in due-time order across all timers;
+//  - expiries come in due-time order across all timers; at the same due time the engine stop (1010) comes just
+//    before the step (1003), every other tie in the order the timers took their slots;
 //  - at most MaxCatchUp expiries of one timer per wake, then it resynchronises to now, so a stall (a dragged
 //    window, a slow machine, a suspended process) does not fast-forward the flight;
 //  - a timer whose handler is still on the stack (a dialog opened from it runs a nested loop) is not re-entered,

@@ -5,6 +5,7 @@
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,6 +20,30 @@ void FilterGdkLog(const gchar* domain, GLogLevelFlags level, const gchar* messag
     g_log_default_handler(domain, level, message, nullptr);
 }
 
+void PrintText(const char* text, bool error)
+{
+    std::fputs(text, error ? stderr : stdout);
+}
+
+// The whole file, at most 32 MiB (no replay is larger); false when it cannot be read.
+bool ReadWholeFile(const char* path, uint8_t** bytes, size_t* size)
+{
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    constexpr size_t Limit = (size_t{32} << 20) + 1;
+    uint8_t* buffer = static_cast<uint8_t*>(std::malloc(Limit));
+    size_t got = buffer ? std::fread(buffer, 1, Limit, file) : 0;
+    bool ok = buffer && !std::ferror(file);
+    std::fclose(file);
+    if (!ok) {
+        std::free(buffer);
+        return false;
+    }
+    *bytes = buffer;
+    *size = got;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -30,6 +55,9 @@ int main(int argc, char** argv)
     gdk_set_allowed_backends("x11,wayland");
     g_log_set_handler("Gdk", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
                       FilterGdkLog, nullptr);
+    // GTK's own options first, without a display, so that --help and --version work anywhere.
+    gtk_parse_args(&argc, &argv);
+    if (int code = AppReadCommandLine(argc - 1, argv + 1, PrintText, ReadWholeFile); code >= 0) return code;
     gtk_init(&argc, &argv);
     OpenTestLog();
     InitSdlServices();

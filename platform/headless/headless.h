@@ -11,8 +11,9 @@
 // - A periodic timer re-arms from its due time, not from the delivery time: a 10 ms timer fires
 //   exactly 100 times in 1000 ms. Periods below 10 ms count as 10 ms (the window system's minimum),
 //   so no timer can stall the clock.
-// - Equal due times: the timer whose current period was set earliest (its latest PlatformSetTimer
-//   call) fires first. Re-arming after an expiry keeps that order.
+// - Equal due times: the engine stop (1010) fires just before the step (1003); otherwise the timer whose
+//   current period was set earliest (its latest PlatformSetTimer call) fires first. Re-arming after an
+//   expiry keeps that order.
 // - PlatformSetTimer on a running timer restarts it (next due = now + period); PlatformKillTimer on
 //   a stopped timer does nothing. A timer killed or restarted by another handler never delivers a
 //   stale expiry.
@@ -27,10 +28,12 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/replay_store.h"
 
 constexpr uint64_t HeadlessStartTime = 1000;
 
@@ -230,3 +233,8 @@ void HeadlessFailStoreCreate(int32_t status);
 void HeadlessFailStoreSet(int32_t status);
 int HeadlessOpenStoreKeys(); // keys opened and not yet closed
 int HeadlessStoreWrites();   // successful PlatformStoreSet calls since the reset
+
+// ---- replay folder (in memory) ----
+// The files written by PlatformWriteReplay, by name; a failure injected makes the next writes fail.
+const std::map<std::string, std::vector<uint8_t>>& HeadlessReplayFiles();
+void HeadlessFailReplayWrites(bool fail);

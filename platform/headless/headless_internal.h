@@ -13,3 +13,4 @@ void HeadlessDeliverJoystickButton();
 // Each area's part of HeadlessReset.
 void HeadlessResetDialogs();
 void HeadlessResetDevices();
+void HeadlessResetReplays();

@@ -80,12 +80,21 @@ void DeliverDestroyed() {
     else if (loop.handlers.destroyed) loop.handlers.destroyed();
 }
 
+// At equal due times the engine stop runs just before the step (the step re-arms it at once, so the stars
+// change every 250 ms while no engine fires); every other tie goes to the timer set earliest.
+bool FiresBefore(int id, const TimerSlot& slot, int bestId, const TimerSlot& best) {
+    if (slot.due != best.due) return slot.due < best.due;
+    if (id == TimerEngineStop && bestId == TimerStep) return true;
+    if (id == TimerStep && bestId == TimerEngineStop) return false;
+    return slot.setOrder < best.setOrder;
+}
+
 // The running timer that fires next; a timer inside its own handler waits.
 TimerSlot* NextDueTimer(int* id) {
     TimerSlot* best = nullptr;
     for (auto& [timerId, slot] : loop.timers) {
         if (!slot.running || slot.inHandler) continue;
-        if (!best || slot.due < best->due || (slot.due == best->due && slot.setOrder < best->setOrder)) {
+        if (!best || FiresBefore(timerId, slot, *id, *best)) {
             best = &slot;
             *id = timerId;
         }
@@ -146,6 +155,7 @@ void HeadlessReset() {
     loop = LoopState{};
     HeadlessResetDialogs();
     HeadlessResetDevices();
+    HeadlessResetReplays();
 }
 
 // ---- clock and timers ----

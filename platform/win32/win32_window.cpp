@@ -8,9 +8,12 @@
 
 #include <commctrl.h>
 #include <mmsystem.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -369,8 +372,47 @@ void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
     ValidateRect(mainWindow, nullptr);
 }
 
+// --help, --version and refused replays: a message box (the game has no console).
+static void ShowCommandLineText(const char* text, bool error)
+{
+    MessageBoxW(nullptr, Widen(text).c_str(), L"Dravolinex", MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+// The whole file, at most 32 MiB (no replay is larger); false when it cannot be read.
+static bool ReadWholeFile(const char* path, uint8_t** bytes, size_t* size)
+{
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    constexpr DWORD Limit = (DWORD{32} << 20) + 1;
+    uint8_t* buffer = static_cast<uint8_t*>(malloc(Limit));
+    DWORD got = 0, total = 0;
+    bool ok = buffer != nullptr;
+    while (ok && total < Limit && ReadFile(file, buffer + total, Limit - total, &got, nullptr) && got > 0) total += got;
+    CloseHandle(file);
+    if (!ok) return false;
+    *bytes = buffer;
+    *size = total;
+    return true;
+}
+
+// The command line's arguments after the program's name, as UTF-8.
+static int ReadCommandLine()
+{
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return -1;
+    std::vector<std::string> narrow;
+    for (int i = 1; i < count; ++i) narrow.push_back(Narrow(wide[i]));
+    LocalFree(wide);
+    std::vector<char*> args;
+    for (std::string& arg : narrow) args.push_back(arg.data());
+    return AppReadCommandLine(int(args.size()), args.data(), ShowCommandLineText, ReadWholeFile);
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    if (int code = ReadCommandLine(); code >= 0) return code;
     appInstance = instance;
     showCommand = show;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};

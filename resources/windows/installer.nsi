@@ -13,6 +13,8 @@ ManifestDPIAware true
 !define PUBLISHER "Orv"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Dravolinex"
 !define OPTIONS_KEY "Software\Orv\Dravolinex"
+; Replay files (.dvreplay) open in the game by a double-click: a per-user file type.
+!define REPLAY_TYPE "Dravolinex.Replay"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -122,6 +124,13 @@ Section "Install"
   ; What the installed folder holds, uninstaller included, in kilobytes.
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+  WriteRegStr HKCU "Software\Classes\.dvreplay" "" "${REPLAY_TYPE}"
+  WriteRegStr HKCU "Software\Classes\.dvreplay" "Content Type" "application/x-dravolinex-replay"
+  WriteRegStr HKCU "Software\Classes\${REPLAY_TYPE}" "" "${PRODUCT} replay"
+  WriteRegStr HKCU "Software\Classes\${REPLAY_TYPE}\DefaultIcon" "" "$INSTDIR\dravolinex.exe,0"
+  WriteRegStr HKCU "Software\Classes\${REPLAY_TYPE}\shell\open\command" "" '"$INSTDIR\dravolinex.exe" --replay "%1"'
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
 
 Section "Uninstall"
@@ -136,6 +145,11 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR" ; only when empty: files the player put there stay
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  DeleteRegKey HKCU "Software\Classes\${REPLAY_TYPE}"
+  DeleteRegValue HKCU "Software\Classes\.dvreplay" ""
+  DeleteRegValue HKCU "Software\Classes\.dvreplay" "Content Type"
+  DeleteRegKey /ifempty HKCU "Software\Classes\.dvreplay"
+  System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
   ; The saved options and window placement stay unless the player says otherwise (a silent uninstall keeps them).
   MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "Also remove your saved ${PRODUCT} options?" /SD IDNO IDNO keep
     DeleteRegKey HKCU "${OPTIONS_KEY}"

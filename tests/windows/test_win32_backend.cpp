@@ -28,6 +28,7 @@ std::function<void(Dialog*, DialogEvent, int, int)> onEvent;
 } // namespace
 
 int AppMain() { return 0; }
+int AppReadCommandLine(int, char**, void (*)(const char*, bool), bool (*)(const char*, uint8_t**, size_t*)) { return -1; }
 bool AppStartup() { return true; }
 void AppShutdown() {}
 void AppCommand(int id) { commands.push_back(id); }

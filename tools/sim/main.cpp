@@ -10,6 +10,7 @@
 
 #include "app/shell.h"
 #include "dialogs/dialogs.h"
+#include "tools/sim/replay_run.h"
 #include "tools/sim/sim.h"
 #include "world/world.h"
 
@@ -35,7 +36,8 @@ static int FinishOutput(int status)
 
 int main(int argc, char** argv)
 {
-    CLI::App app{"Worlds and flights of Dravolinex from a seed, headlessly; one JSON object per run."};
+    CLI::App app{"Worlds and flights of Dravolinex from a seed, and recorded flights from their replay files, "
+                 "headlessly; one JSON object per run, naming its mode (physics, paint or replay)."};
     SimSettings settings;
     std::string client = "640x480";
     int difficulty = -1;
@@ -55,7 +57,17 @@ int main(int argc, char** argv)
     app.add_flag("--world", settings.world, "print the world's tables");
     app.add_flag("--trace", settings.trace, "print the craft after every step");
     app.add_flag("--paint", settings.paint,
-                 "fly under the game's timers, composing a frame at every repaint (the desktop game's flight)");
+                 "fly under the game's timers, composing a frame at every repaint: the desktop game's flight when "
+                 "its dialogs are answered at once (a flight as played is what a replay file reproduces); about 150 times "
+                 "slower than the physics alone");
+    std::string replayPath, framesFolder, recordPath;
+    RecordPlan plan;
+    app.add_option("--replay", replayPath, "replay a recorded flight and print it; exit 1 when it differs from the "
+                                           "recording, 2 when the file is refused");
+    app.add_option("--frames", framesFolder, "with --replay: write every frame into this folder as frame-NNNNNN.png");
+    app.add_option("--record", recordPath, "play the whole game headlessly (the seed as the start-up tick count, "
+                                           "--script as keys) and write the first flight's replay file");
+    app.add_option("--pause-at", plan.pauseAtStep, "with --record: pause at this step of the flight for 2 s");
     app.add_option("--snapshot", settings.snapshotPath, "write the first run's client picture as PNG");
     app.add_option("--snapshot-step", snapshotStep, "take the snapshot after step K (default: last)");
     try {
@@ -67,6 +79,14 @@ int main(int argc, char** argv)
     }
 
     std::string error;
+    if (!framesFolder.empty() && replayPath.empty())
+        return Fail("--frames needs --replay");
+    if (!replayPath.empty()) {
+        int code = ReplayFileToJson(replayPath, framesFolder, error);
+        if (code == 2)
+            Fail(error);
+        return code;
+    }
     if (!ParseClientSize(client, settings.clientWidth, settings.clientHeight, error))
         return Fail(error);
     if (app.count("--max-steps") && !ParseStepNumber("--max-steps", maxSteps, settings.maxSteps, error))
@@ -97,6 +117,15 @@ int main(int argc, char** argv)
         return Fail(error);
     if (!settings.snapshotPath.empty() && !SnapshotAvailable())
         return Fail("--snapshot: not available in this build");
+
+    if (!recordPath.empty()) {
+        if (!RecordReplayFile(settings, plan, recordPath, error))
+            return Fail(error);
+        int code = ReplayFileToJson(recordPath, "", error);
+        if (code == 2)
+            Fail(error);
+        return code;
+    }
 
     PrepareSimulator(settings);
     if (!RunFlights(settings, jobs, error))

@@ -133,6 +133,7 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
     const uint64_t worldDraws = RandomDrawCount();
 
     Json out;
+    out["mode"] = settings.paint ? "paint" : "physics";
     out["seed"] = seed;
     out["client"] = {settings.clientWidth, settings.clientHeight};
     Json options;

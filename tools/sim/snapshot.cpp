@@ -49,6 +49,8 @@ bool WriteRows(FILE* file, int width, int height, std::vector<png_bytep>& rows, 
         return false;
     errno = 0;
     png_init_io(w.png, file);
+    // Fast compression: --frames writes a picture for every frame of a flight.
+    png_set_compression_level(w.png, 1);
     png_set_IHDR(w.png, w.info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(w.png, w.info);
@@ -110,6 +112,16 @@ bool WriteSnapshotPng(const char* path, int clientWidth, int clientHeight, std::
     RandomSnapshot generator = SaveRandom();
     ComposeClientPicture(client, clientWidth, clientHeight, false);
     RestoreRandom(generator);
+    return WriteSurfacePng(path, client, reason);
+}
+
+bool WriteSurfacePng(const char* path, const Surface& client, std::string& reason)
+{
+    const int clientWidth = client.width, clientHeight = client.height;
+    if (clientWidth <= 0 || clientHeight <= 0) {
+        reason = "the picture has no pixels";
+        return false;
+    }
 
     std::vector<png_byte> rgb(static_cast<size_t>(clientWidth) * clientHeight * 3);
     std::vector<png_bytep> rows(clientHeight);
