@@ -83,8 +83,9 @@ static const ControlDef GameSettingsControls[] = {
     {-1, ControlIcon, "", 176, 169, 220, 20, 20, 0},
     {-1, ControlIcon, "", 177, 210, 220, 20, 20, 0},
 
-    {IdExitGame, ControlButton, "E&xit Game", 0, 7, 252, 50, 14, StyleTabStop},
-    {IdViewControlsButton, ControlButton, "View&&&Controls...", 0, 62, 252, 62, 14, StyleTabStop},
+    // "Exit Game" is a group of its own: the arrow keys, which steer the craft, never move the focus onto it.
+    {IdExitGame, ControlButton, "E&xit Game", 0, 7, 252, 50, 14, StyleTabStop | StyleGroupStart},
+    {IdViewControlsButton, ControlButton, "View&&&Controls...", 0, 62, 252, 62, 14, StyleTabStop | StyleGroupStart},
     {IdCancel, ControlButton, "Cancel", 0, 130, 252, 50, 14, StyleTabStop},
     {IdOk, ControlDefaultButton, "OK", 0, 187, 252, 50, 14, StyleTabStop},
 };

@@ -48,8 +48,9 @@ static const ControlDef ViewControlsControls[] = {
     {CheckFlipVertical, ControlCheckBox, "Flip &Vertical Controls", 0, 79, 126, 94, 10, StyleTabStop},
     {TextControls, ControlLabel, "Static", 0, 16, 145, 150, 50, StyleSunken},
     {IdGameSettingsButton, ControlButton, "&Game Feature Settings...", 0, 9, 207, 95, 14, StyleTabStop},
-    {IdExitGame, ControlButton, "E&xit Game", 0, 9, 230, 50, 14, StyleTabStop},
-    {IdCancel, ControlButton, "Cancel", 0, 66, 230, 50, 14, StyleTabStop},
+    // "Exit Game" is a group of its own: the arrow keys, which steer the craft, never move the focus onto it.
+    {IdExitGame, ControlButton, "E&xit Game", 0, 9, 230, 50, 14, StyleTabStop | StyleGroupStart},
+    {IdCancel, ControlButton, "Cancel", 0, 66, 230, 50, 14, StyleTabStop | StyleGroupStart},
     {IdOk, ControlDefaultButton, "OK", 0, 123, 230, 50, 14, StyleTabStop},
 };
 

@@ -83,4 +83,7 @@ void DialogSetText(Dialog* dialog, int id, const char* text);     // text of a l
 void DialogSetCaption(Dialog* dialog, const char* text);
 void DialogSetIcon(Dialog* dialog, int id, int iconId);
 ScreenRect DialogGetRect(Dialog* dialog);                          // outer rectangle, screen coordinates
-void DialogMove(Dialog* dialog, int x, int y);                     // moves the outer rectangle's top-left
+// Moves the outer rectangle's top-left to (x, y) when the dialog then lies wholly on a monitor's work area, and
+// otherwise onto the work area of the monitor nearest to that place, so that a dialog is never out of reach (a
+// backend without monitors, the headless one, moves it as asked).
+void DialogMove(Dialog* dialog, int x, int y);

@@ -12,11 +12,14 @@ bool PlatformCreateMainWindow(const char* title);
 bool PlatformMainWindowExists();
 // Destroys the main window; the backend then delivers AppDestroyed() (the game posts the quit).
 void PlatformDestroyMainWindow();
-// Width and height of the main window's client area in pixels (0 when minimised or absent).
+// Width and height of the main window's client area in logical pixels, the playfield's units (device pixels at a
+// display scale of 100 %; 0 when minimised or absent). A presented frame of that size fills the client area.
 void PlatformGetClientSize(int* width, int* height);
-// The client area's corners in screen coordinates.
+// The client area's corners in screen coordinates; while the window is minimised, where they will be when it is
+// restored.
 ScreenRect PlatformGetClientScreenRect();
-// Outer rectangle of the main window in screen coordinates.
+// Outer rectangle of the main window in screen coordinates, the one it returns to when minimised or maximised. Its
+// size is in logical pixels, so a stored rectangle keeps the window's size across a change of display scale.
 ScreenRect PlatformGetWindowRect();
 // Moves and sizes the main window to the outer rectangle `rect` (as far as the window system allows).
 void PlatformSetWindowRect(const ScreenRect& rect);

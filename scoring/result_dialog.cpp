@@ -22,8 +22,10 @@ static const ControlDef ResultControls[] = {
     {IconRocket, ControlIcon, "", 169, 15, 7, 21, 20, 0},
     {TextMessage, ControlLabel, "Sorry you blew up!", 0, 41, 7, 151, 35, StyleCentred | StyleGroupStart},
     {TextDetails, ControlLabel, "DETAILS", 0, 18, 46, 196, 143, StyleSunken | StyleGroupStart},
-    {IdOk, ControlDefaultButton, "OK", 0, 164, 196, 50, 14, StyleTabStop},
-    {IdExitGame, ControlButton, "E&xit Game", 0, 7, 196, 50, 14, StyleTabStop},
+    // Each button is a group of its own: the arrow keys, which steer the craft, never move the focus from OK to
+    // "Exit Game" (Tab, the mouse and Alt+X still reach it).
+    {IdOk, ControlDefaultButton, "OK", 0, 164, 196, 50, 14, StyleTabStop | StyleGroupStart},
+    {IdExitGame, ControlButton, "E&xit Game", 0, 7, 196, 50, 14, StyleTabStop | StyleGroupStart},
 };
 
 const DialogTemplate ResultDialogTemplate = {
@@ -42,7 +44,9 @@ static bool ResultDialogProc(Dialog* dialog, DialogEvent event, int controlId, i
         DialogSetText(dialog, TextDetails, resultDetails);
         DialogSetCaption(dialog, resultTitle);
         DialogSetText(dialog, TextMessage, resultMessage);
-        // Right edge flush with the client area's right edge, top with its top; never clamped to the screen.
+        // Right edge flush with the client area's right edge, top with its top (even left of a narrow window's client
+        // area); the backend keeps it on the monitor when that corner is not (a window partly off the screen or
+        // minimised), so the verdict is always in sight.
         ScreenRect client = PlatformGetClientScreenRect();
         ScreenRect own = DialogGetRect(dialog);
         // Wide arithmetic: a window stored at the far edge of the screen's coordinates must not overflow.

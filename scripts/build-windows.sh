@@ -110,10 +110,10 @@ if [ "$package" = 1 ]; then
   echo "made $zip"
 
   setup=dist/dravolinex-$version-setup.exe
-  size_kb=$(du -sk "$stage" | cut -f1)
-  cp resources/windows/installer.nsi resources/windows/107-program.ico build-win/package/
+  cp resources/windows/installer.nsi resources/windows/107-program.ico resources/windows/installer-picture.bmp \
+    build-win/package/
   makensis -V2 -DVERSION="$version" -DSTAGE="dravolinex-$version-win64" -DOUTFILE="$PWD/$setup" \
-    -DSIZE_KB="$size_kb" build-win/package/installer.nsi
+    build-win/package/installer.nsi
   echo "made $setup"
   if [ "$smoke" = 1 ]; then
     bash tests/windows/installer_check.sh "$setup" build-win/installer-check || status=1

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows game's CI step: cross-build it, make the download (zip and installer), check the exe a player gets,
 # and play it under Wine in a virtual X server (the backend test, the smoke play, the installer's install, start
-# and uninstall, and every dialog at 100, 150 and 200 % display scale). Installs what it needs on Debian 12 (as root or
+# and uninstall, and every dialog and the flight at 100, 125, 150 and 200 % display scale). Installs what it needs on Debian 12 (as root or
 # through sudo) and runs at most as many jobs as the machine has cores. Ends non-zero when anything failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -47,9 +47,13 @@ else
     [ "$sizes" = "16 20 24 32 48 256 " ] && pass "icon $icon has images of ${sizes% } pixels" ||
       fail "icon $icon has images of '$sizes' pixels, not 16 20 24 32 48 256"
   done
+  # The 256-pixel images are kept as PNG, as Windows keeps them (uncompressed they would be half the exe).
+  pngs=$(LC_ALL=C grep -a -o -P '\x89PNG\r' "$exe" | wc -l)
+  [ "$pngs" -ge 2 ] && pass "the 256-pixel icons are PNG ($(stat -c %s "$exe") bytes of exe)" ||
+    fail "the 256-pixel icons are not PNG ($pngs PNG images in the exe)"
 fi
 
-step "every dialog at 100, 150 and 200 % display scale"
+step "every dialog and the flight at 100, 125, 150 and 200 % display scale"
 bash tests/windows/scale_check.sh "$exe" build-win/scale || fail "tests/windows/scale_check.sh"
 
 step "done"

@@ -12,7 +12,9 @@
 
 #include "platform/window.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // The program instance and the main window (null before creation and after destruction).
 HINSTANCE AppInstance();
@@ -29,6 +31,14 @@ HICON GameIcon(int iconId, int size);
 
 // Dots per inch of the monitor `window` is on (96 is 100 %); the system's when Windows cannot say per window.
 int WindowDpi(HWND window);
+
+// Dots per inch of `monitor`; `fallback` when Windows cannot say (before Windows 8.1).
+int MonitorDpi(HMONITOR monitor, int fallback);
+
+// `pixels` (width x height) enlarged to targetWidth x targetHeight (each at least as large) into `out`, every pixel
+// covering the same area, blended only where a device pixel straddles two (win32_scale.cpp). False for a bad size.
+bool ScaleFrameSharp(const uint32_t* pixels, int width, int height, int targetWidth, int targetHeight,
+                     std::vector<uint32_t>& out);
 
 // `rect` (an outer window rectangle) at a usable size, moved onto the work area of the monitor nearest to it.
 ScreenRect FitOntoMonitor(const ScreenRect& rect);

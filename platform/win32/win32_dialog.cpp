@@ -178,21 +178,20 @@ void PlaceOnOwner(Dialog* dialog)
     RECT own, owner;
     GetWindowRect(dialog->window, &own);
     HWND ownerWindow = GetWindow(dialog->window, GW_OWNER);
-    if (!ownerWindow || !GetWindowRect(ownerWindow, &owner))
+    if (ownerWindow && ownerWindow == MainWindowHandle()) {
+        // Centred on where the main window is, or will be again when it is minimised now.
+        ScreenRect client = PlatformGetClientScreenRect();
+        owner = RECT{client.left, client.top, client.right, client.bottom};
+        if (!IsIconic(ownerWindow)) GetWindowRect(ownerWindow, &owner);
+    } else if (!ownerWindow || !GetWindowRect(ownerWindow, &owner)) {
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &owner, 0);
+    }
     int width = own.right - own.left, height = own.bottom - own.top;
     int x = owner.left + (owner.right - owner.left - width) / 2;
     int y = owner.top + (owner.bottom - owner.top - height) / 2;
     // A dialog larger than its owner (a small game window on a 200 % display) or an owner partly off the screen
     // must not push the dialog's caption and buttons out of reach: it stays on the owner's monitor.
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (GetMonitorInfoW(MonitorFromRect(&owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
-        const RECT& area = monitor.rcWork;
-        x = std::clamp<int>(x, area.left, std::max<int>(area.left, area.right - width));
-        y = std::clamp<int>(y, area.top, std::max<int>(area.top, area.bottom - height));
-    }
-    SetWindowPos(dialog->window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    DialogMove(dialog, x, y);
 }
 
 void Notify(Dialog* dialog, DialogEvent event, int id, int code)
@@ -353,8 +352,21 @@ ScreenRect DialogGetRect(Dialog* dialog)
 
 void DialogMove(Dialog* dialog, int x, int y)
 {
-    if (IsOpen(dialog))
-        SetWindowPos(dialog->window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!IsOpen(dialog)) return;
+    RECT own;
+    GetWindowRect(dialog->window, &own);
+    // Wholly on a monitor's work area the dialog goes exactly where it is asked to; otherwise (a game window partly
+    // off the screen, or minimised) onto the work area of the monitor nearest to that place, caption first.
+    long long width = own.right - own.left, height = own.bottom - own.top;
+    RECT wanted{x, y, LONG(std::min<long long>(x + width, INT32_MAX)), LONG(std::min<long long>(y + height, INT32_MAX))};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& area = monitor.rcWork;
+        x = int(std::clamp<long long>(x, area.left, std::max<long long>(area.left, area.right - width)));
+        y = int(std::clamp<long long>(y, area.top, std::max<long long>(area.top, area.bottom - height)));
+    }
+    SetWindowPos(dialog->window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- message boxes and errors ----

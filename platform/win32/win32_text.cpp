@@ -82,6 +82,21 @@ int WindowDpi(HWND window)
     return dpi > 0 ? dpi : 96;
 }
 
+int MonitorDpi(HMONITOR monitor, int fallback)
+{
+    // Asked for by name too: shcore.dll came with Windows 8.1.
+    using DpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static DpiForMonitor dpiForMonitor = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<DpiForMonitor>(
+                            reinterpret_cast<void (*)()>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT x = 0, y = 0;
+    if (monitor && dpiForMonitor && dpiForMonitor(monitor, 0, &x, &y) == S_OK && y > 0) return int(y); // effective dpi
+    return fallback;
+}
+
 HICON GameIcon(int iconId, int size)
 {
     static std::map<std::pair<int, int>, HICON> icons;

@@ -31,6 +31,11 @@ std::vector<uint32_t> frame;
 int frameWidth = 0, frameHeight = 0;
 HDC paintDC = nullptr;      // the device context of the WM_PAINT being handled
 bool presentedInPaint = false;
+std::vector<uint32_t> scaled; // the frame at a fractional display scale, in device pixels
+
+// How far the client area's edges lie inside the outer rectangle (caption, menu and frame), taken while the window
+// is shown, so that the client area of a minimised window can be told from the place it will be restored to.
+RECT clientInset{0, 0, 0, 0};
 
 // The window's icons at the size its monitor's scale asks for (the system caches nothing for us here).
 void SetWindowIcons(HWND window)
@@ -40,25 +45,45 @@ void SetWindowIcons(HWND window)
     SendMessageW(window, WM_SETICON, ICON_SMALL, LPARAM(GameIcon(IconProgramSmall, MulDiv(16, dpi, 96))));
 }
 
+// The frame is drawn at the display's scale: each game pixel covers dpi/96 device pixels each way. At whole
+// multiples (200 %, 300 %) it is a sharp block; in between (125 %, 150 %) the game pixels are spread evenly by
+// ScaleFrameSharp instead of being doubled here and there, which would make lines one and two pixels wide.
 void DrawFrame(HDC dc)
 {
     RECT client;
     GetClientRect(mainWindow, &client);
+    const int dpi = WindowDpi(mainWindow);
+    int drawnWidth = 0, drawnHeight = 0;
     if (frameWidth > 0 && frameHeight > 0) {
+        drawnWidth = int((long long)frameWidth * dpi / 96);
+        drawnHeight = int((long long)frameHeight * dpi / 96);
+        const uint32_t* bits = frame.data();
+        int bitsWidth = frameWidth, bitsHeight = frameHeight;
+        if (dpi % 96 != 0 && ScaleFrameSharp(frame.data(), frameWidth, frameHeight, drawnWidth, drawnHeight, scaled)) {
+            bits = scaled.data();
+            bitsWidth = drawnWidth;
+            bitsHeight = drawnHeight;
+        }
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = frameWidth;
-        info.bmiHeader.biHeight = -frameHeight; // top row first
+        info.bmiHeader.biWidth = bitsWidth;
+        info.bmiHeader.biHeight = -bitsHeight; // top row first
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        SetDIBitsToDevice(dc, 0, 0, DWORD(frameWidth), DWORD(frameHeight), 0, 0, 0, UINT(frameHeight), frame.data(),
-                          &info, DIB_RGB_COLORS);
+        if (bitsWidth == drawnWidth) {
+            SetDIBitsToDevice(dc, 0, 0, DWORD(bitsWidth), DWORD(bitsHeight), 0, 0, 0, UINT(bitsHeight), bits, &info,
+                              DIB_RGB_COLORS);
+        } else {
+            SetStretchBltMode(dc, COLORONCOLOR); // whole multiples: every pixel repeated, none blended
+            StretchDIBits(dc, 0, 0, drawnWidth, drawnHeight, 0, 0, bitsWidth, bitsHeight, bits, &info, DIB_RGB_COLORS,
+                          SRCCOPY);
+        }
     }
     // Whatever the frame does not cover stays black.
     HBRUSH black = HBRUSH(GetStockObject(BLACK_BRUSH));
-    RECT right{frameWidth, 0, client.right, client.bottom};
-    RECT below{0, frameHeight, std::min<LONG>(frameWidth, client.right), client.bottom};
+    RECT right{drawnWidth, 0, client.right, client.bottom};
+    RECT below{0, drawnHeight, std::min<LONG>(drawnWidth, client.right), client.bottom};
     if (right.left < right.right && right.top < right.bottom) FillRect(dc, &right, black);
     if (below.left < below.right && below.top < below.bottom) FillRect(dc, &below, black);
 }
@@ -73,6 +98,15 @@ void Paint()
     if (!presentedInPaint && mainWindow) DrawFrame(dc);
     paintDC = nullptr;
     if (mainWindow) EndPaint(mainWindow, &paint);
+}
+
+void NoteClientInset()
+{
+    RECT outer;
+    ScreenRect inner = PlatformGetClientScreenRect();
+    if (!IsIconic(mainWindow) && GetWindowRect(mainWindow, &outer))
+        clientInset = RECT{inner.left - outer.left, inner.top - outer.top, outer.right - inner.right,
+                           outer.bottom - inner.bottom};
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -96,6 +130,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_ERASEBKGND:
         return 1; // the frame (or black) covers the whole client area
+    case WM_SIZE:
+        if (window == mainWindow && wParam != SIZE_MINIMIZED) NoteClientInset();
+        break;
     case WM_DPICHANGED:
         // Moved onto a monitor with another scale: take the size Windows suggests, so the menu and frame keep
         // their proportions, and icons drawn for that scale.
@@ -202,6 +239,7 @@ bool PlatformCreateMainWindow(const char* title)
     SetWindowIcons(window);
     ShowWindow(window, showCommand);
     UpdateWindow(window);
+    NoteClientInset(); // its first WM_SIZE came before it was the main window
     return true;
 }
 
@@ -215,28 +253,23 @@ void PlatformDestroyMainWindow()
     if (mainWindow) DestroyWindow(mainWindow);
 }
 
+// The client size in the window's logical pixels (device pixels at 100 %): the game lays out its playfield and
+// zoom in these, and DrawFrame shows each of them at the display's scale.
 void PlatformGetClientSize(int* width, int* height)
 {
     RECT client{0, 0, 0, 0};
     if (mainWindow && !IsIconic(mainWindow)) GetClientRect(mainWindow, &client);
-    if (width) *width = client.right - client.left;
-    if (height) *height = client.bottom - client.top;
+    const int dpi = WindowDpi(mainWindow);
+    if (width) *width = int((long long)(client.right - client.left) * 96 / dpi);
+    if (height) *height = int((long long)(client.bottom - client.top) * 96 / dpi);
 }
 
-ScreenRect PlatformGetClientScreenRect()
-{
-    if (!mainWindow) return ScreenRect{0, 0, 0, 0};
-    RECT client;
-    GetClientRect(mainWindow, &client);
-    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
-    MapWindowPoints(mainWindow, nullptr, corners, 2);
-    return ScreenRect{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
-}
+namespace {
 
-ScreenRect PlatformGetWindowRect()
+// The outer rectangle the window has, or, minimised or maximised, the one it returns to.
+RECT RestoredWindowRect()
 {
     RECT rect{0, 0, 0, 0};
-    if (!mainWindow) return ScreenRect{0, 0, 0, 0};
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     if ((IsIconic(mainWindow) || IsZoomed(mainWindow)) && GetWindowPlacement(mainWindow, &placement)) {
@@ -250,7 +283,37 @@ ScreenRect PlatformGetWindowRect()
     } else {
         GetWindowRect(mainWindow, &rect);
     }
-    return ScreenRect{rect.left, rect.top, rect.right, rect.bottom};
+    return rect;
+}
+
+} // namespace
+
+// Screen coordinates are device pixels. A minimised window's client area is where it will be when restored, so a
+// dialog placed on it (the verdict after a crash in a minimised game) opens where the player will look.
+ScreenRect PlatformGetClientScreenRect()
+{
+    if (!mainWindow) return ScreenRect{0, 0, 0, 0};
+    if (IsIconic(mainWindow)) {
+        RECT outer = RestoredWindowRect();
+        return ScreenRect{outer.left + clientInset.left, outer.top + clientInset.top, outer.right - clientInset.right,
+                          outer.bottom - clientInset.bottom};
+    }
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    POINT corners[2] = {{client.left, client.top}, {client.right, client.bottom}};
+    MapWindowPoints(mainWindow, nullptr, corners, 2);
+    return ScreenRect{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+}
+
+// The stored placement: the top-left corner in screen coordinates, the size in logical pixels, so that a window
+// kept at 100 % opens at the same size on the screen at 150 % or 200 % (and the playfield stored with it fits).
+ScreenRect PlatformGetWindowRect()
+{
+    if (!mainWindow) return ScreenRect{0, 0, 0, 0};
+    RECT rect = RestoredWindowRect();
+    const int dpi = WindowDpi(mainWindow);
+    return ScreenRect{rect.left, rect.top, int32_t(rect.left + (long long)(rect.right - rect.left) * 96 / dpi),
+                      int32_t(rect.top + (long long)(rect.bottom - rect.top) * 96 / dpi)};
 }
 
 ScreenRect FitOntoMonitor(const ScreenRect& rect)
@@ -277,7 +340,13 @@ ScreenRect FitOntoMonitor(const ScreenRect& rect)
 void PlatformSetWindowRect(const ScreenRect& rect)
 {
     if (!mainWindow) return;
-    ScreenRect fitted = FitOntoMonitor(rect);
+    // The size comes in logical pixels: it takes the scale of the monitor the window will be on.
+    RECT target{rect.left, rect.top, rect.right, rect.bottom};
+    const int dpi = MonitorDpi(MonitorFromRect(&target, MONITOR_DEFAULTTONEAREST), WindowDpi(mainWindow));
+    ScreenRect fitted = FitOntoMonitor(ScreenRect{
+        rect.left, rect.top,
+        int32_t(std::clamp<long long>(rect.left + ((long long)rect.right - rect.left) * dpi / 96, INT32_MIN, INT32_MAX)),
+        int32_t(std::clamp<long long>(rect.top + ((long long)rect.bottom - rect.top) * dpi / 96, INT32_MIN, INT32_MAX))});
     MoveWindow(mainWindow, fitted.left, fitted.top, fitted.right - fitted.left, fitted.bottom - fitted.top, TRUE);
 }
 

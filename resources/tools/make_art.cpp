@@ -1,8 +1,9 @@
 // Build tool: draws the game's pictures (16-colour BMP), icons (32-bit ICO) and sounds (8-bit WAV).
 // Usage: make-art RESOURCES_DIR [PREVIEW_DIR]
 //        make-art --program-icon SIZE OUTPUT_ICO
-//   Writes RESOURCES_DIR/bitmaps/<id>-<name>.bmp, icons/<id>-<name>.ico, sounds/<id>-<name>.wav and the Windows
-//   program file's icons windows/107-program.ico and windows/108-program-small.ico (16 to 256 pixels).
+//   Writes RESOURCES_DIR/bitmaps/<id>-<name>.bmp, icons/<id>-<name>.ico, sounds/<id>-<name>.wav, the Windows
+//   program file's icons windows/107-program.ico and windows/108-program-small.ico (16 to 256 pixels, the largest
+//   as PNG) and the installer's picture windows/installer-picture.bmp.
 //   With PREVIEW_DIR it also writes enlarged contact sheets (PPM) for looking at the pictures.
 // Everything is drawn from code with fixed random seeds, so running it again gives identical bytes.
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -747,9 +749,212 @@ IconImage Downsample(const IconCanvas& cv, int size)
     return im;
 }
 
+// PNG (for the 256-pixel icon images, which Windows reads as PNG inside an ICO): RGBA rows, each with the filter
+// that leaves the smallest differences, compressed with a small deflate of its own (fixed codes, LZ77 matches).
+struct BitWriter {
+    std::vector<uint8_t>& out;
+    uint32_t bits = 0;
+    int count = 0;
+    void Put(uint32_t value, int n) // least significant bit first
+    {
+        bits |= value << count;
+        count += n;
+        while (count >= 8) {
+            out.push_back(uint8_t(bits));
+            bits >>= 8;
+            count -= 8;
+        }
+    }
+    void PutCode(uint32_t code, int n) // Huffman codes go most significant bit first
+    {
+        uint32_t reversed = 0;
+        for (int i = 0; i < n; ++i)
+            reversed |= ((code >> i) & 1) << (n - 1 - i);
+        Put(reversed, n);
+    }
+    void Flush()
+    {
+        if (count > 0)
+            out.push_back(uint8_t(bits));
+        bits = 0;
+        count = 0;
+    }
+};
+
+void PutLiteral(BitWriter& w, int v)
+{
+    if (v < 144) w.PutCode(0x30 + v, 8);
+    else if (v < 256) w.PutCode(0x190 + (v - 144), 9);
+    else if (v < 280) w.PutCode(v - 256, 7);
+    else w.PutCode(0xC0 + (v - 280), 8);
+}
+
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data)
+{
+    static const int lengthBase[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                     31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+    static const int lengthExtra[] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+    static const int distanceBase[] = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+                                       193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+    static const int distanceExtra[] = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+    std::vector<uint8_t> out = {0x78, 0x01}; // zlib header: deflate, 32 KB window
+    BitWriter w{out};
+    w.Put(1, 1); // the last block
+    w.Put(1, 2); // fixed codes
+    const size_t n = data.size();
+    std::vector<int> head(1 << 15, -1), previous(n, -1);
+    auto hash = [&](size_t i) { return ((data[i] << 10) ^ (data[i + 1] << 5) ^ data[i + 2]) & 0x7FFF; };
+    for (size_t i = 0; i < n;) {
+        int bestLength = 0, bestDistance = 0;
+        if (i + 2 < n) {
+            const int h = hash(i);
+            for (int candidate = head[size_t(h)], tries = 0; candidate >= 0 && i - size_t(candidate) <= 32768 && tries < 64;
+                 candidate = previous[size_t(candidate)], ++tries) {
+                int length = 0;
+                while (length < 258 && i + size_t(length) < n && data[size_t(candidate) + size_t(length)] == data[i + size_t(length)])
+                    ++length;
+                if (length > bestLength) {
+                    bestLength = length;
+                    bestDistance = int(i - size_t(candidate));
+                }
+            }
+        }
+        const size_t step = bestLength >= 3 ? size_t(bestLength) : 1;
+        if (bestLength >= 3) {
+            int code = 28;
+            while (lengthBase[code] > bestLength) --code;
+            PutLiteral(w, 257 + code);
+            w.Put(uint32_t(bestLength - lengthBase[code]), lengthExtra[code]);
+            int dcode = 29;
+            while (distanceBase[dcode] > bestDistance) --dcode;
+            w.PutCode(uint32_t(dcode), 5);
+            w.Put(uint32_t(bestDistance - distanceBase[dcode]), distanceExtra[dcode]);
+        } else {
+            PutLiteral(w, data[i]);
+        }
+        for (size_t k = 0; k < step; ++k, ++i)
+            if (i + 2 < n) {
+                const int h = hash(i);
+                previous[i] = head[size_t(h)];
+                head[size_t(h)] = int(i);
+            }
+    }
+    PutLiteral(w, 256); // end of block
+    w.Flush();
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : data) {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    const uint32_t adler = (b << 16) | a;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(uint8_t(adler >> shift));
+    return out;
+}
+
+uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0)
+{
+    crc = ~crc;
+    for (size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void PngChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& body)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        png.push_back(uint8_t(body.size() >> shift));
+    const size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), body.begin(), body.end());
+    const uint32_t crc = Crc32(png.data() + start, png.size() - start);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        png.push_back(uint8_t(crc >> shift));
+}
+
+// `argb` (0xAARRGGBB, top row first) as a PNG file.
+std::vector<uint8_t> EncodePng(const std::vector<uint32_t>& argb, int width, int height)
+{
+    std::vector<uint8_t> raw, row(size_t(width) * 4), above(size_t(width) * 4, 0), best, trial(row.size());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = argb[size_t(y) * width + x];
+            const uint8_t rgba[4] = {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c >> 24)};
+            std::copy(rgba, rgba + 4, row.begin() + x * 4);
+        }
+        long bestCost = -1;
+        int bestFilter = 0;
+        for (int filter = 0; filter < 3; ++filter) { // none, left, above
+            long cost = 0;
+            for (size_t i = 0; i < row.size(); ++i) {
+                const uint8_t predicted = filter == 1 ? (i >= 4 ? row[i - 4] : 0) : filter == 2 ? above[i] : 0;
+                trial[i] = uint8_t(row[i] - predicted);
+                cost += std::abs(int(int8_t(trial[i])));
+            }
+            if (bestCost < 0 || cost < bestCost) {
+                bestCost = cost;
+                bestFilter = filter;
+                best = trial;
+            }
+        }
+        raw.push_back(uint8_t(bestFilter));
+        raw.insert(raw.end(), best.begin(), best.end());
+        above = row;
+    }
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header;
+    for (uint32_t v : {uint32_t(width), uint32_t(height)})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            header.push_back(uint8_t(v >> shift));
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, adaptive filters, no interlace
+    PngChunk(png, "IHDR", header);
+    PngChunk(png, "IDAT", Deflate(raw));
+    PngChunk(png, "IEND", {});
+    return png;
+}
+
 // ICO file: ICONDIR, one ICONDIRENTRY per image, then each image as a 32-bit DIB (BITMAPINFOHEADER
-// with doubled height, bottom-up BGRA rows) followed by its 1-bit AND mask.
-std::vector<uint8_t> EncodeIco(const std::vector<IconImage>& images)
+// with doubled height, bottom-up BGRA rows) followed by its 1-bit AND mask; with `largeAsPng` a 256-pixel image as
+// PNG, which is how Windows keeps that size (a quarter of a megabyte uncompressed, about 9 KB so). The game's own
+// icon reader takes DIBs only.
+// One icon image as a 32-bit DIB with its AND mask.
+std::vector<uint8_t> EncodeIconDib(const IconImage& im)
+{
+    std::vector<uint8_t> d;
+    const uint32_t n = uint32_t(im.size);
+    const uint32_t maskRow = ((n + 31) / 32) * 4;
+    Put32(d, 40);
+    Put32(d, n);
+    Put32(d, n * 2);
+    Put16(d, 1);
+    Put16(d, 32);
+    Put32(d, 0);
+    Put32(d, n * n * 4 + maskRow * n);
+    Put32(d, 0);
+    Put32(d, 0);
+    Put32(d, 0);
+    Put32(d, 0);
+    for (int y = im.size - 1; y >= 0; --y)
+        for (int x = 0; x < im.size; ++x) {
+            uint32_t c = im.argb[size_t(y) * im.size + x];
+            d.push_back(uint8_t(c));
+            d.push_back(uint8_t(c >> 8));
+            d.push_back(uint8_t(c >> 16));
+            d.push_back(uint8_t(c >> 24));
+        }
+    for (int y = im.size - 1; y >= 0; --y) {
+        std::vector<uint8_t> row(maskRow, 0);
+        for (int x = 0; x < im.size; ++x)
+            if ((im.argb[size_t(y) * im.size + x] >> 24) == 0)
+                row[x / 8] |= uint8_t(0x80 >> (x % 8));
+        d.insert(d.end(), row.begin(), row.end());
+    }
+    return d;
+}
+
+std::vector<uint8_t> EncodeIco(const std::vector<IconImage>& images, bool largeAsPng = false)
 {
     std::vector<uint8_t> b;
     Put16(b, 0);
@@ -758,35 +963,7 @@ std::vector<uint8_t> EncodeIco(const std::vector<IconImage>& images)
     uint32_t offset = 6 + 16 * uint32_t(images.size());
     std::vector<std::vector<uint8_t>> dibs;
     for (const IconImage& im : images) {
-        std::vector<uint8_t> d;
-        const uint32_t n = uint32_t(im.size);
-        const uint32_t maskRow = ((n + 31) / 32) * 4;
-        Put32(d, 40);
-        Put32(d, n);
-        Put32(d, n * 2);
-        Put16(d, 1);
-        Put16(d, 32);
-        Put32(d, 0);
-        Put32(d, n * n * 4 + maskRow * n);
-        Put32(d, 0);
-        Put32(d, 0);
-        Put32(d, 0);
-        Put32(d, 0);
-        for (int y = im.size - 1; y >= 0; --y)
-            for (int x = 0; x < im.size; ++x) {
-                uint32_t c = im.argb[size_t(y) * im.size + x];
-                d.push_back(uint8_t(c));
-                d.push_back(uint8_t(c >> 8));
-                d.push_back(uint8_t(c >> 16));
-                d.push_back(uint8_t(c >> 24));
-            }
-        for (int y = im.size - 1; y >= 0; --y) {
-            std::vector<uint8_t> row(maskRow, 0);
-            for (int x = 0; x < im.size; ++x)
-                if ((im.argb[size_t(y) * im.size + x] >> 24) == 0)
-                    row[x / 8] |= uint8_t(0x80 >> (x % 8));
-            d.insert(d.end(), row.begin(), row.end());
-        }
+        std::vector<uint8_t> d = largeAsPng && im.size >= 256 ? EncodePng(im.argb, im.size, im.size) : EncodeIconDib(im);
         b.push_back(uint8_t(im.size >= 256 ? 0 : im.size));
         b.push_back(uint8_t(im.size >= 256 ? 0 : im.size));
         b.push_back(0);
@@ -1233,6 +1410,92 @@ bool WriteProgramIcon(int size, const std::string& path)
     return WriteFile(path, EncodeIco({Downsample(cv, size)}));
 }
 
+// The installer's welcome and finish picture (164 x 314, the size those pages show): the legged craft with its
+// engine lit coming down over a lit platform under the stars, the Earth in the sky, as a 24-bit BMP.
+std::vector<uint8_t> InstallerPicture()
+{
+    constexpr int W = 164, H = 314;
+    std::vector<uint32_t> px(size_t(W) * H);
+    auto put = [&](int x, int y, uint32_t rgb) {
+        if (x >= 0 && y >= 0 && x < W && y < H)
+            px[size_t(y) * W + x] = rgb;
+    };
+    auto rgb = [](int r, int g, int b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); };
+    for (int y = 0; y < H; ++y) // night sky, a little lighter towards the horizon
+        for (int x = 0; x < W; ++x)
+            put(x, y, rgb(6 + 14 * y / H, 8 + 16 * y / H, 26 + 40 * y / H));
+    Rng rng(3140);
+    for (int i = 0; i < 90; ++i) {
+        const int x = rng.Below(W), y = rng.Below(230), v = 140 + rng.Below(116);
+        put(x, y, rgb(v, v, std::min(255, v + 20)));
+    }
+    // Ground: rocky slopes on both sides of a flat stretch that carries the platform.
+    const double profile[][2] = {{0, 238}, {18, 250}, {30, 244}, {44, 266}, {120, 266}, {132, 248}, {146, 256}, {164, 236}};
+    for (int x = 0; x < W; ++x) {
+        int k = 0;
+        while (k < 6 && profile[k + 1][0] <= x)
+            ++k;
+        const double t = (x - profile[k][0]) / (profile[k + 1][0] - profile[k][0]);
+        const int top = int(profile[k][1] + t * (profile[k + 1][1] - profile[k][1]));
+        for (int y = top; y < H; ++y) {
+            const int shade = rng.Below(24) - 12 - (y - top) / 3;
+            put(x, y, rgb(std::clamp(150 + shade, 0, 255), std::clamp(134 + shade, 0, 255), std::clamp(110 + shade, 0, 255)));
+        }
+    }
+    for (int x = 46; x < 118; ++x)
+        for (int y = 262; y < 266; ++y)
+            put(x, y, y < 264 ? rgb(215, 215, 225) : rgb(120, 120, 135));
+    // The game's own pictures, drawn at this size.
+    auto paste = [&](const IconImage& im, int left, int top) {
+        for (int y = 0; y < im.size; ++y)
+            for (int x = 0; x < im.size; ++x) {
+                const uint32_t c = im.argb[size_t(y) * im.size + x], a = c >> 24;
+                if (!a || left + x >= W || top + y >= H)
+                    continue;
+                uint32_t& d = px[size_t(top + y) * W + left + x];
+                uint32_t out = 0;
+                for (int shift = 0; shift < 24; shift += 8)
+                    out |= (((c >> shift & 255) * a + (d >> shift & 255) * (255 - a)) / 255) << shift;
+                d = out;
+            }
+    };
+    for (auto [draw, size, left, top] : {std::tuple{0, 48, 104, 20}, {1, 96, 34, 146}}) {
+        SetIconGrain(size / 8); // four sub-samples per pixel each way
+        IconCanvas cv;
+        if (draw == 0)
+            PlanetIcon(cv, 0);
+        else
+            LeggedCraftIcon(cv, true);
+        paste(Downsample(cv, size), left, top);
+    }
+    SetIconGrain(8);
+    for (int y = 258; y < 262; ++y) // the platform's lights
+        for (int x : {47, 48, 49, 114, 115, 116})
+            put(x, y, rgb(40, 255, 60));
+    // Bottom-up rows of blue, green, red, each padded to four bytes.
+    std::vector<uint8_t> b = {'B', 'M'};
+    const uint32_t rowBytes = (W * 3 + 3) / 4 * 4;
+    Put32(b, 54 + rowBytes * H);
+    Put32(b, 0);
+    Put32(b, 54);
+    Put32(b, 40);
+    Put32(b, W);
+    Put32(b, H);
+    Put16(b, 1);
+    Put16(b, 24);
+    Put32(b, 0);
+    Put32(b, rowBytes * H);
+    for (int i = 0; i < 4; ++i)
+        Put32(b, 0);
+    for (int y = H - 1; y >= 0; --y) {
+        for (int x = 0; x < W; ++x)
+            for (int shift : {0, 8, 16})
+                b.push_back(uint8_t(px[size_t(y) * W + x] >> shift));
+        b.resize(b.size() + rowBytes - W * 3, 0);
+    }
+    return b;
+}
+
 struct IconDef {
     int id;
     const char* name;
@@ -1597,8 +1860,9 @@ int main(int argc, char** argv)
         }
         SetIconGrain(8);
         const char* name = id == 107 ? "/windows/107-program.ico" : "/windows/108-program-small.ico";
-        ok = WriteFile(dir + name, EncodeIco(images)) && ok;
+        ok = WriteFile(dir + name, EncodeIco(images, true)) && ok;
     }
+    ok = WriteFile(dir + "/windows/installer-picture.bmp", InstallerPicture()) && ok;
 
     // ---- sounds ----
     ok = WriteFile(dir + "/sounds/160-touchdown.wav", EncodeWav(TouchdownSound())) && ok;

@@ -2,6 +2,7 @@
 ; uninstaller that removes what was installed and asks before removing the player's saved options.
 ; makensis -DVERSION=1.0 -DSTAGE=<folder with dravolinex.exe, README.txt, LICENSE.txt, licenses\>
 ;          -DOUTFILE=<setup.exe> installer.nsi
+; (beside it: 107-program.ico and installer-picture.bmp)
 ; 64-bit like the game it installs (and so it runs wherever the game does).
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -30,8 +31,27 @@ VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 The Dravolinex developers; MIT licence"
 
 !include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "WinMessages.nsh"
 !define MUI_ICON "107-program.ico"
 !define MUI_UNICON "107-program.ico"
+
+; ---- the game's own picture and plain words on the first and last pages; Escape or Cancel asks first ----
+!define MUI_WELCOMEFINISHPAGE_BITMAP "installer-picture.bmp"
+!define MUI_WELCOMEPAGE_TITLE "Install ${PRODUCT} ${VERSION}"
+!define MUI_WELCOMEPAGE_TEXT "${PRODUCT} is a game: land a spacecraft gently on a platform against gravity, wind \
+  and a limited tank of fuel.$\r$\n$\r$\nSetup puts it in your own programs folder and the Start menu, for you \
+  alone; it needs no administrator rights. If the game is running, setup asks to close it first.$\r$\n$\r$\n\
+  Click Next to go on."
+!define MUI_FINISHPAGE_TITLE "${PRODUCT} is installed"
+!define MUI_FINISHPAGE_TEXT "You find ${PRODUCT} in the Start menu. To remove it, use Apps && features in \
+  Windows Settings."
+!define MUI_ABORTWARNING
+!define MUI_ABORTWARNING_TEXT "Stop installing ${PRODUCT}?"
+!define MUI_UNABORTWARNING
+!define MUI_UNABORTWARNING_TEXT "Stop removing ${PRODUCT}?"
+; ----
 !define MUI_FINISHPAGE_RUN "$INSTDIR\dravolinex.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Play ${PRODUCT} now"
 !insertmacro MUI_PAGE_WELCOME
@@ -48,8 +68,40 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 The Dravolinex developers; 
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; ---- a running game is closed first (as File > Exit does: its options are saved), or setup stops ----
+; The class of the game's main window, from its string table.
+!define GAME_WINDOW_CLASS "DRAVOLINEX"
+!define GAME_EXIT_COMMAND 105
+!macro CloseRunningGame UN WHAT
+Function ${UN}CloseRunningGame
+  FindWindow $0 "${GAME_WINDOW_CLASS}"
+  ${If} $0 == 0
+    Return
+  ${EndIf}
+  MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "${PRODUCT} is running. OK closes it (your options are saved, as when \
+    you leave by File > Exit) and goes on ${WHAT}; Cancel stops here." /SD IDOK IDOK close
+  Abort
+  close:
+  SendMessage $0 ${WM_COMMAND} ${GAME_EXIT_COMMAND} 0 /TIMEOUT=3000
+  ${For} $1 1 50
+    Sleep 100
+    FindWindow $0 "${GAME_WINDOW_CLASS}"
+    ${If} $0 == 0
+      Return
+    ${EndIf}
+  ${Next}
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} did not close. Close it yourself, then choose Retry." \
+    /SD IDCANCEL IDRETRY close
+  Abort
+FunctionEnd
+!macroend
+!insertmacro CloseRunningGame "" "installing"
+!insertmacro CloseRunningGame "un." "removing it"
+; ----
+
 Section "Install"
   SetShellVarContext current
+  Call CloseRunningGame
   SetOutPath "$INSTDIR"
   File "${STAGE}\dravolinex.exe"
   File "${STAGE}\README.txt"
@@ -69,7 +121,9 @@ Section "Install"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
-  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE_KB}
+  ; What the installed folder holds, uninstaller included, in kilobytes.
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
   WriteRegStr HKCU "Software\Classes\.dvreplay" "" "${REPLAY_TYPE}"
   WriteRegStr HKCU "Software\Classes\.dvreplay" "Content Type" "application/x-dravolinex-replay"
@@ -81,6 +135,7 @@ SectionEnd
 
 Section "Uninstall"
   SetShellVarContext current
+  Call un.CloseRunningGame
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$INSTDIR\dravolinex.exe"
   Delete "$INSTDIR\README.txt"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Windows game with its setup program under Wine, silently and for this user only, as a player's
 # package manager would: the Start menu shortcut points at the installed exe, Apps & features has the entry with
-# icon and version, the installed game starts and ends, and the silent uninstall removes everything it installed
-# while keeping the player's saved options.
+# icon, version and size, setup run again and the uninstaller both close the running game first, and the silent
+# uninstall removes everything it installed while keeping the player's saved options.
 #   installer_check.sh SETUP_EXE OUTPUT_DIRECTORY
 set -u
 source "$(dirname "$(realpath "$0")")/../lib/window_test_helpers.sh"
@@ -22,6 +22,24 @@ reg_value() {
   wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v name="$2" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
 }
 unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+
+# Escape on setup's first page asks before leaving; Yes leaves with nothing installed.
+start_game setup-escaped wine "$setup"
+if page=$(wait_window '^Dravolinex .* Setup$' 30); then
+  sleep 1; shot setup-welcome
+  xdotool windowfocus "$page" 2> /dev/null; xdotool key Escape
+  asked=no
+  for _ in $(seq 25); do
+    [ "$(xdotool search --onlyvisible --name '^Dravolinex .* Setup$' 2> /dev/null | wc -l)" -ge 2 ] && { asked=yes; break; }
+    sleep 0.2
+  done
+  [ "$asked" = yes ] && { shot setup-escape; pass "Escape in setup asks before leaving"; } ||
+    fail "Escape in setup did not ask"
+  xdotool key Return # Yes
+fi
+if wait_game_end 15; then wait "$pid"; else fail "setup did not end after Escape and Yes"; kill "$pid"; wait "$pid"; fi
+wine reg query "$uninstall_key" > /dev/null 2>&1 && fail "setup left by Escape installed the game" ||
+  pass "setup left by Escape installs nothing"
 
 if wine "$setup" /S > "$out/install.log" 2>&1; then pass "the silent install ends with code 0"
 else fail "the silent install failed (see $out/install.log)"; fi
@@ -51,26 +69,37 @@ esac
 [ "$(reg_value "$uninstall_key" DisplayIcon)" = "$target,0" ] && pass "Apps & features shows the game's icon" ||
   fail "Apps & features icon '$(reg_value "$uninstall_key" DisplayIcon)'"
 
-# The installed game starts; Exit Game in its first dialog saves the options and ends it.
-if [ -n "$exe" ] && [ -f "$exe" ]; then
-  start_game installed wine "$exe"
-  wait_window '^Dravolinex$' 30 > /dev/null && pass "the installed game opens its window" || fail "no main window"
-  if wait_window "Game Feature Settings" 30 > /dev/null; then
-    sleep 1; shot installed-game
-    xdotool key alt+x
-  fi
+# The installed game starts; setup run again meanwhile (an update) closes it first, as File > Exit does (so it saves
+# its options and ends with code 0); started again, the uninstaller closes it the same way.
+# Runs setup or the uninstaller ($2) silently while the installed game runs; $1 names the step.
+while_game_runs() {
+  local step=$1
+  shift
+  start_game "installed-$step" wine "$exe"
+  wait_window "Game Feature Settings" 30 > /dev/null || fail "$step: the installed game opens no window"
+  [ "$step" = update ] && { sleep 1; shot installed-game; }
+  wine reg delete 'HKCU\Software\Orv' /f > /dev/null 2>&1
+  wine "$@" > "$out/$step.log" 2>&1 || fail "$step: ends with code $? (see $out/$step.log)"
   if wait_game_end 15; then
-    wait "$pid" && pass "the installed game ends with code 0" || fail "the installed game's exit code $?"
+    wait "$pid" && pass "$step: the running game is closed first and ends with code 0" || fail "$step: the game's exit code $?"
   else
-    fail "the installed game did not end"; kill "$pid"; wait "$pid"
+    fail "$step: the running game was left running"; kill "$pid"; wait "$pid"
   fi
+  [ -n "$(reg_value 'HKCU\Software\Orv\Dravolinex' options)" ] || fail "$step: the closed game saved no options"
+}
+if [ -n "$exe" ] && [ -f "$exe" ]; then
+  while_game_runs update "$setup" /S
+  size_kb=$(reg_value "$uninstall_key" EstimatedSize)
+  real_kb=$(find "$(dirname "$exe")" -type f -printf '%s\n' | awk '{ s += $1 } END { print int(s / 1024) }')
+  [ $((size_kb)) -ge $((real_kb - 8)) ] && [ $((size_kb)) -le $((real_kb + 8)) ] &&
+    pass "Apps & features gives the installed size: $((size_kb)) KB" ||
+    fail "Apps & features gives $size_kb for the installed $real_kb KB"
 fi
 wineserver -w
-[ -n "$(reg_value 'HKCU\Software\Orv\Dravolinex' options)" ] || fail "the game saved no options"
 
 # The uninstaller runs as a copy in the temporary folder: the Wine server ends when it has finished.
-if [ -n "$install_dir" ]; then
-  wine "$(unix_path "$install_dir\\uninstall.exe")" /S > "$out/uninstall.log" 2>&1
+if [ -n "$exe" ] && [ -f "$exe" ]; then
+  while_game_runs uninstall "$(unix_path "$install_dir\\uninstall.exe")" /S
   wineserver -w
 fi
 dir_unix=$(unix_path "$install_dir")

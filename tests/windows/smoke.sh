@@ -78,21 +78,31 @@ xdotool key Return
 if wait_window "Game Paused" 5 > /dev/null; then pass "OK leads to Game Paused"; else fail "no Game Paused dialog"; fi
 sleep 0.5; shot 02-paused
 xdotool key Return
-sleep 0.8; shot 03-falling          # the craft falls for a moment first
-before=$(craft_top 03-falling $playfield)
-sleep 0.8; shot 03-falling-later
-later=$(craft_top 03-falling-later $playfield)
-echo "craft top while falling: $before, then $later"
-[ -n "$before" ] && [ -n "$later" ] && [ "$later" -gt "$before" ] && pass "after Continue the craft falls" ||
-  fail "the craft did not fall after Continue"
-xdotool keydown space; sleep 1.2; shot 04-engine-held
-sleep 0.5; shot 04-engine-held-later
+# The craft's top row, looked for in a fresh screenshot NAME; empty when it is out of sight.
+craft_now() { shot "$1"; craft_top "$1" $playfield; }
+# The craft falls: screenshots until its top row has moved down, however slowly a loaded machine plays.
+first=$(craft_now 03-falling); fell=""
+for _ in $(seq 1 100); do
+  now=$(craft_now 03-falling-later)
+  if [ -n "$first" ] && [ -n "$now" ] && [ "$now" -gt "$first" ]; then fell=$now; break; fi
+  [ -n "$first" ] || first=$now
+done
+echo "craft top while falling: ${first:-?}, then ${fell:-?}"
+[ -n "$fell" ] && pass "after Continue the craft falls" || fail "the craft did not fall after Continue"
+# With the engine held the craft slows down and climbs: screenshots until its top row is above the lowest it
+# reached, or it has left the picture upwards.
+xdotool keydown space
+lowest=${fell:-0}; last=$lowest; climbed=""
+for _ in $(seq 1 100); do
+  now=$(craft_now 04-engine-held)
+  if [ -z "$now" ]; then [ "$last" -lt 40 ] && climbed="out of sight above"; break; fi
+  last=$now
+  [ "$now" -gt "$lowest" ] && lowest=$now
+  if [ "$now" -lt $((lowest - 4)) ]; then climbed="from $lowest to $now"; break; fi
+done
 xdotool keyup space
-held=$(craft_top 04-engine-held $playfield); after=$(craft_top 04-engine-held-later $playfield)
-echo "craft top with the engine held: ${held:-out of sight above}, then ${after:-out of sight above}"
-if [ -n "$later" ] && [ -z "$held" ] || { [ -n "$held" ] && { [ -z "$after" ] || [ "$after" -lt "$held" ]; }; }; then
-  pass "holding Space makes the craft climb"
-else fail "the craft did not climb while Space was held"; fi
+echo "craft top with the engine held: ${climbed:-no climb (lowest $lowest)}"
+[ -n "$climbed" ] && pass "holding Space makes the craft climb" || fail "the craft did not climb while Space was held"
 
 result=$(wait_window 'Successful Landing|Unsuccessful Landing Attempt' 90)
 if [ -n "$result" ]; then pass "the flight ends with the verdict \"$(xdotool getwindowname "$result")\""
@@ -132,7 +142,9 @@ unset DRAVOLINEX_PACING_LOG
 if [ -f "$out/pacing.log" ]; then
   sed -n 2,10p "$out/pacing.log"
   steps=$(awk '$3 >= 2 && $3 <= 10 { n++; s += $5 } END { if (n) printf "%d", s / n }' "$out/pacing.log")
-  [ -n "$steps" ] && [ "$steps" -ge 97 ] && [ "$steps" -le 103 ] &&
+  # The pacer's own tests hold it to 100 a second; here only a backend that lost the pacing (one step per timer
+  # message, 64 a second at Windows' default timer granularity) fails, not a machine too loaded to keep up.
+  [ -n "$steps" ] && [ "$steps" -ge 80 ] && [ "$steps" -le 103 ] &&
     pass "the simulation step runs $steps times a second" || fail "the simulation step runs ${steps:-?} times a second"
 else
   fail "no pacing log"

@@ -4,6 +4,7 @@
 #include "resources/commands.h"
 #include "platform/app_entry.h"
 #include "platform/platform.h"
+#include "scoring/result_dialog.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -412,6 +413,107 @@ TEST_F(DialogTest, BadTemplatesFailWithAnErrorText)
     EXPECT_TRUE(!text.empty() && text.back() != '\n') << text;
     EXPECT_EQ(PlatformRunDialog(CentredTemplate, nullptr), -1);
     EXPECT_STRNE(PlatformErrorText(0x7FFFFFF0), "");
+}
+
+// ---- the verdict (the game's own dialog and procedure) ----
+
+// Runs the verdict titled "Verdict"; `act` runs on each 20 ms tick of timer 1008 with the verdict's window until
+// it returns true, then the verdict is closed by OK if still open. Returns the verdict's end code.
+int RunVerdict(const std::function<bool(HWND)>& act)
+{
+    bool done = false;
+    onTimer = [&](int id) {
+        HWND verdict = FindWindowW(L"#32770", L"Verdict");
+        // One step at a time: a tick caught up at once with the last one waits until its keys have been handled.
+        if (id != 1008 || !verdict || HIWORD(GetQueueStatus(QS_POSTMESSAGE))) return;
+        if (!done) done = act(verdict);
+        else PostMessageW(verdict, WM_COMMAND, IDOK, 0);
+    };
+    PlatformSetTimer(1008, 20);
+    int result = ShowLandingResult("Verdict", "    details", "message");
+    PlatformKillTimer(1008);
+    onTimer = nullptr;
+    return result;
+}
+
+TEST_F(DialogTest, SteeringKeysOnTheVerdictNeverReachExitGame)
+{
+    // Keys go to the control that has the focus, one tick apart; the arrows steer the craft, so they must leave the
+    // focus on OK, while Tab and Alt+X still reach "Exit Game".
+    constexpr WPARAM AltX = 'X';
+    const std::pair<std::vector<WPARAM>, int> cases[] = {
+        {{VK_RIGHT, VK_SPACE}, IdOk},
+        {{VK_DOWN, VK_LEFT, VK_UP, VK_RETURN}, IdOk},
+        {{VK_TAB, VK_SPACE}, IdExitGame},
+        {{AltX}, IdExitGame},
+    };
+    for (const auto& [keys, expected] : cases) {
+        commands.clear();
+        size_t next = 0;
+        int result = RunVerdict([&](HWND) {
+            HWND focus = GetFocus();
+            WPARAM key = keys[next++];
+            if (key == AltX) PostMessageW(focus, WM_SYSCHAR, 'x', 1 << 29);
+            else PostMessageW(focus, WM_KEYDOWN, key, 0);
+            if (key == VK_SPACE) PostMessageW(focus, WM_KEYUP, key, 0);
+            return next >= keys.size();
+        });
+        EXPECT_EQ(result, expected) << "first key " << keys[0];
+        EXPECT_EQ(Count(commands, CmdExit), expected == IdExitGame ? 1 : 0);
+    }
+}
+
+TEST_F(DialogTest, VerdictInThePlayfieldsCornerOrElseOnTheScreen)
+{
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    // The window where it is wholly on the screen, then partly past the right edge, then minimised.
+    const std::pair<ScreenRect, int> cases[] = {
+        {{100, 100, 700, 600}, SW_SHOWNORMAL},
+        {{area.right - 200, 100, area.right + 400, 600}, SW_SHOWNORMAL},
+        {{100, 100, 700, 600}, SW_MINIMIZE},
+    };
+    for (const auto& [window, show] : cases) {
+        ShowWindow(MainWindowHandle(), SW_RESTORE);
+        MoveWindow(MainWindowHandle(), window.left, window.top, window.right - window.left, window.bottom - window.top,
+                   TRUE);
+        Pump(20);
+        const ScreenRect client = PlatformGetClientScreenRect();
+        ShowWindow(MainWindowHandle(), show);
+        Pump(20);
+        EXPECT_EQ(Corners(PlatformGetClientScreenRect()), Corners(client)) << "show " << show;
+        RECT verdict{};
+        RunVerdict([&](HWND dialog) { return GetWindowRect(dialog, &verdict); });
+        const int width = verdict.right - verdict.left;
+        const bool cornerOnScreen = client.right <= area.right;
+        EXPECT_EQ(std::pair(verdict.left, verdict.top),
+                  std::pair(cornerOnScreen ? client.right - width : LONG(area.right - width), LONG(client.top)))
+            << window.left << " show " << show;
+    }
+    ShowWindow(MainWindowHandle(), SW_RESTORE);
+}
+
+// ---- the playfield at a display scale ----
+
+TEST(Win32Scale, EveryGamePixelCoversTheSameAreaAndWholeMultiplesStaySharp)
+{
+    // One white pixel at each place of a 4 x 4 frame: at 125 % and 150 % it covers 1.25 or 1.5 device pixels each
+    // way wherever it lies (weights are in 256ths, so the sum may be off by a little); at 200 % it is a 2 x 2 block.
+    for (auto [target, share] : {std::pair{5, 1.25}, {6, 1.5}, {8, 2.0}})
+        for (int at = 0; at < 16; at++) {
+            uint32_t pixels[16] = {};
+            pixels[at] = 0xFFFFFF;
+            std::vector<uint32_t> out;
+            ASSERT_TRUE(ScaleFrameSharp(pixels, 4, 4, target, target, out));
+            double covered = 0;
+            for (uint32_t c : out) covered += (c & 0xFF) / 255.0;
+            EXPECT_NEAR(covered, share * share, 0.06) << target << " at " << at;
+            for (int i = 0; target == 8 && i < 64; i++) EXPECT_EQ(out[size_t(i)], pixels[i / 16 * 4 + i % 8 / 2]) << at;
+        }
+    std::vector<uint32_t> out;
+    const uint32_t one = 0;
+    EXPECT_FALSE(ScaleFrameSharp(&one, 1, 1, 0, 1, out)); // a target smaller than the frame
+    EXPECT_FALSE(ScaleFrameSharp(nullptr, 1, 1, 2, 2, out));
 }
 
 // ---- settings store ----
