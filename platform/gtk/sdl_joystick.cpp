@@ -61,7 +61,7 @@ gboolean PressVirtualButton(gpointer)
 // DRAVOLINEX_VIRTUAL_JOYSTICK_AXES names a file "X Y" (-32768..32767) that a test rewrites to move the stick.
 void ReadVirtualAxes(SDL_Joystick* joystick)
 {
-    const char* path = getenv("DRAVOLINEX_VIRTUAL_JOYSTICK_AXES");
+    const char* path = TEST_HOOK_SETTING("DRAVOLINEX_VIRTUAL_JOYSTICK_AXES");
     FILE* file = path ? fopen(path, "r") : nullptr;
     if (!file) return;
     int x = 0, y = 0;

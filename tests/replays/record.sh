@@ -186,7 +186,7 @@ if [ "$which" != win32 ]; then
   gtk_flight roll       roll    none     1 0 1 0 1 0 25 0 0 0
   gtk_flight fall       crash   none     1 0 1 0 2 5 25 0 2 0
   gtk_flight pause      none    pause    0 0 0 0 1 5 25 0 1 0
-  gtk_flight settings   none    settings 1 0 1 0 3 5 50 33 3 50
+  gtk_flight settings   none    settings 0 0 0 0 3 5 50 33 3 50
   gtk_flight joystick   stick   none     1 1 0 0 1 0 25 0 0 0
   gtk_flight pilot      none    none     0 0 0 0 2 3 25 66 2 0
   gtk_flight pilot-wind none    none     0 0 0 0 1 10 25 99 2 0
