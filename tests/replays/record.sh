@@ -91,7 +91,7 @@ fly() {
       sleep 1.5
       if [ "$extra" = pause ]; then xdotool key p; wait_window "Game Paused" 10 > /dev/null
       else xdotool key alt+s; sleep 1; xdotool key Down Return; wait_window "View and Control" 10 > /dev/null; fi
-      sleep 3; shot "mid-flight-$extra"
+      sleep "${READ_SECONDS:-3}"; shot "mid-flight-$extra"
       xdotool key $([ "$extra" = pause ] && echo Return || echo Escape); sleep 1
       # A settings dialog closed leads to Game Paused.
       wait_window "Game Paused" 3 > /dev/null && { xdotool key Return; sleep 0.3; }
@@ -191,6 +191,8 @@ if [ "$which" != win32 ]; then
   gtk_flight pilot      none    none     0 0 0 0 2 3 25 66 2 0
   gtk_flight pilot-wind none    none     0 0 0 0 1 10 25 99 2 0
   gtk_flight long       burn    none     1 0 1 0 1 5 25 0 0 0
+  # The same with Game Paused read for three minutes first (READ_SECONDS=190): a five-minute recording.
+  gtk_flight long-pause burn    pause    1 0 1 0 1 5 25 0 0 0
   gtk_flight edge-pilot none    none     0 0 0 0 1 10 25 99 3 0
 fi
 if [ "$which" != gtk ]; then
