@@ -23,12 +23,12 @@ const Settings = 'Game Feature Settings', Paused = 'Game Paused';
 // ---- helpers ----
 let server, browser, page, consoleLines;
 
-async function open(query = '', init) {
+async function open(query = '', init, arg) {
   page = await browser.context.newPage();
   page.setDefaultTimeout(WaitMs);
   page.on('console', (m) => consoleLines.push(`${m.type()}: ${m.text()}`));
   page.on('pageerror', (e) => consoleLines.push(`error: ${e.message}`));
-  if (init) await page.addInitScript(init);
+  if (init) await page.addInitScript(init, arg);
   await page.goto(server.url + '?test' + query);
   return page;
 }
@@ -109,7 +109,14 @@ test('Tab goes through the tab stops in template order, Shift+Tab back', async (
 
 test('OK leads to Game Paused, Continue starts the flight, Space makes the craft climb, the flight ends in a verdict ' +
   'and is kept as a replay that the simulator reproduces', async () => {
-    await open();
+    // Thirty flights kept before, and a file the game did not name: after this flight the newest 20 and the best
+    // 10 stay (the ten oldest score best; only the eleventh oldest goes), the foreign file is left alone.
+    const kept = Array.from({ length: 30 }, (_, i) =>
+      `2020-01-01_00-00-${String(i).padStart(2, '0')}_Moon_rocket_landed_${i < 10 ? 900 + i : 1}.dvreplay`);
+    await open('', (names) => {
+      if (localStorage.length) return; // the first load only
+      for (const name of [...names, 'notes.txt']) localStorage.setItem('dravolinex.replay.' + name, btoa('old'));
+    }, kept);
     await startFlight();
     const { before, after } = await climb(() => page.keyboard.down(' '), () => page.keyboard.up(' '));
     assert.ok(before >= 0, 'the craft is in sight while falling');
@@ -119,10 +126,11 @@ test('OK leads to Game Paused, Continue starts the flight, Space makes the craft
     const text = await page.$eval('.dialog:not([hidden]):last-child', (e) => e.innerText);
     assert.ok(verdict.title.length > 0 && text.trim().length > 20, `verdict "${verdict.title}": ${text}`);
     // The kept flight, taken away as a player does: the Replays panel (usable over the verdict) and its link.
-    await page.waitForFunction(() => Object.keys(localStorage).some((k) => k.startsWith('dravolinex.replay.')));
+    await page.waitForFunction(() => Object.keys(localStorage).some((k) => k.startsWith('dravolinex.replay.20') &&
+                                                                          !k.startsWith('dravolinex.replay.2020')));
     await page.click('#replays-button');
     const links = await page.$$eval('#replays-list a', (a) => a.map((e) => e.download));
-    assert.equal(links.length, 1, `kept: ${links}`);
+    assert.deepEqual(links.slice(1), [...[...kept.slice(0, 10), ...kept.slice(11)].reverse(), 'notes.txt'], 'kept');
     const [download] = await Promise.all([page.waitForEvent('download'), page.click('#replays-list a')]);
     const file = `${out}/${links[0]}`;
     await download.saveAs(file);

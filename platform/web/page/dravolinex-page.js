@@ -565,7 +565,9 @@
     replayLinks = [];
     const list = $('replays-list');
     list.textContent = '';
-    const names = Devices.replayNames().sort().reverse(); // the names begin with the date and time
+    // The game's names begin with the date and time: newest first, then any other file.
+    const dated = (name) => /^\d{4}-/.test(name);
+    const names = Devices.replayNames().sort((a, b) => dated(b) - dated(a) || (a < b) - (a > b));
     for (const name of names) {
       const bytes = Devices.replayBytes(name);
       if (!bytes) continue;
