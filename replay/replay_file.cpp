@@ -1,10 +1,24 @@
 // Writing and reading replay files: little-endian fields, the packed event log and the CRC-32 over it all.
 #include "replay/replay_file.h"
 
-#include <bit>
 #include <cstring>
 
 namespace {
+
+// A double's bits and back (std::bit_cast is missing from the browser build's C++ library).
+uint64_t BitsOf(double value)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+double DoubleOf(uint64_t bits)
+{
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 uint32_t Crc32Of(const uint8_t* data, size_t size)
 {
@@ -29,7 +43,7 @@ struct Writer {
         for (int i = 0; i < bytes; ++i)
             out.push_back(static_cast<uint8_t>(value >> (8 * i)));
     }
-    void PutDouble(double value) { Put(std::bit_cast<uint64_t>(value), 8); }
+    void PutDouble(double value) { Put(BitsOf(value), 8); }
     void PutText(const std::string& text)
     {
         size_t n = text.size() < 255 ? text.size() : 255;
@@ -62,7 +76,7 @@ struct Reader {
         return value;
     }
     int32_t GetInt() { return static_cast<int32_t>(Get(4)); }
-    double GetDouble() { return std::bit_cast<double>(Get(8)); }
+    double GetDouble() { return DoubleOf(Get(8)); }
     std::string GetText()
     {
         size_t n = Get(1);

@@ -23,12 +23,12 @@ const Settings = 'Game Feature Settings', Paused = 'Game Paused';
 // ---- helpers ----
 let server, browser, page, consoleLines;
 
-async function open(query = '', init) {
+async function open(query = '', init, arg) {
   page = await browser.context.newPage();
   page.setDefaultTimeout(WaitMs);
   page.on('console', (m) => consoleLines.push(`${m.type()}: ${m.text()}`));
   page.on('pageerror', (e) => consoleLines.push(`error: ${e.message}`));
-  if (init) await page.addInitScript(init);
+  if (init) await page.addInitScript(init, arg);
   await page.goto(server.url + '?test' + query);
   return page;
 }
@@ -107,9 +107,16 @@ test('Tab goes through the tab stops in template order, Shift+Tab back', async (
   assert.equal((await front()).focused, stops.at(-1));
 });
 
-test('OK leads to Game Paused, Continue starts the flight, Space makes the craft climb, the flight ends in a verdict',
-  async () => {
-    await open();
+test('OK leads to Game Paused, Continue starts the flight, Space makes the craft climb, the flight ends in a verdict ' +
+  'and is kept as a replay that the simulator reproduces', async () => {
+    // Thirty flights kept before, and a file the game did not name: after this flight the newest 20 and the best
+    // 10 stay (the ten oldest score best; only the eleventh oldest goes), the foreign file is left alone.
+    const kept = Array.from({ length: 30 }, (_, i) =>
+      `2020-01-01_00-00-${String(i).padStart(2, '0')}_Moon_rocket_landed_${i < 10 ? 900 + i : 1}.dvreplay`);
+    await open('', (names) => {
+      if (localStorage.length) return; // the first load only
+      for (const name of [...names, 'notes.txt']) localStorage.setItem('dravolinex.replay.' + name, btoa('old'));
+    }, kept);
     await startFlight();
     const { before, after } = await climb(() => page.keyboard.down(' '), () => page.keyboard.up(' '));
     assert.ok(before >= 0, 'the craft is in sight while falling');
@@ -118,6 +125,29 @@ test('OK leads to Game Paused, Continue starts the flight, Space makes the craft
     const verdict = await front();
     const text = await page.$eval('.dialog:not([hidden]):last-child', (e) => e.innerText);
     assert.ok(verdict.title.length > 0 && text.trim().length > 20, `verdict "${verdict.title}": ${text}`);
+    // The kept flight, taken away as a player does: the Replays panel (usable over the verdict) and its link.
+    await page.waitForFunction(() => Object.keys(localStorage).some((k) => k.startsWith('dravolinex.replay.20') &&
+                                                                          !k.startsWith('dravolinex.replay.2020')));
+    await page.click('#replays-button');
+    const links = await page.$$eval('#replays-list a', (a) => a.map((e) => e.download));
+    assert.deepEqual(links.slice(1), [...[...kept.slice(0, 10), ...kept.slice(11)].reverse(), 'notes.txt'], 'kept');
+    const [download] = await Promise.all([page.waitForEvent('download'), page.click('#replays-list a')]);
+    const file = `${out}/${links[0]}`;
+    await download.saveAs(file);
+    let run;
+    try {
+      run = JSON.parse(execFileSync(sim, ['--replay', file], { encoding: 'utf8' }));
+    } catch (error) {
+      assert.fail(`the simulator refuses the browser's replay: ${error.stdout || ''}${error.stderr || error.message}`);
+    }
+    const [, outcome, score] = links[0].match(/_([a-z-]+)_(-?\d+)\.dvreplay$/);
+    const Outcomes = ['unfinished', 'landed', 'crashed', 'edge-tip', 'speed-tip', 'roll-tip'];
+    assert.equal(run.backend, 'web');
+    assert.ok(run.match && run.frames.count > 100 && run.frames.hash === run.recorded.hash, JSON.stringify(run));
+    assert.deepEqual([Outcomes[run.flight.outcome], run.report.score, run.report.title],
+                     [outcome, Number(score), verdict.title]);
+    console.log(`    replay ${links[0]}: ${download.suggestedFilename() === links[0] ? '' : 'named ' +
+                download.suggestedFilename() + ', '}${run.flight.steps} steps, ${run.frames.count} frames match`);
     assert.deepEqual(errors(), []);
   });
 
@@ -155,7 +185,8 @@ test('changed options survive a reload', async () => {
   assert.equal((await front()).controls.find((c) => c.id === 1000).value, 1);
 });
 
-test('a corrupt or foreign stored value gives the defaults; storage switched off leaves the game playable', async () => {
+test('a corrupt or foreign stored value gives the defaults; storage switched off leaves the game playable, a flight ' +
+  'and its verdict without a kept replay', async () => {
   const sliders = async () => Object.fromEntries((await front()).controls.filter((c) => c.kind === 3)
     .map((c) => [c.id, c.value]));
   await open();
@@ -168,10 +199,15 @@ test('a corrupt or foreign stored value gives the defaults; storage switched off
     assert.deepEqual(await sliders(), defaults);
   }
   await open('', () => Object.defineProperty(window, 'localStorage', { get() { throw new DOMException('off'); } }));
-  await waitFront(Settings);
-  await page.keyboard.press('Enter');
-  await waitFront(Paused);
+  await startFlight();
   assert.match(await page.textContent('#notice'), /options will not be kept/);
+  // The flight's replay cannot be kept either: said once, and the game goes on to its next round.
+  await page.waitForFunction(() => dravolinexTest.modals().length > 0);
+  const verdict = (await front()).title;
+  assert.match(await page.textContent('#notice'), /flights will not be kept as replays/);
+  await page.keyboard.press('Enter');
+  await page.waitForFunction((t) => dravolinexTest.modals().at(-1)?.title !== t, verdict);
+  assert.equal(await page.locator('#notice > div').count(), 2);
   assert.deepEqual(errors(), []);
 });
 

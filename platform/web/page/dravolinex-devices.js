@@ -1,8 +1,9 @@
 // The page's devices: the game's WAVE sounds on Web Audio (after the first key or click, as browsers allow), the
-// gamepad as the joystick, and the settings store's item in localStorage.
+// gamepad as the joystick, and the settings store's item and the kept replays in localStorage.
 'use strict';
 window.DravolinexDevices = (function () {
   const StorageItem = 'dravolinex.settings';
+  const ReplayPrefix = 'dravolinex.replay.';
 
   // ---- sound: the game's WAVE files on Web Audio, after the first key or click ----
   let audio = null;
@@ -87,44 +88,100 @@ window.DravolinexDevices = (function () {
     return [axis(0), axis(1), axis(2), buttons >>> 0];
   }
 
-  // ---- the settings store in localStorage ----
-  let storageNoticeShown = false;
-  function storageNotice() {
-    if (storageNoticeShown) return;
-    storageNoticeShown = true;
+  // ---- the settings store and the kept replays in localStorage, as base64 text ----
+  // Storage that is full or switched off is said once in the page for each thing it cannot keep.
+  const noticeSaid = new Set();
+  function storageNotice(what) {
+    if (noticeSaid.has(what)) return;
+    noticeSaid.add(what);
     const notice = document.getElementById('notice');
-    notice.textContent = 'This browser does not let the page keep data here (private mode or full storage): ' +
-      'you can play, but your options will not be kept.';
+    const line = document.createElement('div');
+    line.textContent = 'This browser does not let the page keep data here (private mode or full storage): ' +
+      (what === 'replays' ? 'you can play, but your flights will not be kept as replays.'
+                          : 'you can play, but your options will not be kept.');
+    notice.append(line);
     notice.hidden = false;
   }
+
+  const toBase64 = (bytes) => {
+    let text = '';
+    for (let i = 0; i < bytes.length; i++) text += String.fromCharCode(bytes[i]);
+    return btoa(text);
+  };
+  // Null for a value that is not base64: a foreign or damaged value.
+  const fromBase64 = (text) => {
+    try {
+      return Uint8Array.from(atob(text), (ch) => ch.charCodeAt(0));
+    } catch (error) {
+      return null;
+    }
+  };
 
   function storeRead() {
     let text;
     try {
       text = window.localStorage.getItem(StorageItem);
     } catch (error) {
-      storageNotice();
+      storageNotice('options');
       return null;
     }
-    if (text === null) return null;
-    try {
-      return Uint8Array.from(atob(text), (ch) => ch.charCodeAt(0));
-    } catch (error) {
-      return null; // not base64: a foreign or damaged value reads as an empty store
-    }
+    return text === null ? null : fromBase64(text); // a damaged value reads as an empty store
   }
 
   function storeWrite(bytes) {
     try {
-      let text = '';
-      for (let i = 0; i < bytes.length; i++) text += String.fromCharCode(bytes[i]);
-      window.localStorage.setItem(StorageItem, btoa(text));
+      window.localStorage.setItem(StorageItem, toBase64(bytes));
       return true;
     } catch (error) {
-      storageNotice();
+      storageNotice('options');
       return false;
     }
   }
 
-  return { unlockAudio, playSound, stopSound, gamepad, storeRead, storeWrite };
+  // Each kept replay is the item ReplayPrefix + its file name; setItem writes it whole or not at all.
+  function replayWrite(name, bytes) {
+    try {
+      window.localStorage.setItem(ReplayPrefix + name, toBase64(bytes));
+      return true;
+    } catch (error) {
+      storageNotice('replays');
+      return false;
+    }
+  }
+
+  function replayNames() {
+    try {
+      const names = [];
+      for (let i = 0; i < window.localStorage.length; i++) {
+        const key = window.localStorage.key(i);
+        if (key && key.startsWith(ReplayPrefix) && !key.includes('\n')) names.push(key.slice(ReplayPrefix.length));
+      }
+      return names;
+    } catch (error) {
+      return [];
+    }
+  }
+
+  function replayDelete(name) {
+    try {
+      if (window.localStorage.getItem(ReplayPrefix + name) === null) return false;
+      window.localStorage.removeItem(ReplayPrefix + name);
+      return true;
+    } catch (error) {
+      return false;
+    }
+  }
+
+  // The bytes of the kept replay `name`; null when it is gone or damaged.
+  function replayBytes(name) {
+    try {
+      const text = window.localStorage.getItem(ReplayPrefix + name);
+      return text === null ? null : fromBase64(text);
+    } catch (error) {
+      return null;
+    }
+  }
+
+  return { unlockAudio, playSound, stopSound, gamepad, storeRead, storeWrite, replayWrite, replayNames, replayDelete,
+           replayBytes };
 })();

@@ -1,7 +1,8 @@
-// The page side of the browser game: the canvas, the keys, the dialogs and message boxes as HTML, the end panel
-// and the test hook; the menu bar (dravolinex-menu.js) and sound, gamepad and storage (dravolinex-devices.js) are
-// loaded before it. The game's module calls the functions of `Dravolinex`; what the player does is queued as events
-// that the game's loop takes in turn (see platform/web/web_backend.h for the event kinds).
+// The page side of the browser game: the canvas, the keys, the dialogs and message boxes as HTML, the end panel, the
+// kept replays' panel and the test hook; the menu bar (dravolinex-menu.js) and sound, gamepad and storage
+// (dravolinex-devices.js) are loaded before it. The game's module calls the functions of `Dravolinex`; what the
+// player does is queued as events that the game's loop takes in turn (see platform/web/web_backend.h for the event
+// kinds).
 'use strict';
 (function () {
   const Ev = { KeyDown: 1, KeyUp: 2, FocusLost: 3, Command: 4, DialogCommand: 5, DialogSlider: 6, BoxAnswer: 7, Resize: 8 };
@@ -72,6 +73,7 @@
   function onKeyDown(e) {
     Devices.unlockAudio();
     if (!windowOpen || typeof e.key !== 'string') return; // a browser's autofill sends key events without a key
+    if (replaysKey(e)) return;
     if (modals.length) { modalKey(e); return; }
     if (Menu.isOpen()) { Menu.key(e); return; }
     if (e.key in GameKeys) {
@@ -555,6 +557,65 @@
     if (e.key in GameKeys && e.target === document.body) e.preventDefault();
   }
 
+  // ---- the kept replays: a panel beside the game listing them, newest first, each to download ----
+  let replayLinks = []; // the object URLs of the listed files, let go when the list is made again or closed
+
+  function listReplays() {
+    replayLinks.forEach((url) => URL.revokeObjectURL(url));
+    replayLinks = [];
+    const list = $('replays-list');
+    list.textContent = '';
+    // The game's names begin with the date and time: newest first, then any other file.
+    const dated = (name) => /^\d{4}-/.test(name);
+    const names = Devices.replayNames().sort((a, b) => dated(b) - dated(a) || (a < b) - (a > b));
+    for (const name of names) {
+      const bytes = Devices.replayBytes(name);
+      if (!bytes) continue;
+      const url = URL.createObjectURL(new Blob([bytes], { type: 'application/x-dravolinex-replay' }));
+      replayLinks.push(url);
+      const item = document.createElement('li');
+      const link = document.createElement('a');
+      link.href = url;
+      link.download = name;
+      link.textContent = name;
+      const size = document.createElement('span');
+      size.className = 'size';
+      size.textContent = ` (${(bytes.length / 1024).toFixed(1)} KB)`;
+      item.append(link, size);
+      list.append(item);
+    }
+    if (!list.children.length) {
+      const item = document.createElement('li');
+      item.textContent = 'No flight has been kept yet.';
+      list.append(item);
+    }
+  }
+
+  function showReplays(show) {
+    $('replays').hidden = !show;
+    $('replays-button').setAttribute('aria-expanded', String(show));
+    if (show) listReplays();
+    else { replayLinks.forEach((url) => URL.revokeObjectURL(url)); replayLinks = []; }
+  }
+  const replaysOpen = () => !$('replays').hidden;
+
+  // The game's writes and removals keep an open list up to date.
+  function replayChanged(result) {
+    if (replaysOpen()) listReplays();
+    return result;
+  }
+
+  // Keys with the focus in the panel belong to it (Tab, Enter on a link, Escape closes it), except the game's own.
+  function replaysKey(e) {
+    if (!$('replays').contains(document.activeElement) || e.key in GameKeys) return false;
+    if (e.key === 'Escape') {
+      e.preventDefault();
+      showReplays(false);
+      $('replays-button').focus();
+    }
+    return true;
+  }
+
   // ---- the end of the game ----
   function ended() {
     windowOpen = false;
@@ -601,7 +662,11 @@
   // Keys released while the page had no keyboard are released for the game too.
   window.addEventListener('blur', () => push(Ev.FocusLost));
   document.addEventListener('visibilitychange', () => { if (document.hidden) push(Ev.FocusLost); });
-  window.addEventListener('DOMContentLoaded', () => $('again').addEventListener('click', () => location.reload()));
+  window.addEventListener('DOMContentLoaded', () => {
+    $('again').addEventListener('click', () => location.reload());
+    $('replays-button').addEventListener('click', () => showReplays(!replaysOpen()));
+    $('replays-close').addEventListener('click', () => showReplays(false));
+  });
 
   window.Dravolinex = {
     takeEvent: () => events.shift(),
@@ -629,6 +694,9 @@
     setIcon, dialogRect, moveDialog, openBox, closeBox,
     playSound: Devices.playSound, stopSound: Devices.stopSound, gamepad: Devices.gamepad,
     storeRead: Devices.storeRead, storeWrite: Devices.storeWrite,
+    replayWrite: (name, bytes) => replayChanged(Devices.replayWrite(name, bytes)),
+    replayDelete: (name) => replayChanged(Devices.replayDelete(name)),
+    replayNames: Devices.replayNames,
   };
 })();
 
