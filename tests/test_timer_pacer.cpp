@@ -1,5 +1,7 @@
-// The desktop backends' timer pacer on a stand-in clock: elapsed-time expiries, capped catch-up, order, re-entry, log.
+// The desktop backends' timer pacer on a stand-in clock: elapsed-time expiries, capped catch-up, order, re-entry, log;
+// and their copy of the shown frame, which tells whether a new frame changed any pixel.
 #include "platform/common/timer_pacer.h"
+#include "platform/common/frame_copy.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -182,4 +184,24 @@ TEST_F(TimerPacerTest, PacingLogCountsSimulationStepsPerSecond)
     EXPECT_EQ(text.str(), "pacing second 1 steps 100 average 100.00\n"
                        "pacing second 2 steps 100 average 100.00\n"
                        "pacing second 3 steps 60 average 86.67\n");
+}
+
+// A frame goes to the screen only when it differs from the one shown: a change in the last pixel counts, a frame of
+// another size always does, and the copy holds the new frame in the screen's order (red and blue swapped).
+TEST(FrameCopy, TellsWhetherAnyPixelChanged)
+{
+    std::vector<uint32_t> shown;
+    const uint32_t first[6] = {0x0000FF, 0x00FF00, 0xFF0000, 0x123456, 0, 0xFFFFFF};
+    uint32_t next[6];
+    std::copy(first, first + 6, next);
+    EXPECT_EQ(UpdateFrameSwappingRedBlue(first, 3, 2, 16, shown, 0, 0), FrameChanged);
+    EXPECT_EQ(shown, (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x563412, 0, 0xFFFFFF}));
+    EXPECT_EQ(UpdateFrameSwappingRedBlue(next, 3, 2, 16, shown, 3, 2), FrameUnchanged);
+    next[5] = 0xFFFFFE;
+    EXPECT_EQ(UpdateFrameSwappingRedBlue(next, 3, 2, 16, shown, 3, 2), FrameChanged);
+    EXPECT_EQ(shown[5], 0xFEFFFFu);
+    EXPECT_EQ(UpdateFrameSwappingRedBlue(next, 2, 3, 16, shown, 3, 2), FrameChanged); // same pixels, new shape
+    EXPECT_EQ(UpdateFrameSwappingRedBlue(nullptr, 2, 3, 16, shown, 2, 3), FrameRejected);
+    EXPECT_EQ(UpdateFrameSwappingRedBlue(next, 32, 1, 16, shown, 2, 3), FrameRejected);
+    EXPECT_EQ(shown.size(), 6u);
 }

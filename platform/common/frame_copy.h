@@ -7,3 +7,10 @@
 // both keep blue in the low byte). Returns false, leaving `out` alone, for a missing or absurd frame.
 bool CopyFrameSwappingRedBlue(const uint32_t* pixels, int width, int height, int maximumSize,
                               std::vector<uint32_t>& out);
+
+enum FrameUpdate { FrameRejected, FrameUnchanged, FrameChanged };
+
+// The same for an `out` that holds the frame last shown (outWidth x outHeight): brings it up to date and tells
+// whether any pixel changed, so that a backend puts on the screen only frames that differ from what it shows.
+FrameUpdate UpdateFrameSwappingRedBlue(const uint32_t* pixels, int width, int height, int maximumSize,
+                                       std::vector<uint32_t>& out, int outWidth, int outHeight);

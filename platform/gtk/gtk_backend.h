@@ -44,8 +44,10 @@ void HoldGameDelivery(bool hold);
 // Replaces the monotonic microsecond clock that paces the timers (null: the real one again).
 void SetLoopClockForTests(gint64 (*clock)());
 
-// SDL start-up and shut-down of the sound and joystick parts.
+// SDL start-up and shut-down of the sound and joystick parts; the sound device opens when the loop is first idle
+// after StartSoundSoon (the main window is on the screen).
 void InitSdlServices();
+void StartSoundSoon();
 void ShutdownSound();
 
 // The program icon or another icon resource as a pixbuf of about `size` pixels; null when missing.

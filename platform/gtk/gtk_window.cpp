@@ -28,6 +28,7 @@ std::vector<uint32_t> frame;
 int frameWidth = 0, frameHeight = 0;
 bool inDraw = false;
 bool frameWaiting = false; // a frame presented outside a draw that the next draw shows as it is
+bool repaintAsked = false; // a repaint asked for that no presented frame has settled yet
 
 // Key events that arrive while the window is being set up wait here until the message loop runs, so that the game
 // sees none before its options, pictures and first round exist (GTK is pumped while the window settles).
@@ -362,6 +363,7 @@ bool PlatformCreateMainWindow(const char* title)
     LogWindowShown(title);
     // Let the window reach the screen and get its size before the game asks for the client size.
     PumpPendingEvents();
+    StartSoundSoon();
     return true;
 }
 
@@ -452,8 +454,16 @@ void PlatformSetWindowRect(const ScreenRect& rect)
         PumpPendingEvents();
         return;
     }
-    int extraWidth, extraHeight, offsetX, offsetY;
-    FrameBorders(&extraWidth, &extraHeight, &offsetX, &offsetY);
+    // The stored rectangle is the outer one: the frame comes off it. The window manager is asked for the frame rather
+    // than the toolkit, which knows it only once the window is framed and mapped: at start-up that races the window
+    // manager, and a window opened before the frame was known would grow by the frame at every restart.
+    int extraWidth, extraHeight, offsetX, offsetY, extents[4];
+    if (RequestFrameExtents(mainWindow, extents)) {
+        extraWidth = extents[0] + extents[1];
+        extraHeight = extents[2] + extents[3];
+    } else {
+        FrameBorders(&extraWidth, &extraHeight, &offsetX, &offsetY);
+    }
     long long width = (long long)rect.right - rect.left - extraWidth;
     long long height = (long long)rect.bottom - rect.top - extraHeight;
     width = std::clamp<long long>(width, MinimumSize, MaximumSize);
@@ -477,18 +487,36 @@ void PlatformSetWindowRect(const ScreenRect& rect)
     PumpPendingEvents();
 }
 
-void PlatformRequestRepaint()
+namespace {
+
+// A repaint asked for and not settled by a presented frame meanwhile: the playfield is drawn, the game painting it.
+gboolean RepaintIfStillAsked(gpointer)
 {
-    if (playfield) gtk_widget_queue_draw(playfield);
+    if (repaintAsked && playfield) gtk_widget_queue_draw(playfield);
+    repaintAsked = false;
+    return G_SOURCE_REMOVE;
 }
 
+} // namespace
+
+void PlatformRequestRepaint()
+{
+    if (!playfield || repaintAsked) return;
+    repaintAsked = true;
+    g_idle_add(RepaintIfStillAsked, nullptr);
+}
+
+// The frame replaces what the playfield shows; it goes to the screen only when a pixel changed (a paused game
+// repainted 20 times a second mostly shows the same picture again).
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
 {
-    if (!CopyFrameSwappingRedBlue(pixels, width, height, MaximumSize, frame)) return;
+    FrameUpdate update = UpdateFrameSwappingRedBlue(pixels, width, height, MaximumSize, frame, frameWidth, frameHeight);
+    if (update == FrameRejected) return;
     frameWidth = width;
     frameHeight = height;
+    repaintAsked = false;
     LogFramePresented();
-    if (!inDraw && playfield) {
+    if (!inDraw && playfield && update == FrameChanged) {
         frameWaiting = true;
         gtk_widget_queue_draw(playfield);
     }

@@ -113,6 +113,7 @@ void AppCloseRequested() {}
 void AppDestroyed() {}
 void PollJoystickCapture() {}
 void ShutdownSound() {}
+void StartSoundSoon() {}
 ResourceData FindResource(ResourceKind, int) { return ResourceData{nullptr, 0}; }
 
 TEST_F(GtkDialogs, ProgrammaticChangesAreSilentAndClicksNotifyOnce)
