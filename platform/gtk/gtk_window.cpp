@@ -23,9 +23,8 @@ GtkWidget* mainWindow = nullptr;
 GtkWidget* playfield = nullptr;
 GtkAccelGroup* menuAccelLabels = nullptr;
 
-// The last frame presented, already in cairo's 0x00RRGGBB order.
-std::vector<uint32_t> frame;
-int frameWidth = 0, frameHeight = 0;
+// The last frame presented (its pixels in cairo's 0x00RRGGBB order).
+ShownFrame frame;
 bool inDraw = false;
 bool frameWaiting = false; // a frame presented outside a draw that the next draw shows as it is
 bool repaintAsked = false; // a repaint asked for that no presented frame has settled yet
@@ -124,14 +123,14 @@ gboolean OnPlayfieldDraw(GtkWidget* widget, cairo_t* cr, gpointer)
     int height = gtk_widget_get_allocated_height(widget);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
-    if (frameWidth > 0 && frameHeight > 0) {
+    if (frame.width > 0 && frame.height > 0) {
         cairo_surface_t* surface = cairo_image_surface_create_for_data(
-            reinterpret_cast<unsigned char*>(frame.data()), CAIRO_FORMAT_RGB24, frameWidth, frameHeight,
-            frameWidth * 4);
+            reinterpret_cast<unsigned char*>(frame.pixels.data()), CAIRO_FORMAT_RGB24, frame.width, frame.height,
+            frame.width * 4);
         cairo_set_source_surface(cr, surface, 0, 0);
         // On a scaled screen each frame pixel becomes a block of device pixels, never a smoothed blur.
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-        cairo_rectangle(cr, 0, 0, std::min(width, frameWidth), std::min(height, frameHeight));
+        cairo_rectangle(cr, 0, 0, std::min(width, frame.width), std::min(height, frame.height));
         cairo_fill(cr);
         cairo_surface_destroy(surface);
         // Start-up measurement: DRAVOLINEX_FIRST_FRAME_LOG names a file that gets the wall-clock time (µs since
@@ -510,14 +509,12 @@ void PlatformRequestRepaint()
 // repainted 20 times a second mostly shows the same picture again).
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
 {
-    FrameUpdate update = UpdateFrameSwappingRedBlue(pixels, width, height, MaximumSize, frame, frameWidth, frameHeight);
+    FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize);
     if (update == FrameRejected) return;
-    frameWidth = width;
-    frameHeight = height;
     repaintAsked = false;
     LogFramePresented();
     if (!inDraw && playfield && update == FrameChanged) {
         frameWaiting = true;
-        gtk_widget_queue_draw(playfield);
+        gtk_widget_queue_draw_area(playfield, 0, frame.changedTop, frame.width, frame.changedBottom - frame.changedTop);
     }
 }
