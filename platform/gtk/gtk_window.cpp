@@ -405,8 +405,13 @@ ScreenRect PlatformGetClientScreenRect()
 {
     ScreenRect rect{0, 0, 0, 0};
     if (!playfield) return rect;
-    int width, height;
-    PlatformGetClientSize(&width, &height);
+    // While the window is minimised the playfield keeps its place and size: the rectangle it returns to.
+    int width = 0, height = 0;
+    if (gtk_widget_get_mapped(mainWindow) || gtk_widget_get_realized(playfield)) {
+        width = gtk_widget_get_allocated_width(playfield);
+        height = gtk_widget_get_allocated_height(playfield);
+        if (width <= 1 && height <= 1) width = height = 0;
+    }
     GdkWindow* gdkWindow = gtk_widget_get_window(mainWindow);
     int originX = 0, originY = 0;
     if (gdkWindow) gdk_window_get_origin(gdkWindow, &originX, &originY);

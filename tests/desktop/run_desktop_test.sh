@@ -65,13 +65,14 @@ audio_mark=$(stat -c %s "$out/audio.raw" 2>/dev/null || echo 0)
 xdotool key Return
 main=$(wait_window '^Dravolinex$' 10) || give_up "no main window"
 wait_no_window "Game Paused" 10
-# The engine goes on at once: on a loaded machine the screenshots below take seconds, long enough for the craft to
-# reach the ground. It stays on for at least 100 steps by the game's own count after the first picture.
-xdotool windowfocus "$main" 2>/dev/null; xdotool keydown space
+# The craft is pictured as it starts to fall and the engine goes on right after; it stays on for at least 100 steps
+# by the game's own count, however long that takes on a loaded machine.
+xdotool windowfocus "$main" 2>/dev/null
+shot 03-falling
+xdotool keydown space
 read -r mx my < <(origin "$main")
 playfield=700x600+$((mx + 90))+$my # the area right of the instrument panel, where the craft is looked for
-shot 03-engine-on
-before=$(craft_top 03-engine-on $playfield)
+before=$(craft_top 03-falling $playfield)
 wait_steps 100 60 || fail "the game delivered no 100 simulation steps (pacing log: $(tail -1 "$out/pacing.log"))"
 shot 04-engine-held
 xdotool keyup space

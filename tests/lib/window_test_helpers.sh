@@ -70,11 +70,14 @@ wait_steps() {
 }
 
 # Top row of the craft's pure red within the crop WIDTHxHEIGHT+X+Y of screenshot $1 (the playfield right of the
-# instrument panel); empty when the craft is out of sight.
+# instrument panel); empty when the craft is out of sight. Red patches smaller than 10 pixels (a twinkling star, the
+# meteor) are not the craft.
 #   craft_top SHOT CROP
 craft_top() {
-  convert "$out/$1.png" -crop "$2" +repage -fill black +opaque '#FF0000' -trim info: 2>/dev/null |
-    awk '{ split($4, g, "+"); if ($3 != "1x1") print g[3] }'
+  convert "$out/$1.png" -crop "$2" +repage -fill black +opaque '#FF0000' -define connected-components:verbose=true \
+    -connected-components 8 null: 2>/dev/null |
+    awk '$NF == "srgb(255,0,0)" && $4 >= 10 { split($2, g, "+"); if (top == "" || g[3] < top) top = g[3] }
+         END { if (top != "") print top }'
 }
 
 # Starts the game in the background with its output in $out/LOG.log.
