@@ -10,9 +10,9 @@ GtkWindow* MainGtkWindow();
 // which places every window itself.
 bool WindowSystemPlacesWindows();
 
-// The frame (left, right, top, bottom) the window manager will put around `window`, asked before it is shown; false
-// (and zeros) without a window manager that answers.
-bool RequestFrameExtents(GtkWidget* window, int extents[4]);
+// Width and height the window manager's frame adds around `window`, in the toolkit's units, asked before it is shown;
+// false (and zeros) without a window manager that answers.
+bool RequestFrameSize(GtkWidget* window, int* width, int* height);
 
 // Width and height the window manager adds around the main window (zeros without one).
 void MainFrameSize(int* width, int* height);

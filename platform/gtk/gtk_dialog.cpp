@@ -455,13 +455,8 @@ void DialogSize(Dialog* dialog, int* width, int* height)
     GtkRequisition natural;
     gtk_widget_get_preferred_size(dialog->window, nullptr, &natural);
     if (dialog->frameWidth < 0) {
-        int extents[4];
-        if (RequestFrameExtents(dialog->window, extents)) {
-            dialog->frameWidth = extents[0] + extents[1];
-            dialog->frameHeight = extents[2] + extents[3];
-        } else {
+        if (!RequestFrameSize(dialog->window, &dialog->frameWidth, &dialog->frameHeight))
             MainFrameSize(&dialog->frameWidth, &dialog->frameHeight);
-        }
     }
     *width = natural.width + dialog->frameWidth;
     *height = natural.height + dialog->frameHeight;

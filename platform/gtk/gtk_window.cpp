@@ -461,13 +461,9 @@ void PlatformSetWindowRect(const ScreenRect& rect)
     // The stored rectangle is the outer one: the frame comes off it. The window manager is asked for the frame rather
     // than the toolkit, which knows it only once the window is framed and mapped: at start-up that races the window
     // manager, and a window opened before the frame was known would grow by the frame at every restart.
-    int extraWidth, extraHeight, offsetX, offsetY, extents[4];
-    if (RequestFrameExtents(mainWindow, extents)) {
-        extraWidth = extents[0] + extents[1];
-        extraHeight = extents[2] + extents[3];
-    } else {
+    int extraWidth, extraHeight, offsetX, offsetY;
+    if (!RequestFrameSize(mainWindow, &extraWidth, &extraHeight))
         FrameBorders(&extraWidth, &extraHeight, &offsetX, &offsetY);
-    }
     long long width = (long long)rect.right - rect.left - extraWidth;
     long long height = (long long)rect.bottom - rect.top - extraHeight;
     width = std::clamp<long long>(width, MinimumSize, MaximumSize);
