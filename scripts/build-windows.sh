@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows game with mingw-w64: build-win/platform/win32/dravolinex.exe (self-contained, no DLLs).
 #   scripts/build-windows.sh             build only
-#   scripts/build-windows.sh --smoke     also play it under Wine in a virtual X server (tests/windows/smoke.sh)
+#   scripts/build-windows.sh --smoke     also play it under Wine in a virtual X server (tests/windows/smoke.sh), built
+#                                        a second time with the test hooks as build-win/platform/win32/test-hooks/
 #   scripts/build-windows.sh --package   also make dist/dravolinex-VERSION-win64.zip and dist/dravolinex-VERSION-setup.exe
 # With both, the installer is checked under Wine too (tests/windows/installer_check.sh). Installs the Debian packages
 # it needs when they are missing (through sudo when not root). Runs at most as many jobs as the machine has cores.
@@ -55,11 +56,13 @@ fi
 cmake -S . -B build-win -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_BUILD_TYPE=Release \
-  -DDRAVOLINEX_DESKTOP=OFF -DDRAVOLINEX_TESTS=OFF -DDRAVOLINEX_BENCH=OFF \
+  -DDRAVOLINEX_DESKTOP=OFF -DDRAVOLINEX_TESTS=OFF -DDRAVOLINEX_BENCH=OFF -DDRAVOLINEX_TEST_HOOKS=OFF \
   -DDRAVOLINEX_WIN32=ON \
   "${launcher[@]}" \
   -DEMBED_RESOURCES_EXECUTABLE="$PWD/$host_tool" > build-win/configure.log
 targets=(dravolinex)
+# The smoke test plays the game with its test hooks (the pacing log); the download's exe has none.
+[ "$smoke" = 1 ] && targets+=(dravolinex-test-hooks)
 # The backend test exists when GoogleTest's sources were found at configure time.
 if [ "$smoke" = 1 ] && ninja -C build-win -t query test_win32_backend > /dev/null 2>&1; then
   targets+=(test_win32_backend)
@@ -77,6 +80,7 @@ if [ "$package" = 1 ]; then
   # Windows text files: CRLF line ends.
   crlf() { sed -e "s/@VERSION@/$version/" -e 's/\r*$/\r/' "$1" > "$2"; }
   crlf resources/windows/README.txt "$stage/README.txt"
+  crlf LICENSE "$stage/LICENSE.txt"
   # The notices of what the compiler linked into the exe: the C++ and GCC runtime (GPL 3 with the GCC Runtime
   # Library Exception), the mingw-w64 runtime and winpthreads (ZPL 2.1, MIT-style and public domain parts).
   notices=$stage/licenses/NOTICES.txt
@@ -86,7 +90,9 @@ if [ "$package" = 1 ]; then
     echo "- libstdc++ and libgcc: GPL 3 with the GCC Runtime Library Exception 3.1 (gcc-runtime.txt, GPL-3.txt)"
     echo "- the mingw-w64 C runtime and winpthreads: ZPL 2.1, MIT-style and public-domain terms (mingw-w64.txt)"
     echo
-    echo "The files beside this one are the full copyright and licence statements of those libraries."
+    echo "Its letters are drawn from the DejaVu Sans Bold font: Bitstream Vera licence (dejavu-glyphs.txt)."
+    echo
+    echo "The files beside this one are the full copyright and licence statements of those libraries and that font."
   } > "$notices.tmp"
   crlf "$notices.tmp" "$notices" && rm "$notices.tmp"
   for f in /usr/share/doc/gcc-mingw-w64-base/copyright /usr/share/doc/mingw-w64-common/copyright \
@@ -96,6 +102,7 @@ if [ "$package" = 1 ]; then
   crlf /usr/share/doc/gcc-mingw-w64-base/copyright "$stage/licenses/gcc-runtime.txt"
   crlf /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/mingw-w64.txt"
   crlf /usr/share/common-licenses/GPL-3 "$stage/licenses/GPL-3.txt"
+  crlf gfx/glyphs-LICENSE.txt "$stage/licenses/dejavu-glyphs.txt"
 
   zip=dist/dravolinex-$version-win64.zip
   rm -f "$zip"
@@ -114,6 +121,6 @@ if [ "$package" = 1 ]; then
 fi
 
 if [ "$smoke" = 1 ]; then
-  bash tests/windows/smoke.sh "$exe" build-win/smoke || status=1
+  bash tests/windows/smoke.sh build-win/platform/win32/test-hooks/dravolinex.exe build-win/smoke || status=1
 fi
 exit $status

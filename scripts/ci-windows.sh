@@ -21,6 +21,7 @@ if [ ! -f "$exe" ] || [ ! -f "dist/dravolinex-$version-win64.zip" ] || [ ! -f "d
   fail "the download is incomplete: $(ls dist 2>/dev/null | tr '\n' ' ')"
 else
   headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+  hooks=$(bash tests/check_test_hooks.sh absent "$exe") && pass "no test hooks" || fail "$hooks"
   grep -q 'Subsystem.*(Windows GUI)' <<< "$headers" && pass "GUI subsystem" || fail "not a GUI program"
   # Only DLLs every Windows has: the exe carries its C++ runtime inside.
   imports=$(awk '/DLL Name:/ { print toupper($3) }' <<< "$headers" | sort -u | tr '\n' ' ')

@@ -4,7 +4,8 @@
 #      a window manager and a scale of 2);
 #   2. the Windows game: cross-built, its exe checked, backend tests, play, scaling and installer under Wine;
 #   3. the Debian package: built, checked, installed, started from its menu entry and removed again;
-#   4. each fuzz target for a short time under the sanitizers.
+#   4. each fuzz target for a short time under the sanitizers;
+#   5. the browser game: built with emscripten, played in headless chromium, its size and first frame measured.
 #   scripts/test.sh            all of it
 #   scripts/test.sh --linux    the Linux suite only (the quick check while working)
 set -euo pipefail
@@ -18,7 +19,7 @@ esac
 jobs=$(nproc)
 
 bash scripts/install-deps.sh
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVOLINEX_TEST_HOOKS=ON
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure --timeout 600 -j "$jobs"
 [ "$linux_only" = 1 ] && exit 0
@@ -26,3 +27,4 @@ ctest --test-dir build-test --output-on-failure --timeout 600 -j "$jobs"
 bash scripts/ci-windows.sh
 bash scripts/ci-package.sh
 bash scripts/fuzz.sh 30
+bash scripts/ci-web.sh

@@ -261,9 +261,50 @@ TEST_F(FileStore, FailedSaveSaysWhyAndKeepsTheOldSettings) {
         const std::string said = testing::internal::GetCapturedStderr();
         FileStoreSetFaultForTests(FileStoreNoFault);
         EXPECT_EQ(said.find('\n'), said.size() - 1) << said; // one line
-        EXPECT_NE(said.find((row == 1 ? fifo : settings).string() + ": " + cases[row].reason), std::string::npos) << said;
+        EXPECT_NE(said.find((row == 1 ? fifo : settings).string() + "\": " + cases[row].reason), std::string::npos) << said;
         EXPECT_EQ(FileBytes(), before);
         EXPECT_EQ(fs::symlink_status(settings).type(), kind);
+    }
+}
+
+// A save keeps the mode and owner of the file it replaces, and a new file is private; a file that is there but
+// cannot be read is never replaced: the save is refused in one line saying why. Root reads any file, so as root it
+// is the unprivileged "nobody" who saves, into its own directory holding root's 0600 file (as after a game run
+// through sudo).
+TEST_F(FileStore, SaveKeepsTheModeAndNeverReplacesAFileItCannotRead) {
+    constexpr uid_t Nobody = 65534;
+    const fs::path settings = FileStorePath();
+    const bool root = geteuid() == 0;
+    const mode_t modes[] = {0600, 0644, 0644}; // after the save: of a new file, of a file kept, of nobody's file
+    for (int row = 0; row < 4; ++row) {
+        SCOPED_TRACE(row);
+        fs::remove_all(dir);
+        if (row > 0) { ASSERT_EQ(Write(Key, {{"options", Pattern(60, 1)}, {"wndsize", Pattern(16, 2)}}), StoreOk); }
+        if (row == 1 || row == 2) chmod(settings.c_str(), 0644);
+        if (row == 2 && (!root || chown(settings.c_str(), Nobody, Nobody) != 0)) continue;
+        const Bytes before = FileBytes();
+        if (row == 3 && !root) chmod(settings.c_str(), 0);
+        for (fs::path up = settings.parent_path(); row == 3 && root && up != dir.parent_path(); up = up.parent_path())
+            ASSERT_EQ(chown(up.c_str(), Nobody, Nobody), 0);
+        auto save = [] { return Write(Key, {{"options", Pattern(60, 3)}}); };
+        testing::internal::CaptureStderr();
+        const int32_t saved = row == 3 && root ? Wait(Spawn([&] { return setgid(Nobody) || setuid(Nobody) ? 99 : save(); }))
+                                               : save();
+        const std::string said = testing::internal::GetCapturedStderr();
+        if (row == 3) chmod(settings.c_str(), 0600); // readable again, to compare
+        struct stat info;
+        ASSERT_EQ(stat(settings.c_str(), &info), 0);
+        if (row < 3) {
+            EXPECT_EQ(saved, StoreOk) << said;
+            EXPECT_EQ(info.st_mode & 07777, modes[row]);
+            EXPECT_EQ(info.st_uid, row == 2 ? Nobody : geteuid());
+        } else {
+            EXPECT_EQ(saved, StoreAccessDenied);
+            EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+            EXPECT_NE(said.find("cannot read the file there to keep what it holds: Permission denied"),
+                      std::string::npos) << said;
+            EXPECT_EQ(FileBytes(), before);
+        }
     }
 }
 
@@ -378,8 +419,17 @@ TEST_F(FileStore, PathFollowsTheEnvironment) {
     StoreKey* key = nullptr;
     EXPECT_EQ(FileStoreOpen(Key, false, &key), StoreNotFound);
     EXPECT_EQ(FileStoreOpen(Key, true, &key), StoreAccessDenied);
+    // A newline in the path does not split the message naming it.
+    fs::create_directories(dir);
+    std::ofstream(dir / "new\nline") << "a file where a directory goes";
+    setenv("XDG_CONFIG_HOME", (dir / "new\nline" / "config").c_str(), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(FileStoreOpen(Key, true, &key), StoreAccessDenied);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+    EXPECT_NE(said.find("/new\\nline/config/dravolinex/settings\": Not a directory"), std::string::npos) << said;
+    saved[1] ? setenv("XDG_CONFIG_HOME", config.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
     if (saved[0]) setenv("HOME", home.c_str(), 1);
-    if (saved[1]) setenv("XDG_CONFIG_HOME", config.c_str(), 1);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Frame painting: what the player sees of the craft, crater, dust, lights, visibility and each zoom mode.
+// Frame painting: what the player sees of the craft, crater, dust, lights, visibility, each zoom mode and the
+// instrument panel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "platform/window.h"
 #include "render/composed_frame.h"
 #include "render/paint_frame.h"
+#include "render/panel.h"
 #include "render/rotate.h"
 #include "render/sprites.h"
 #include "sim/game_state.h"
@@ -135,9 +137,8 @@ TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
     gameOptions.zoom = 0;
     HeadlessSetClientSize(0, 0);
     PaintFrame();
-    EXPECT_EQ(HeadlessLastFrame().count, 0);
     ComposeClientPicture(client, 0, 0, false);
-    EXPECT_EQ(client.width, 0);
+    EXPECT_EQ(std::pair(HeadlessLastFrame().count, client.width), std::pair(0, 0));
 
     // The window's picture is reused: a new layout leaves no trace of the old one.
     HeadlessSetClientSize(800, 700);
@@ -232,8 +233,7 @@ TEST_F(RenderTest, CraterIsABowlUnderTheWreck)
     ExpectFrame({{centre - half - 1, top, Ground}, {centre + half, top, Ground}});
     for (int col = centre - half; col < centre + half; ++col) {
         int depth = static_cast<int>(std::cos(std::numbers::pi * (col - centre) / half / 2.5) * rocket.craterDepth);
-        EXPECT_EQ(FrameAt(col, top + depth - 1), 0u) << col;
-        EXPECT_EQ(FrameAt(col, top + depth), Ground) << col;
+        EXPECT_TRUE(FrameAt(col, top + depth - 1) == 0u && FrameAt(col, top + depth) == Ground) << col;
     }
     EXPECT_EQ(FrameAt(centre, top - 1), Sky);
 
@@ -251,10 +251,11 @@ TEST_F(RenderTest, CloseUpAndLandingLightsNearAPlatform)
     EXPECT_EQ((std::vector<int>{v.left, v.top, v.right, v.bottom}),
               (std::vector<int>{320 - 114, H - 100 - 144, 320 + 114, H - 100 + 28}));
     // The panel rides in the close-up's corner; the locator marks cross at its centre.
-    EXPECT_EQ(FrameAt(v.left + 5, v.top + 5), Plate);
-    EXPECT_EQ(FrameAt(v.left + 5 + 45, v.top + 5 + 15), LocatorColor);
+    EXPECT_EQ(std::pair(FrameAt(v.left + 5, v.top + 5), FrameAt(v.left + 50, v.top + 20)), std::pair(Plate, LocatorColor));
 
-    // Lights on rows H - y - 5 and H - y - 4 at both ends: lit in the first phase after coming near.
+    // Lights on rows H - y - 5 and H - y - 4 at both ends, green left and red right: lit in the first phase after
+    // coming near.
+    EXPECT_EQ(std::pair(LightGreen, LightRed), std::pair(MakeColor(0, 255, 0), MakeColor(255, 0, 0)));
     for (int row : {375, 376})
         for (auto [x, c] : {std::pair{300, LightGreen}, {301, LightGreen}, {338, LightRed}, {339, LightRed}})
             EXPECT_EQ(FrameAt(x, row), c) << x << "," << row;
@@ -276,8 +277,7 @@ TEST_F(RenderTest, CloseUpAndLandingLightsNearAPlatform)
     PlaceCraft(299 + 100, 31 + 105);
     Paint(0, 0);
     v = ComposedView();
-    EXPECT_EQ(std::pair(v.left, v.right), std::pair(0, W));
-    EXPECT_EQ(gameState.blinkPhase, -1);
+    EXPECT_EQ(std::tuple(v.left, v.right, gameState.blinkPhase), std::tuple(0, W, -1));
 
     // Of two equally near platforms the first in the table wins.
     platforms[0] = {200, 100, 40, 10}, platforms[1] = {300, 200, 40, 10};
@@ -292,8 +292,7 @@ TEST_F(RenderTest, OnlyFramesOfAFlightAreRecorded)
     PaintFrame();
     PaintFrame();
     EXPECT_EQ(recordCount, 2);
-    ComposeClientPicture(client, W, H, false);
-    EXPECT_EQ(recordCount, 2);
+    ComposeClientPicture(client, W, H, false); // a picture composed for anything but the window records nothing
     for (bool* flag : {&gameState.landed, &gameState.crashed, &gameState.halted}) {
         *flag = true;
         PaintFrame();
@@ -334,7 +333,7 @@ TEST(LoadGraphicsTest, TurnedImagesAndTheMeteorPicture)
     std::vector<Color> upright = SpriteTable[0].picture.pixels;
     RedrawMeteorPicture(45);
     EXPECT_EQ(SpriteTable[0].picture.pixels, upright);
-    RedrawMeteorPicture(0);
+    RedrawMeteorPicture(0); // unturned, the drawn picture is the source's copy
     EXPECT_EQ(SpriteTable[1].picture.pixels, upright);
     ReleaseGraphics();
     RedrawMeteorPicture(30); // no pictures: nothing to do
@@ -378,6 +377,113 @@ TEST_F(RenderTest, SuccessiveFramesMatchAFreshlyPaintedOne)
         gameState.blinkPhase = -1, gameState.blinkTime = 0;
         Paint(0, 0);
         ASSERT_EQ(painted, ComposedFrame().pixels) << m.x << "," << m.y;
+    }
+}
+
+constexpr int Px = 10, Py = 20;
+
+// Each arrow or turn indicator picture is black but for one pixel at (row, 31) in a colour of its own.
+Color TagOf(int row) { return MakeColor(200, row, 100); }
+
+// ---- the instrument panel: arrows, turn indicator, locator marks, fuel bar and wind gauge ----
+
+class PanelTest : public RenderTest {
+protected:
+    Surface frame;
+
+    void SetUp() override
+    {
+        RenderTest::SetUp();
+        for (int row = 17; row <= 26; ++row) {
+            CreateSurface(SpriteTable[row].picture, 32, 32);
+            SetPixel(SpriteTable[row].picture, row, 31, TagOf(row));
+        }
+    }
+
+    void Draw(int nearest = NoPlatform, int offset = 0, int height = 0)
+    {
+        CreateSurface(frame, 120, 80);
+        DrawInstrumentPanel(frame, Px, Py, nearest, offset, height);
+    }
+    // The pictures among rows 17..26 that were drawn.
+    std::vector<int> Drawn()
+    {
+        std::vector<int> rows;
+        for (int row = 17; row <= 26; ++row)
+            if (GetPixel(frame, Px + row, Py + 31) == TagOf(row))
+                rows.push_back(row);
+        return rows;
+    }
+    Color At(int x, int y) { return GetPixel(frame, Px + x, Py + y); }
+};
+
+TEST_F(PanelTest, ArrowsAndTurnIndicator)
+{
+    struct Case {
+        double vx, vy, angle;
+        int gameType;
+        std::vector<int> drawn;
+    } cases[] = {
+        // Red down, green right; standing still: both arrows of each axis, green; exactly 40 is fast; the rocket never
+        // shows the turn indicator; the legged craft's is green below 3 degrees.
+        {10, -45, 0, 0, {18, 21}},     {0, 0, 0, 0, {17, 19, 21, 23}},  {-40, 40, 0, 0, {20, 24}},
+        {-40, -1, 2.9, 0, {17, 20}},   {-40, -1, 2.9, 1, {17, 20, 25}}, {-40, -1, -3, 1, {17, 20, 26}},
+    };
+    for (const Case& c : cases) {
+        gameState.craft.vx = c.vx;
+        gameState.craft.vy = c.vy;
+        gameState.craft.angle = c.angle;
+        gameOptions.gameType = c.gameType;
+        Draw();
+        EXPECT_EQ(Drawn(), c.drawn) << c.vx << ", " << c.vy << ", " << c.angle << ", " << c.gameType;
+    }
+}
+
+TEST_F(PanelTest, LocatorMarksFuelBarAndWindGauge)
+{
+    // No platform near, an empty tank and calm: no marks, no bar, one green pixel in the gauge's middle row.
+    Draw();
+    for (int y = 3; y <= 39; ++y)
+        for (int x = 4; x <= 71; ++x) {
+            const bool window = (x >= 33 && x <= 58 && y <= 29) || (x >= 63 && y <= 28) || y >= 33;
+            ASSERT_EQ(At(x, y), x == 37 && y == 36 ? GaugeGreen : window ? Plate : At(x, y)) << x << "," << y;
+        }
+    const struct {
+        int nearest, offset, height;
+        double fuel, wind, gust;
+        std::vector<std::tuple<int, int, Color>> pixels;
+    } cases[] = {
+        // Locator: centred and feet 5 above the platform the marks cross at (45, 15); far left and high they pin
+        // to the left and top edges, far right and below to the others; -3 x 25 / 16 truncates toward zero to -4.
+        {0, 0, 0, 0, 0, 0, {{45, 15, LocatorColor}, {45, 3, LocatorColor}, {46, 28, LocatorColor}, {33, 16, LocatorColor},
+                            {58, 15, LocatorColor}, {44, 3, Plate}, {47, 3, Plate}, {45, 2, Plate}, {45, 29, Plate},
+                            {32, 15, Plate}, {59, 15, Plate}, {40, 14, Plate}, {40, 17, Plate}}},
+        {0, -100, 100, 0, 0, 0, {{33, 10, LocatorColor}, {34, 10, LocatorColor}, {35, 10, Plate}, {50, 4, LocatorColor},
+                                 {50, 5, Plate}}},
+        {0, 100, -100, 0, 0, 0, {{57, 10, LocatorColor}, {58, 10, LocatorColor}, {56, 10, Plate}, {50, 29, LocatorColor}}},
+        {0, -3, 0, 0, 0, 0, {{41, 10, LocatorColor}, {40, 10, Plate}}},
+        // Fuel: red below 15, top row trunc(28 - 3.725) = 24; a full tank or more: 25 rows from row 3, never beyond.
+        {NoPlatform, 0, 0, 14.9, 0, 0, {{63, 28, GaugeRed}, {71, 24, GaugeRed}, {71, 23, Plate}, {72, 28, Plate}}},
+        {NoPlatform, 0, 0, 15, 0, 0, {{63, 28, GaugeGreen}}},
+        {NoPlatform, 0, 0, 500, 0, 0, {{67, 3, GaugeGreen}, {67, 2, Plate}}},
+        // Wind to the left: 0.2 reaches 11 columns, with the gust 0.25 reaches 14; the outer rows end three columns
+        // short, an arrow head pointing downwind. To the right, mirrored. The reach is wind x 75 x 0.5 / WindScale in
+        // that order: -0.468 reaches exactly 27 columns; a gale stays inside the window.
+        {NoPlatform, 0, 0, 0, -0.2, -0.05, {{37, 36, GaugeGreen}, {25, 36, GaugeGreen}, {24, 36, GaugeRed},
+                                            {22, 36, GaugeRed}, {21, 36, Plate}, {38, 36, Plate}, {28, 33, GaugeGreen},
+                                            {27, 39, GaugeRed}, {24, 39, Plate}}},
+        {NoPlatform, 0, 0, 0, 0.2, 0.05, {{38, 36, GaugeGreen}, {47, 36, GaugeGreen}, {48, 36, GaugeRed},
+                                          {50, 36, GaugeRed}, {51, 36, Plate}, {37, 36, Plate}, {45, 39, GaugeRed}}},
+        {NoPlatform, 0, 0, 0, -0.468, 0, {{10, 36, GaugeGreen}, {9, 36, Plate}}},
+        {NoPlatform, 0, 0, 0, 50, 0, {{70, 36, GaugeGreen}, {72, 36, Plate}}},
+    };
+    for (const auto& c : cases) {
+        gameState.craft.fuel = c.fuel;
+        gameState.wind = c.wind;
+        gameState.windGust = c.gust;
+        Draw(c.nearest, c.offset, c.height);
+        for (auto [x, y, colour] : c.pixels)
+            EXPECT_EQ(At(x, y), colour) << c.offset << " " << c.fuel << " " << c.wind << ": " << x << "," << y;
     }
 }
 

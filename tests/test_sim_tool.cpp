@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <tuple>
 
@@ -34,10 +36,12 @@ std::string SimulatorPath()
     return (self.parent_path().parent_path() / "tools" / "dravolinex-sim").string();
 }
 
-// Runs the simulator; `streams` picks stdout ("2>/dev/null") or stderr ("2>&1 >/dev/null").
-Result RunSimulator(const std::string& arguments, const char* streams = "2>/dev/null")
+// Runs the simulator after the shell commands `before`, ended should it hang; `streams` picks stdout
+// ("2>/dev/null") or stderr ("2>&1 >/dev/null").
+Result RunSimulator(const std::string& arguments, const std::string& streams = "2>/dev/null",
+                    const std::string& before = "")
 {
-    std::string command = SimulatorPath() + " " + arguments + " " + streams;
+    std::string command = before + "timeout 30 " + SimulatorPath() + " " + arguments + " " + streams;
     Result result{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -129,14 +133,20 @@ TEST_F(SimToolTest, ScriptDrivesTheHumanPilotAndTheStepLimitEndsTheFlight)
 
 TEST_F(SimToolTest, BadArgumentsGiveOneLineAndStatusTwo)
 {
-    const std::string path = testing::TempDir() + "sim_bad_script.txt";
+    const std::string path = testing::TempDir() + "sim_bad_script.txt", fifo = testing::TempDir() + "sim_fifo",
+                      longLine = testing::TempDir() + "sim_long_line.txt";
     std::ofstream(path) << "1 100 0 0\n5 x 0 0\n";
-    for (const char* arguments : {"--set nosuchfield=1", "--set player=2", "--set fuelAmount=30",
-                                  "--set windStrength=50", "--set gameWidth=8 --set gameHeight=8", "--set player",
-                                  "--client 640", "--difficulty 101", "--jobs 0", "--seed abc", "--runs 0", "--bogus",
-                                  "--client 99999x99999", "--client 16385x16", "--client 10000x10000", "--client -5x5",
-                                  "--script /tmp", "--snapshot ''", "--max-steps 99999999999999999999",
-                                  "--max-steps -1", "--max-steps 0x10", "--snapshot-step 1e3"}) {
+    std::ofstream(longLine) << "1 " << std::string(5000, '0') << " 0 0\n";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // The scripts: a directory, one that never ends, a FIFO without a writer, a read error, a line too long.
+    for (const std::string& arguments : std::vector<std::string>{
+             "--set nosuchfield=1", "--set player=2", "--set fuelAmount=30", "--set windStrength=50",
+             "--set gameWidth=8 --set gameHeight=8", "--set player", "--client 640", "--difficulty 101", "--jobs 0",
+             "--seed abc", "--runs 0", "--bogus", "--client 99999x99999", "--client 16385x16", "--client 10000x10000",
+             "--client -5x5", "--snapshot ''", "--max-steps 99999999999999999999", "--max-steps -1",
+             "--max-steps 0x10", "--snapshot-step 1e3", "--script /tmp", "--script /dev/zero", "--script " + fifo,
+             "--script /proc/self/mem", "--script " + longLine}) {
         Result r = RunSimulator(arguments, "2>&1 >/dev/null");
         EXPECT_EQ(r.status, 2) << arguments;
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << arguments << ": " << r.out;
@@ -146,6 +156,29 @@ TEST_F(SimToolTest, BadArgumentsGiveOneLineAndStatusTwo)
     EXPECT_NE(r.out.find(":2:"), std::string::npos) << r.out;
     // The widest client accepted.
     EXPECT_EQ(RunSimulator("--client 16384x16 --max-steps 1").status, 0);
+}
+
+// Output on a full disk (cut off mid-line by a file size limit, with one worker and several) and a snapshot that
+// cannot be written: one line and status 2, and the picture already there is kept whole.
+TEST_F(SimToolTest, FailedWritesGiveOneLineAndStatusTwo)
+{
+    const std::string cut = testing::TempDir() + "sim_cut.txt", png = testing::TempDir() + "sim_kept.png";
+    const std::string limit = "ulimit -f 8; trap '' XFSZ; "; // 4 KiB, and a write beyond it fails
+    std::ofstream(png) << "an earlier picture";
+    const std::string cases[][3] = {
+        {"", "--seed 7", "/dev/full"},
+        {"", "--runs 3 --jobs 2", "/dev/full"},
+        {limit, "--runs 100 --jobs 1", cut},
+        {limit, "--runs 100 --jobs 3", cut},
+        {limit, "--client 1024x768 --snapshot " + png, "/dev/null"},
+    };
+    for (const auto& [before, arguments, output] : cases) {
+        Result r = RunSimulator(arguments, "2>&1 >" + output, before);
+        EXPECT_EQ(r.status, 2) << arguments;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << arguments << ": " << r.out;
+    }
+    std::ifstream kept(png);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "an earlier picture");
 }
 
 TEST_F(SimToolTest, OptionsDrawsRecordingAndTipOverFollowTheContract)

@@ -24,7 +24,8 @@ struct PacedTimer {
 };
 
 // Steps of the simulation (timer 1003) counted per second of the clock, written as
-// "pacing second N steps S average A" lines when DRAVOLINEX_PACING_LOG names a file ("-": standard error).
+// "pacing second N steps S average A" lines when DRAVOLINEX_PACING_LOG names a file ("-": standard error; a test
+// hook, see platform/common/test_hooks.h).
 struct PacingLog {
     FILE* file;
     int64_t secondStartUs;

@@ -36,14 +36,16 @@ bool useTestDirectory = false;
 FileStoreFault fault = FileStoreNoFault;
 
 // The keys of the settings file; empty when it is missing, not a regular file (a FIFO, a device or a
-// directory is never opened in a way that could wait), too big, or garbled.
-std::vector<StoreKeyValues> LoadFile(const std::string& file) {
-    std::vector<StoreKeyValues> keys;
+// directory is never opened in a way that could wait), too big, or garbled. False, with errno saying why,
+// when a file is there that cannot be read: a save must not replace what it may hold.
+bool LoadFile(const std::string& file, std::vector<StoreKeyValues>& keys) {
+    keys.clear();
     struct stat info;
-    if (stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return keys;
+    if (stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return true;
     const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return keys;
+    if (fd < 0) return errno == ENOENT; // gone since: missing
     std::vector<uint8_t> image;
+    bool readable = true;
     // Checked again on what was opened: the path may have been replaced in between.
     if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
         static_cast<uint64_t>(info.st_size) <= SettingsMaxFileBytes) {
@@ -52,14 +54,18 @@ std::vector<StoreKeyValues> LoadFile(const std::string& file) {
         while (got < image.size()) {
             const ssize_t n = read(fd, image.data() + got, image.size() - got);
             if (n < 0 && errno == EINTR) continue;
+            readable = n >= 0;
             if (n <= 0) break;
             got += static_cast<size_t>(n);
         }
         image.resize(got);
     }
+    const int reason = errno;
     close(fd);
+    errno = reason;
+    if (!readable) return false;
     ReadSettingsImage(image.data(), image.size(), keys);
-    return keys;
+    return true;
 }
 
 std::string SettingsDirectory() {
@@ -124,6 +130,13 @@ int ReplaceFile(const std::string& file, const std::vector<uint8_t>& bytes) {
     std::string temp;
     const int fd = CreateSettingsTemp(file, temp);
     if (fd < 0) return errno;
+    // The file replaced keeps its mode, and its owner when the system lets us (a game run by root keeps the
+    // player's file the player's); a new file stays private to the user.
+    struct stat old;
+    if (stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (old.st_uid != geteuid() || old.st_gid != getegid()) (void)!fchown(fd, old.st_uid, old.st_gid);
+        fchmod(fd, old.st_mode & 07777);
+    }
     if (fault == FileStoreFaultWrite) errno = ENOSPC;
     if (fault == FileStoreFaultWrite || !WriteAll(fd, bytes) || fsync(fd) != 0) {
         const int reason = errno;
@@ -154,10 +167,28 @@ int ReplaceFile(const std::string& file, const std::vector<uint8_t>& bytes) {
     return 0;
 }
 
+// `text` in double quotes, with control characters, quotes and backslashes escaped: a path may hold any of
+// them (a newline in XDG_CONFIG_HOME), and a message naming it stays one line.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') quoted += {'\\', c};
+        else if (c == '\n') quoted += "\\n";
+        else if (c == '\t') quoted += "\\t";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            quoted += escape;
+        } else quoted += c;
+    }
+    return quoted + '"';
+}
+
 // One line on standard error; the game goes on with its options in memory.
-int32_t ReportSaveFailure(const std::string& file, const char* reason) {
-    if (file.empty()) std::fprintf(stderr, "dravolinex: settings not saved: %s\n", reason);
-    else std::fprintf(stderr, "dravolinex: settings not saved to %s: %s\n", file.c_str(), reason);
+int32_t ReportSaveFailure(const std::string& file, const std::string& reason) {
+    if (file.empty()) std::fprintf(stderr, "dravolinex: settings not saved: %s\n", reason.c_str());
+    else std::fprintf(stderr, "dravolinex: settings not saved to %s: %s\n", Quoted(file).c_str(), reason.c_str());
     return StoreAccessDenied;
 }
 
@@ -170,7 +201,8 @@ int32_t FileStoreOpen(const char* keyPath, bool create, StoreKey** key) {
     const std::string file = directory + "/" + FileName;
     const std::string target = ResolveLinks(file);
     if (!target.empty()) RemoveStaleSettingsTemps(target);
-    std::vector<StoreKeyValues> keys = LoadFile(file);
+    std::vector<StoreKeyValues> keys;
+    LoadFile(file, keys); // a file that cannot be read reads as empty: the game starts with its defaults
     StoreKeyValues* found = FindStoreKey(keys, keyPath);
     if (!found && !create) return StoreNotFound;
     if (create) {
@@ -209,7 +241,10 @@ int32_t FileStoreClose(StoreKey* key) {
         return ReportSaveFailure(target, S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file");
     RemoveStaleSettingsTemps(target);
     // Merge into what the file holds now, keeping every other key and value.
-    std::vector<StoreKeyValues> keys = LoadFile(target);
+    std::vector<StoreKeyValues> keys;
+    if (!LoadFile(target, keys))
+        return ReportSaveFailure(target, std::string("cannot read the file there to keep what it holds: ") +
+                                             std::strerror(errno));
     StoreKeyValues* merged = FindStoreKey(keys, key->values.path);
     if (!merged) {
         keys.push_back(StoreKeyValues{key->values.path, {}});

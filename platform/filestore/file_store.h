@@ -7,12 +7,15 @@
 // reads as an empty store, and so does anything at the path that is not a regular file (a FIFO or a
 // device is never waited on). Writes collect on the open key and reach the file at FileStoreClose,
 // atomically (a new file is written beside the old one, flushed and renamed over it); every other key
-// and value in the file is kept; only a regular file (or nothing) at the path is replaced. When the
+// and value in the file is kept; only a regular file (or nothing) at the path is replaced, and never one
+// that cannot be read (its other keys would be lost). A file replaced keeps its mode (and, where the
+// system allows, its owner); a new one is private to the user (0600). When the
 // settings path is a symbolic link the link stays and its target receives the save (a dangling link's
 // target is created, in a directory that must exist). Of two games committing at once
 // the last complete write wins. Opening and committing remove the new files that a game killed in the
 // middle of a save left behind. A failed commit leaves the old file untouched, writes one line naming
-// the file and the reason to standard error, and returns StoreAccessDenied.
+// the file (quoted, its control characters escaped) and the reason to standard error, and returns
+// StoreAccessDenied.
 #pragma once
 #include <cstdint>
 #include <string>

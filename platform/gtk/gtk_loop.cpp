@@ -4,6 +4,7 @@
 #include "platform/gtk/gtk_backend.h"
 #include "platform/app_entry.h"
 #include "platform/common/timer_pacer.h"
+#include "platform/common/test_hooks.h"
 #include "platform/clock.h"
 #include "platform/commands.h"
 #include "platform/timer.h"
@@ -84,7 +85,7 @@ GSourceFuncs pumpFuncs = {PumpPrepare, PumpCheck, PumpDispatch, nullptr, nullptr
 void EnsurePump()
 {
     if (pumpSource) return;
-    OpenPacingLog(pacer, getenv("DRAVOLINEX_PACING_LOG"));
+    OpenPacingLog(pacer, TEST_HOOK_SETTING("DRAVOLINEX_PACING_LOG"));
     pumpSource = g_source_new(&pumpFuncs, sizeof(GSource));
     // Below input and redrawing, like the timer messages of a window; re-entered by dialogs' nested loops.
     g_source_set_priority(pumpSource, GDK_PRIORITY_REDRAW + 10);

@@ -1,7 +1,8 @@
 // Hooks for the scripts that play the game where no input device exists (a Wayland compositor without a seat):
 // DRAVOLINEX_TEST_LOG names a file that gets a line for the window system in use, for each window shown and, once a
-// second, the number of frames presented so far; SIGUSR2 then chooses File > Exit. Without the variable nothing
-// happens.
+// second, the number of frames presented so far; SIGUSR2 then chooses File > Exit. Without the variable, or in a
+// build without test hooks (platform/common/test_hooks.h), nothing happens.
+#include "platform/common/test_hooks.h"
 #include "platform/gtk/gtk_backend.h"
 #include "platform/commands.h"
 #include "resources/shell_tables.h"
@@ -38,7 +39,7 @@ gboolean ChooseExit(gpointer)
 
 void OpenTestLog()
 {
-    const char* path = getenv("DRAVOLINEX_TEST_LOG");
+    const char* path = TEST_HOOK_SETTING("DRAVOLINEX_TEST_LOG");
     if (!path || !*path || testLog) return;
     testLog = fopen(path, "w");
     if (!testLog) return;

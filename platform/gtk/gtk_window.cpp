@@ -1,6 +1,7 @@
 // The main window: menu bar from the menu table, accelerators, the playfield drawing area that shows the game's
 // last finished frame, the keys the flight reads, and the window's placement.
 #include "platform/common/frame_copy.h"
+#include "platform/common/test_hooks.h"
 #include "platform/gtk/gtk_backend.h"
 #include "platform/app_entry.h"
 #include "platform/keys.h"
@@ -136,7 +137,7 @@ gboolean OnPlayfieldDraw(GtkWidget* widget, cairo_t* cr, gpointer)
         // Start-up measurement: DRAVOLINEX_FIRST_FRAME_LOG names a file that gets the wall-clock time (µs since
         // the epoch) at which the first game frame was shown.
         static bool firstShown = false;
-        const char* log = firstShown ? nullptr : getenv("DRAVOLINEX_FIRST_FRAME_LOG");
+        const char* log = firstShown ? nullptr : TEST_HOOK_SETTING("DRAVOLINEX_FIRST_FRAME_LOG");
         if (FILE* out = log ? fopen(log, "w") : nullptr) {
             fprintf(out, "%lld\n", (long long)g_get_real_time());
             fclose(out);

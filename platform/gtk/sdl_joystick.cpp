@@ -1,5 +1,6 @@
 // Joystick slots on SDL2 joysticks: positions mapped to 0..65535, buttons as bits, plugging noticed on every read,
 // and the captured device's button presses delivered to the game.
+#include "platform/common/test_hooks.h"
 #include "platform/gtk/gtk_backend.h"
 #include "platform/app_entry.h"
 #include "platform/joystick.h"
@@ -84,7 +85,7 @@ void DriveVirtualJoystick()
 
 void AttachVirtualJoystick()
 {
-    const char* wanted = getenv("DRAVOLINEX_VIRTUAL_JOYSTICK");
+    const char* wanted = TEST_HOOK_SETTING("DRAVOLINEX_VIRTUAL_JOYSTICK");
     if (!wanted || strcmp(wanted, "1") != 0) return;
     virtualIndex = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
     if (virtualIndex < 0) {

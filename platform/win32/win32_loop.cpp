@@ -5,6 +5,7 @@
 #include "platform/win32/win32_backend.h"
 #include "platform/app_entry.h"
 #include "platform/common/timer_pacer.h"
+#include "platform/common/test_hooks.h"
 #include "platform/clock.h"
 #include "platform/commands.h"
 #include "platform/timer.h"
@@ -139,7 +140,7 @@ static HACCEL CreateMainAccelerators()
 int PlatformRunMessageLoop()
 {
     HACCEL accelerators = CreateMainAccelerators();
-    OpenPacingLog(pacer, getenv("DRAVOLINEX_PACING_LOG"));
+    OpenPacingLog(pacer, TEST_HOOK_SETTING("DRAVOLINEX_PACING_LOG"));
     UpdatePump();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -1,6 +1,7 @@
 ; The Windows installer: per user, no administrator rights, a Start menu shortcut, an entry in Apps & features, and an
 ; uninstaller that removes what was installed and asks before removing the player's saved options.
-; makensis -DVERSION=1.0 -DSTAGE=<folder with dravolinex.exe, README.txt, licenses\> -DOUTFILE=<setup.exe> installer.nsi
+; makensis -DVERSION=1.0 -DSTAGE=<folder with dravolinex.exe, README.txt, LICENSE.txt, licenses\>
+;          -DOUTFILE=<setup.exe> installer.nsi
 ; 64-bit like the game it installs (and so it runs wherever the game does).
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -24,7 +25,7 @@ VIAddVersionKey "CompanyName" "${PUBLISHER}"
 VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
+VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 The Dravolinex developers; MIT licence"
 
 !include "MUI2.nsh"
 !define MUI_ICON "107-program.ico"
@@ -32,6 +33,12 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\dravolinex.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Play ${PRODUCT} now"
 !insertmacro MUI_PAGE_WELCOME
+; ---- Licence page: the game's MIT licence (LICENSE.txt, installed beside the game and in the zip too). It grants
+; rights and asks nothing of a player, so the page goes on with Next rather than "I Agree".
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "Dravolinex is free software: these terms let you use, copy, change and share it."
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
+; ---- end of the licence page
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -44,6 +51,7 @@ Section "Install"
   SetOutPath "$INSTDIR"
   File "${STAGE}\dravolinex.exe"
   File "${STAGE}\README.txt"
+  File "${STAGE}\LICENSE.txt"
   SetOutPath "$INSTDIR\licenses"
   File "${STAGE}\licenses\*.txt"
   SetOutPath "$INSTDIR"
@@ -67,6 +75,7 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$INSTDIR\dravolinex.exe"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\licenses\*.txt"
   RMDir "$INSTDIR\licenses"
   Delete "$INSTDIR\uninstall.exe"

@@ -36,8 +36,34 @@ static bool FlyBlock(const SimSettings& settings, uint32_t first, uint32_t count
     return true;
 }
 
-// Copies the rest of file `from` to standard output.
-static bool CopyToOutput(int from)
+// Writes all of `size` bytes to `to`; false with errno set when the system refuses some of them.
+static bool WriteAll(int to, const char* bytes, size_t size)
+{
+    for (size_t done = 0; done < size;) {
+        ssize_t w = write(to, bytes + done, size - done);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w == 0)
+            errno = ENOSPC;
+        if (w <= 0)
+            return false;
+        done += size_t(w);
+    }
+    return true;
+}
+
+bool PrintLine(const std::string& line, std::string& error)
+{
+    // Straight to the descriptor: nothing waits in a buffer whose failure would only show at exit.
+    std::string text = line + '\n';
+    if (WriteAll(STDOUT_FILENO, text.data(), text.size()))
+        return true;
+    error = std::string("cannot write the output: ") + std::strerror(errno);
+    return false;
+}
+
+// Copies the rest of file `from` to descriptor `to`.
+static bool CopyFile(int from, int to)
 {
     char buffer[1 << 16];
     if (lseek(from, 0, SEEK_SET) != 0)
@@ -48,14 +74,8 @@ static bool CopyToOutput(int from)
             continue;
         if (n <= 0)
             return n == 0;
-        for (ssize_t done = 0; done < n;) {
-            ssize_t w = write(STDOUT_FILENO, buffer + done, size_t(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return false;
-            done += w;
-        }
+        if (!WriteAll(to, buffer, size_t(n)))
+            return false;
     }
 }
 
@@ -74,23 +94,29 @@ namespace {
 
 struct Worker {
     pid_t pid = -1;
-    int file = -1; // its output, for every block after the first (which writes to standard output itself)
+    // For every block after the first (which writes to standard output and error itself): its output and its
+    // error line, passed on when the blocks before it have been.
+    int file = -1, errors = -1;
     uint32_t first = 0, count = 0;
 };
 
 } // namespace
 
-// The worker's side: the block's lines go to `output`; the exit status says whether every run was flown.
+// The worker's side: the block's lines go to its output; the exit status says whether every run was flown and
+// printed.
 [[noreturn]] static void RunWorker(const SimSettings& settings, const Worker& w)
 {
-    if (w.file >= 0 && dup2(w.file, STDOUT_FILENO) < 0)
+    if ((w.file >= 0 && dup2(w.file, STDOUT_FILENO) < 0) || (w.errors >= 0 && dup2(w.errors, STDERR_FILENO) < 0))
         _exit(3);
     std::string error;
     bool ok = FlyBlock(settings, w.first, w.count, error);
-    std::cout.flush();
+    if (ok && (std::fflush(stdout) != 0 || !std::cout.flush())) {
+        error = std::string("cannot write the output: ") + std::strerror(errno);
+        ok = false;
+    }
     if (!ok)
         std::fprintf(stderr, "dravolinex-sim: %s\n", error.c_str());
-    _exit(ok && std::cout.good() ? 0 : 2);
+    _exit(ok ? 0 : 2);
 }
 
 bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
@@ -102,6 +128,7 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
 
     // Contiguous blocks of seeds; the first block streams to standard output, the others wait in files.
     std::cout.flush();
+    std::fflush(stdout);
     std::vector<Worker> workers(static_cast<size_t>(jobs));
     uint32_t next = 0;
     for (int j = 0; j < jobs && error.empty(); ++j) {
@@ -109,7 +136,7 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
         w.first = next;
         w.count = settings.runs / uint32_t(jobs) + (uint32_t(j) < settings.runs % uint32_t(jobs) ? 1 : 0);
         next += w.count;
-        if (j > 0 && (w.file = AnonymousFile()) < 0) {
+        if (j > 0 && ((w.file = AnonymousFile()) < 0 || (w.errors = AnonymousFile()) < 0)) {
             error = std::string("cannot make a file for the workers: ") + std::strerror(errno);
             break;
         }
@@ -121,7 +148,7 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
     }
 
     // In seed order: wait for each block, pass its lines on (all a failed block wrote, as one process would
-    // have printed them before stopping), and stop at the first failure.
+    // have printed them before stopping, and then its error line), and stop at the first failure.
     bool ok = error.empty();
     for (Worker& w : workers) {
         if (!ok || w.pid <= 0)
@@ -130,7 +157,7 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
         while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
         }
         w.pid = 0;
-        if (w.file >= 0 && !CopyToOutput(w.file)) {
+        if (w.file >= 0 && !CopyFile(w.file, STDOUT_FILENO)) {
             error = std::string("cannot write the output: ") + std::strerror(errno);
             ok = false;
         } else if (WIFSIGNALED(status)) {
@@ -139,7 +166,9 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
                     std::to_string(WTERMSIG(status));
             ok = false;
         } else if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            ok = false; // the worker has said why on standard error
+            if (w.errors >= 0) // the first worker has said why itself
+                CopyFile(w.errors, STDERR_FILENO);
+            ok = false;
         }
     }
     // After a failure the later blocks are not wanted: stop their workers and collect them.
@@ -148,8 +177,9 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
             kill(w.pid, SIGTERM);
             waitpid(w.pid, nullptr, 0);
         }
-        if (w.file >= 0)
-            close(w.file);
+        for (int fd : {w.file, w.errors})
+            if (fd >= 0)
+                close(fd);
     }
     return ok;
 }

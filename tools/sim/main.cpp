@@ -1,5 +1,8 @@
 // dravolinex-sim: worlds and flights of the game from a seed, one JSON object per run.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,14 @@ static int Fail(const std::string& message)
             ch = ' ';
     std::fprintf(stderr, "dravolinex-sim: %s\n", line.c_str());
     return 2;
+}
+
+// Anything still buffered must reach the output too: a full disk is a failure, not a success.
+static int FinishOutput(int status)
+{
+    if (std::fflush(stdout) != 0 || !std::cout.flush())
+        return Fail(std::string("cannot write the output: ") + std::strerror(errno));
+    return status;
 }
 
 int main(int argc, char** argv)
@@ -50,7 +61,7 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return FinishOutput(app.exit(e));
     } catch (const CLI::ParseError& e) {
         return Fail(e.what());
     }
@@ -91,5 +102,5 @@ int main(int argc, char** argv)
     if (!RunFlights(settings, jobs, error))
         return error.empty() ? 2 : Fail(error);
     FinishSimulator();
-    return 0;
+    return FinishOutput(0);
 }

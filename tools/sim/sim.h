@@ -49,7 +49,10 @@ bool ParseClientSize(const std::string& text, int& width, int& height, std::stri
 // Reads a step number of `option`: decimal digits only, 0..INT64_MAX; false with `error` saying why.
 bool ParseStepNumber(const std::string& option, const std::string& text, int64_t& value, std::string& error);
 
-// Reads a pilot script; false with `error` naming the file and line.
+// The largest pilot script read, and its longest line (a script has a line per change of the demands).
+constexpr size_t MaxScriptBytes = 16u << 20;
+constexpr size_t MaxScriptLineBytes = 4096;
+// Reads a pilot script (a regular file within those bounds); false with `error` naming the file and line.
 bool ReadScript(const std::string& path, std::vector<ScriptLine>& script, std::string& error);
 
 // Prepares the headless window and the game's pictures once.
@@ -68,6 +71,8 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
 void BeginTimedFlight();
 void StepUnderTimers(const ControlInput& input);
 void EndTimedFlight();
+// Writes `line` and a newline to standard output; false with `error` saying why when not all of it was written.
+bool PrintLine(const std::string& line, std::string& error);
 // The number of cores this process may run on.
 int DefaultJobCount();
 // Flies every run of `settings`, spread over `jobs` worker processes, printing in seed order; false at

@@ -1,8 +1,11 @@
 // Option fields by name with their ranges, and the pilot script reader.
 #include <charconv>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "tools/sim/sim.h"
 
@@ -147,22 +150,65 @@ bool ParseStepNumber(const std::string& option, const std::string& text, int64_t
     return false;
 }
 
+// The whole of a script file: a regular file only (a FIFO or a device is never waited on or read without end), of
+// at most MaxScriptBytes; false with `error` saying why.
+static bool ReadScriptFile(const std::string& path, std::string& text, std::string& error)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        error = "--script: cannot read '" + path + "': " + std::strerror(errno);
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "--script: '" + path + (S_ISDIR(info.st_mode) ? "' is a directory" : "' is not a regular file");
+        close(fd);
+        return false;
+    }
+    if (static_cast<uint64_t>(info.st_size) > MaxScriptBytes) {
+        error = "--script: '" + path + "' is larger than " + std::to_string(MaxScriptBytes) + " bytes";
+        close(fd);
+        return false;
+    }
+    // Read to the end rather than to the size first seen: a file that grows meanwhile still stops at the bound.
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = "--script: cannot read '" + path + "': " + std::strerror(errno);
+            break;
+        }
+        if (n == 0)
+            break;
+        if (text.size() + size_t(n) > MaxScriptBytes) {
+            error = "--script: '" + path + "' is larger than " + std::to_string(MaxScriptBytes) + " bytes";
+            break;
+        }
+        text.append(buffer, size_t(n));
+    }
+    close(fd);
+    return error.empty();
+}
+
 bool ReadScript(const std::string& path, std::vector<ScriptLine>& script, std::string& error)
 {
-    std::error_code status;
-    if (std::filesystem::is_directory(path, status)) {
-        error = "--script: '" + path + "' is a directory";
+    std::string text;
+    if (!ReadScriptFile(path, text, error))
         return false;
-    }
-    std::ifstream in(path);
-    if (!in) {
-        error = "--script: cannot read '" + path + "'";
-        return false;
-    }
+    std::istringstream in(text);
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
+        if (line.size() > MaxScriptLineBytes) {
+            error = "--script " + path + ":" + std::to_string(number) + ": longer than " +
+                    std::to_string(MaxScriptLineBytes) + " bytes";
+            return false;
+        }
         std::string::size_type hash = line.find('#');
         if (hash != std::string::npos)
             line.erase(hash);

@@ -1,7 +1,6 @@
 // One flight: the game's own new-game routine, then the simulation steps (alone, or with the game's other timers
 // and its repaints), then the verdict.
 #include <cstring>
-#include <iostream>
 
 #include <nlohmann/json.hpp>
 
@@ -52,9 +51,10 @@ bool SnapshotAvailable()
 static bool TakeSnapshot([[maybe_unused]] const SimSettings& settings, std::string& error)
 {
 #ifdef SIM_HAS_SNAPSHOT
-    if (WriteSnapshotPng(settings.snapshotPath.c_str(), settings.clientWidth, settings.clientHeight))
+    std::string reason;
+    if (WriteSnapshotPng(settings.snapshotPath.c_str(), settings.clientWidth, settings.clientHeight, reason))
         return true;
-    error = "--snapshot: cannot write '" + settings.snapshotPath + "'";
+    error = "--snapshot: cannot write '" + settings.snapshotPath + "': " + reason;
 #else
     error = "--snapshot: not available in this build";
 #endif
@@ -212,6 +212,5 @@ bool RunFlight(const SimSettings& settings, uint32_t seed, bool takeSnapshot, st
         return false;
     if (settings.trace)
         out["trace"] = trace;
-    std::cout << out.dump() << '\n';
-    return snapshotOk;
+    return PrintLine(out.dump(), error);
 }
