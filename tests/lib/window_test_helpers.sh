@@ -70,13 +70,13 @@ wait_steps() {
 }
 
 # Top row of the craft's pure red within the crop WIDTHxHEIGHT+X+Y of screenshot $1 (the playfield right of the
-# instrument panel); empty when the craft is out of sight. Red patches smaller than 10 pixels (a twinkling star, the
-# meteor) are not the craft.
+# instrument panel); empty when the craft is out of sight. Only red patches of 20 pixels or more count: the craft has
+# them, a twinkling star (1 or 2) and the meteor (up to 16) do not.
 #   craft_top SHOT CROP
 craft_top() {
   convert "$out/$1.png" -crop "$2" +repage -fill black +opaque '#FF0000' -define connected-components:verbose=true \
     -connected-components 8 null: 2>/dev/null |
-    awk '$NF == "srgb(255,0,0)" && $4 >= 10 { split($2, g, "+"); if (top == "" || g[3] < top) top = g[3] }
+    awk '$NF == "srgb(255,0,0)" && $4 >= 20 { split($2, g, "+"); if (top == "" || g[3] < top) top = g[3] }
          END { if (top != "") print top }'
 }
 
