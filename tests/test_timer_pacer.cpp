@@ -1,5 +1,7 @@
-// The desktop backends' timer pacer on a stand-in clock: elapsed-time expiries, capped catch-up, order, re-entry, log.
+// The desktop backends' timer pacer on a stand-in clock: elapsed-time expiries, capped catch-up, order, re-entry, log;
+// and their copy of the shown frame, which tells whether a new frame changed any pixel.
 #include "platform/common/timer_pacer.h"
+#include "platform/common/frame_copy.h"
 
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -191,4 +193,28 @@ TEST_F(TimerPacerTest, PacingLogCountsSimulationStepsPerSecond)
     EXPECT_EQ(text.str(), "pacing second 1 steps 100 average 100.00\n"
                        "pacing second 2 steps 100 average 100.00\n"
                        "pacing second 3 steps 60 average 86.67\n");
+}
+
+// A frame goes to the screen only when it differs from the one shown, in the rows that differ: a change in the last
+// pixel counts, a frame of another shape always does, and the copy holds the new frame in the screen's order (red
+// and blue swapped).
+TEST(FrameCopy, TellsWhetherAnyPixelChanged)
+{
+    ShownFrame shown;
+    uint32_t next[6] = {0x0000FF, 0x00FF00, 0xFF0000, 0x123456, 0, 0xFFFFFF};
+    EXPECT_EQ(UpdateShownFrame(shown, next, 3, 2, 16), FrameChanged);
+    EXPECT_EQ(shown.pixels, (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x563412, 0, 0xFFFFFF}));
+    EXPECT_EQ(UpdateShownFrame(shown, next, 3, 2, 16), FrameUnchanged);
+    next[5] = 0xFFFFFE;
+    EXPECT_EQ(UpdateShownFrame(shown, next, 3, 2, 16), FrameChanged);
+    EXPECT_EQ(shown.pixels[5], 0xFEFFFFu);
+    EXPECT_EQ(shown.changedTop * 10 + shown.changedBottom, 12); // only the second row
+    next[0] = next[5] = 1;
+    EXPECT_EQ(UpdateShownFrame(shown, next, 3, 2, 16), FrameChanged);
+    EXPECT_EQ(shown.pixels[0] | shown.pixels[5], 0x010000u);
+    EXPECT_EQ(shown.changedTop * 10 + shown.changedBottom, 2);
+    EXPECT_EQ(UpdateShownFrame(shown, next, 2, 3, 16), FrameChanged); // the same pixels in another shape
+    EXPECT_EQ(UpdateShownFrame(shown, nullptr, 2, 3, 16), FrameRejected);
+    EXPECT_EQ(UpdateShownFrame(shown, next, 32, 1, 16), FrameRejected);
+    EXPECT_EQ(shown.width * 10 + shown.height, 23);
 }

@@ -10,9 +10,9 @@ GtkWindow* MainGtkWindow();
 // which places every window itself.
 bool WindowSystemPlacesWindows();
 
-// The frame (left, right, top, bottom) the window manager will put around `window`, asked before it is shown; false
-// (and zeros) without a window manager that answers.
-bool RequestFrameExtents(GtkWidget* window, int extents[4]);
+// Width and height the window manager's frame adds around `window`, in the toolkit's units, asked before it is shown;
+// false (and zeros) without a window manager that answers.
+bool RequestFrameSize(GtkWidget* window, int* width, int* height);
 
 // Width and height the window manager adds around the main window (zeros without one).
 void MainFrameSize(int* width, int* height);
@@ -44,8 +44,10 @@ void HoldGameDelivery(bool hold);
 // Replaces the monotonic microsecond clock that paces the timers (null: the real one again).
 void SetLoopClockForTests(gint64 (*clock)());
 
-// SDL start-up and shut-down of the sound and joystick parts.
+// SDL start-up and shut-down of the sound and joystick parts; the sound device opens when the loop is first idle
+// after StartSoundSoon (the main window is on the screen).
 void InitSdlServices();
+void StartSoundSoon();
 void ShutdownSound();
 
 // The program icon or another icon resource as a pixbuf of about `size` pixels; null when missing.

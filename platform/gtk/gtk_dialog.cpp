@@ -414,6 +414,19 @@ gboolean OnDialogKey(GtkWidget* window, GdkEventKey* event, gpointer data)
         MoveTabFocus(dialog, event->keyval == GDK_KEY_ISO_Left_Tab || (modifiers & GDK_SHIFT_MASK));
         return TRUE;
     }
+    // The arrow keys steer the craft: on a push button or a check box they never move the focus (toolkits move it to
+    // the next control in that direction, from OK to "Exit Game" in the verdict). Tab, the mouse and the buttons'
+    // letters still reach every control; a radio group and a slider keep their own arrow keys.
+    switch (event->keyval) {
+    case GDK_KEY_Left: case GDK_KEY_Right: case GDK_KEY_Up: case GDK_KEY_Down:
+    case GDK_KEY_KP_Left: case GDK_KEY_KP_Right: case GDK_KEY_KP_Up: case GDK_KEY_KP_Down:
+        if (GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
+            focus && GTK_IS_BUTTON(focus) && !GTK_IS_RADIO_BUTTON(focus))
+            return TRUE;
+        break;
+    default:
+        break;
+    }
     if (event->keyval == GDK_KEY_Escape && !modifiers) {
         Notify(dialog, DialogCommand, IdCancel, ButtonClicked);
         return TRUE;
@@ -442,13 +455,8 @@ void DialogSize(Dialog* dialog, int* width, int* height)
     GtkRequisition natural;
     gtk_widget_get_preferred_size(dialog->window, nullptr, &natural);
     if (dialog->frameWidth < 0) {
-        int extents[4];
-        if (RequestFrameExtents(dialog->window, extents)) {
-            dialog->frameWidth = extents[0] + extents[1];
-            dialog->frameHeight = extents[2] + extents[3];
-        } else {
+        if (!RequestFrameSize(dialog->window, &dialog->frameWidth, &dialog->frameHeight))
             MainFrameSize(&dialog->frameWidth, &dialog->frameHeight);
-        }
     }
     *width = natural.width + dialog->frameWidth;
     *height = natural.height + dialog->frameHeight;
@@ -746,9 +754,37 @@ ScreenRect DialogGetRect(Dialog* dialog)
     return ScreenRect{dialog->x, dialog->y, dialog->x + width, dialog->y + height};
 }
 
+// The dialog goes where the game puts it when it then lies wholly on a monitor's work area; otherwise (the verdict of
+// a window that is minimised or partly off the screen) onto the work area of the monitor nearest to that place, so
+// that it is never out of reach.
 void DialogMove(Dialog* dialog, int x, int y)
 {
     if (!IsOpen(dialog)) return;
+    int width, height;
+    DialogSize(dialog, &width, &height);
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* nearest = nullptr;
+    long long nearestDistance = -1;
+    bool inside = false;
+    for (int i = 0; display && i < gdk_display_get_n_monitors(display) && !inside; i++) {
+        GdkMonitor* monitor = gdk_display_get_monitor(display, i);
+        GdkRectangle area;
+        gdk_monitor_get_workarea(monitor, &area);
+        inside = x >= area.x && y >= area.y && (long long)x + width <= (long long)area.x + area.width &&
+                 (long long)y + height <= (long long)area.y + area.height;
+        long long dx = std::max<long long>({0, (long long)area.x - x, (long long)x + width - area.x - area.width});
+        long long dy = std::max<long long>({0, (long long)area.y - y, (long long)y + height - area.y - area.height});
+        if (nearestDistance < 0 || dx * dx + dy * dy < nearestDistance) {
+            nearest = monitor;
+            nearestDistance = dx * dx + dy * dy;
+        }
+    }
+    if (!inside && nearest) {
+        GdkRectangle area;
+        gdk_monitor_get_workarea(nearest, &area);
+        x = int(std::clamp<long long>(x, area.x, std::max<long long>(area.x, (long long)area.x + area.width - width)));
+        y = int(std::clamp<long long>(y, area.y, std::max<long long>(area.y, (long long)area.y + area.height - height)));
+    }
     dialog->x = x;
     dialog->y = y;
     gtk_window_move(GTK_WINDOW(dialog->window), x, y);

@@ -3,6 +3,7 @@
 #include "platform/gtk/gtk_backend.h"
 
 #include <X11/Xatom.h>
+#include <algorithm>
 #include <gdk/gdkx.h>
 
 namespace {
@@ -30,6 +31,9 @@ bool ReadFrameProperty(Display* display, Window window, Atom property, int exten
 
 } // namespace
 
+namespace {
+
+// The window's frame extents (left, right, top, bottom) in screen pixels, asked of the window manager when not yet set.
 bool RequestFrameExtents(GtkWidget* widget, int extents[4])
 {
     extents[0] = extents[1] = extents[2] = extents[3] = 0;
@@ -61,4 +65,20 @@ bool RequestFrameExtents(GtkWidget* widget, int extents[4])
     }
     managerSilent = true;
     return false;
+}
+
+} // namespace
+
+bool RequestFrameSize(GtkWidget* widget, int* width, int* height)
+{
+    int extents[4];
+    *width = *height = 0;
+    if (!RequestFrameExtents(widget, extents)) return false;
+    // The window manager counts screen pixels, the toolkit's sizes and positions are in units of its scale (2 on a
+    // HiDPI screen); both sides together, as the toolkit measures the outer rectangle (a 1-pixel border on each side
+    // is one unit at scale 2, not two).
+    int scale = std::max(1, gtk_widget_get_scale_factor(widget));
+    *width = (extents[0] + extents[1]) / scale;
+    *height = (extents[2] + extents[3]) / scale;
+    return true;
 }

@@ -24,11 +24,11 @@ GtkWidget* mainWindow = nullptr;
 GtkWidget* playfield = nullptr;
 GtkAccelGroup* menuAccelLabels = nullptr;
 
-// The last frame presented, already in cairo's 0x00RRGGBB order.
-std::vector<uint32_t> frame;
-int frameWidth = 0, frameHeight = 0;
+// The last frame presented (its pixels in cairo's 0x00RRGGBB order).
+ShownFrame frame;
 bool inDraw = false;
 bool frameWaiting = false; // a frame presented outside a draw that the next draw shows as it is
+bool repaintAsked = false; // a repaint asked for that no presented frame has settled yet
 
 // Key events that arrive while the window is being set up wait here until the message loop runs, so that the game
 // sees none before its options, pictures and first round exist (GTK is pumped while the window settles).
@@ -124,14 +124,14 @@ gboolean OnPlayfieldDraw(GtkWidget* widget, cairo_t* cr, gpointer)
     int height = gtk_widget_get_allocated_height(widget);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
-    if (frameWidth > 0 && frameHeight > 0) {
+    if (frame.width > 0 && frame.height > 0) {
         cairo_surface_t* surface = cairo_image_surface_create_for_data(
-            reinterpret_cast<unsigned char*>(frame.data()), CAIRO_FORMAT_RGB24, frameWidth, frameHeight,
-            frameWidth * 4);
+            reinterpret_cast<unsigned char*>(frame.pixels.data()), CAIRO_FORMAT_RGB24, frame.width, frame.height,
+            frame.width * 4);
         cairo_set_source_surface(cr, surface, 0, 0);
         // On a scaled screen each frame pixel becomes a block of device pixels, never a smoothed blur.
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-        cairo_rectangle(cr, 0, 0, std::min(width, frameWidth), std::min(height, frameHeight));
+        cairo_rectangle(cr, 0, 0, std::min(width, frame.width), std::min(height, frame.height));
         cairo_fill(cr);
         cairo_surface_destroy(surface);
         // Start-up measurement: DRAVOLINEX_FIRST_FRAME_LOG names a file that gets the wall-clock time (µs since
@@ -363,6 +363,7 @@ bool PlatformCreateMainWindow(const char* title)
     LogWindowShown(title);
     // Let the window reach the screen and get its size before the game asks for the client size.
     PumpPendingEvents();
+    StartSoundSoon();
     return true;
 }
 
@@ -405,8 +406,13 @@ ScreenRect PlatformGetClientScreenRect()
 {
     ScreenRect rect{0, 0, 0, 0};
     if (!playfield) return rect;
-    int width, height;
-    PlatformGetClientSize(&width, &height);
+    // While the window is minimised the playfield keeps its place and size: the rectangle it returns to.
+    int width = 0, height = 0;
+    if (gtk_widget_get_mapped(mainWindow) || gtk_widget_get_realized(playfield)) {
+        width = gtk_widget_get_allocated_width(playfield);
+        height = gtk_widget_get_allocated_height(playfield);
+        if (width <= 1 && height <= 1) width = height = 0;
+    }
     GdkWindow* gdkWindow = gtk_widget_get_window(mainWindow);
     int originX = 0, originY = 0;
     if (gdkWindow) gdk_window_get_origin(gdkWindow, &originX, &originY);
@@ -453,8 +459,12 @@ void PlatformSetWindowRect(const ScreenRect& rect)
         PumpPendingEvents();
         return;
     }
+    // The stored rectangle is the outer one: the frame comes off it. The window manager is asked for the frame rather
+    // than the toolkit, which knows it only once the window is framed and mapped: at start-up that races the window
+    // manager, and a window opened before the frame was known would grow by the frame at every restart.
     int extraWidth, extraHeight, offsetX, offsetY;
-    FrameBorders(&extraWidth, &extraHeight, &offsetX, &offsetY);
+    if (!RequestFrameSize(mainWindow, &extraWidth, &extraHeight))
+        FrameBorders(&extraWidth, &extraHeight, &offsetX, &offsetY);
     long long width = (long long)rect.right - rect.left - extraWidth;
     long long height = (long long)rect.bottom - rect.top - extraHeight;
     width = std::clamp<long long>(width, MinimumSize, MaximumSize);
@@ -478,19 +488,35 @@ void PlatformSetWindowRect(const ScreenRect& rect)
     PumpPendingEvents();
 }
 
-void PlatformRequestRepaint()
+namespace {
+
+// A repaint asked for and not settled by a presented frame meanwhile: the playfield is drawn, the game painting it.
+gboolean RepaintIfStillAsked(gpointer)
 {
-    if (playfield) gtk_widget_queue_draw(playfield);
+    if (repaintAsked && playfield) gtk_widget_queue_draw(playfield);
+    repaintAsked = false;
+    return G_SOURCE_REMOVE;
 }
 
+} // namespace
+
+void PlatformRequestRepaint()
+{
+    if (!playfield || repaintAsked) return;
+    repaintAsked = true;
+    g_idle_add(RepaintIfStillAsked, nullptr);
+}
+
+// The frame replaces what the playfield shows; it goes to the screen only when a pixel changed (a paused game
+// repainted 20 times a second mostly shows the same picture again).
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
 {
-    if (!CopyFrameSwappingRedBlue(pixels, width, height, MaximumSize, frame)) return;
-    frameWidth = width;
-    frameHeight = height;
+    FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize);
+    if (update == FrameRejected) return;
+    repaintAsked = false;
     LogFramePresented();
-    if (!inDraw && playfield) {
+    if (!inDraw && playfield && update == FrameChanged) {
         frameWaiting = true;
-        gtk_widget_queue_draw(playfield);
+        gtk_widget_queue_draw_area(playfield, 0, frame.changedTop, frame.width, frame.changedBottom - frame.changedTop);
     }
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -44,6 +45,15 @@ bool ReadWholeFile(const char* path, uint8_t** bytes, size_t* size)
     return true;
 }
 
+// The base directories of the XDG rules must be absolute paths: a relative one is invalid and the game's own
+// settings store ignores it. The libraries the game loads (the sound server's client among them) are given the same
+// view, so that none of them makes folders relative to whatever the current directory happens to be.
+void DropRelativeBaseDirectories()
+{
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR"})
+        if (const char* value = getenv(name); value && value[0] != '/') unsetenv(name);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -53,6 +63,10 @@ int main(int argc, char** argv)
     // are there; GDK_BACKEND still chooses when set (set but empty it would leave GTK with no window system at all).
     if (const char* chosen = getenv("GDK_BACKEND"); chosen && !*chosen) unsetenv("GDK_BACKEND");
     gdk_set_allowed_backends("x11,wayland");
+    DropRelativeBaseDirectories();
+    // Nothing is drawn with GL: without it GTK leaves the GL driver (and its shader compiler, tens of megabytes)
+    // unloaded, and the window opens sooner.
+    setenv("GDK_GL", "disable", 1);
     g_log_set_handler("Gdk", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION),
                       FilterGdkLog, nullptr);
     // GTK's own options first, without a display, so that --help and --version work anywhere.

@@ -27,8 +27,23 @@ uint32_t capturedButtons = 0;
 int virtualIndex = -1;
 int virtualPressTicks = 0; // polls left with the virtual button held
 
+void AttachVirtualJoystick();
+
+// SDL's joystick part starts when the game first asks for a joystick (after the window's first frame), not before
+// the window: its device scan would only delay the window.
+void StartJoysticks()
+{
+    static bool started = false;
+    if (started) return;
+    started = true;
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    SDL_JoystickEventState(SDL_IGNORE);
+    AttachVirtualJoystick();
+}
+
 void Refresh()
 {
+    StartJoysticks();
     SDL_JoystickUpdate();
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
@@ -37,6 +52,7 @@ void Refresh()
 SDL_Joystick* SlotJoystick(int slot)
 {
     if (slot < 0 || slot >= SlotCount) return nullptr;
+    StartJoysticks();
     if (opened[slot] && !SDL_JoystickGetAttached(opened[slot])) {
         SDL_JoystickClose(opened[slot]);
         opened[slot] = nullptr;
@@ -98,15 +114,9 @@ void AttachVirtualJoystick()
 
 void InitSdlServices()
 {
-    // SDL would turn SIGINT and SIGTERM into events that nobody reads here; let them end the game as usual.
+    // SDL would turn SIGINT and SIGTERM into events that nobody reads here; let them end the game as usual. Its sound
+    // and joystick parts start when first used.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_JOYSTICK) != 0) {
-        // Audio may be missing while joysticks work, and the other way round.
-        SDL_InitSubSystem(SDL_INIT_JOYSTICK);
-        SDL_InitSubSystem(SDL_INIT_AUDIO);
-    }
-    SDL_JoystickEventState(SDL_IGNORE);
-    AttachVirtualJoystick();
 }
 
 int PlatformJoystickCount()

@@ -44,10 +44,12 @@ void FillAudio(void*, Uint8* stream, int length)
     if (written < length) memset(stream + written, Silence, size_t(length - written));
 }
 
+// The device opens once the main window is on the screen (the sound server's client takes a while to start, and the
+// window comes first); sounds played before that only set what the device will play.
 bool OpenDevice()
 {
     if (device) return true;
-    if (deviceFailed) return false;
+    if (deviceFailed || !MainGtkWindow()) return false;
     SDL_AudioSpec wanted{}, obtained{};
     wanted.freq = DeviceRate;
     wanted.format = AUDIO_U8;
@@ -59,7 +61,7 @@ bool OpenDevice()
     int savedStderr = dup(STDERR_FILENO);
     int quiet = open("/dev/null", O_WRONLY);
     if (quiet >= 0) dup2(quiet, STDERR_FILENO);
-    device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (savedStderr >= 0) dup2(savedStderr, STDERR_FILENO);
     if (quiet >= 0) close(quiet);
     if (savedStderr >= 0) close(savedStderr);
@@ -99,26 +101,38 @@ const std::vector<Uint8>* DecodedSound(int soundId)
     return samples.empty() ? nullptr : &samples;
 }
 
+
+gboolean OpenDeviceWhenIdle(gpointer)
+{
+    OpenDevice();
+    return G_SOURCE_REMOVE;
+}
+
 } // namespace
+
+void StartSoundSoon()
+{
+    g_idle_add_full(G_PRIORITY_LOW, OpenDeviceWhenIdle, nullptr, nullptr);
+}
 
 void PlatformPlaySound(int soundId, unsigned flags)
 {
-    if (!OpenDevice()) return;
+    if (deviceFailed) return;
     const std::vector<Uint8>* sound = DecodedSound(soundId);
-    SDL_LockAudioDevice(device);
+    bool open = OpenDevice();
+    if (open) SDL_LockAudioDevice(device);
     voice = sound; // a sound that cannot be read still silences the one before
     voicePosition = 0;
     voiceLoops = (flags & SoundLoop) != 0;
-    SDL_UnlockAudioDevice(device);
+    if (open) SDL_UnlockAudioDevice(device);
 }
 
 void PlatformPurgeSounds()
 {
-    if (!device) return;
-    SDL_LockAudioDevice(device);
+    if (device) SDL_LockAudioDevice(device);
     voice = nullptr;
     voicePosition = 0;
-    SDL_UnlockAudioDevice(device);
+    if (device) SDL_UnlockAudioDevice(device);
 }
 
 void ShutdownSound()

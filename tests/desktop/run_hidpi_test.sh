@@ -4,7 +4,7 @@
 #   run_hidpi_test.sh GAME_EXECUTABLE OUTPUT_DIRECTORY
 set -u
 [ -n "${DRAVOLINEX_IN_XVFB:-}" ] ||
-  DRAVOLINEX_IN_XVFB=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 2560x2048x24" bash "$0" "$@"
+  DRAVOLINEX_IN_XVFB=1 exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 2560x2048x24 -noreset" bash "$0" "$@"
 source "$(dirname "$(realpath "$0")")/../lib/window_test_helpers.sh"
 game=$(realpath "$1")
 out=$(realpath -m "$2")

@@ -113,6 +113,7 @@ void AppCloseRequested() {}
 void AppDestroyed() {}
 void PollJoystickCapture() {}
 void ShutdownSound() {}
+void StartSoundSoon() {}
 ResourceData FindResource(ResourceKind, int) { return ResourceData{nullptr, 0}; }
 
 TEST_F(GtkDialogs, ProgrammaticChangesAreSilentAndClicksNotifyOnce)
@@ -204,6 +205,24 @@ TEST_F(GtkDialogs, TabFollowsTheTemplateOrder)
     EXPECT_EQ(visited, (std::vector<int>{Radio2, Slider, IdOk, Push, IdOk, Slider, Radio2, Push}));
 }
 
+// The arrow keys steer the craft: they never move the focus off a button (from OK to "Exit Game"); Tab still does.
+TEST_F(GtkDialogs, ArrowKeysLeaveTheFocusOnAButton)
+{
+    static std::vector<int> focused;
+    whenOpen = [](Dialog* d) {
+        GtkWindow* window = GTK_WINDOW(DialogWindowWidget(d));
+        gtk_widget_grab_focus(DialogControlWidget(d, IdOk));
+        for (guint key : {GDK_KEY_Left, GDK_KEY_Right, GDK_KEY_Up, GDK_KEY_Down, GDK_KEY_Tab}) {
+            SendKey(d, key);
+            for (int id : {Push, IdOk, Check, Slider})
+                if (gtk_window_get_focus(window) == DialogControlWidget(d, id)) focused.push_back(id);
+        }
+        DialogEnd(d, IdOk);
+    };
+    EXPECT_EQ(RunTestDialog(), IdOk);
+    EXPECT_EQ(focused, (std::vector<int>{IdOk, IdOk, IdOk, IdOk, Slider}));
+}
+
 // Timers go on meanwhile, inside the dialog.
 TEST_F(GtkDialogs, EscapeCancelsReturnPressesTheDefaultOrTheFocusedButton)
 {
@@ -276,6 +295,13 @@ TEST_F(GtkDialogs, MovesAndLongTextsKeepTheDialogsSize)
         DialogMove(d, 37, 41);
         r = DialogGetRect(d);
         EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left}), (std::vector<int>{37, 41, width}));
+        // A place off the screen (the verdict of a minimised window, or of one half past the right edge) is moved
+        // onto the screen's area, 1280 x 1024 here.
+        for (int x : {-393, 1280 - width / 2}) {
+            DialogMove(d, x, 2000);
+            r = DialogGetRect(d);
+            EXPECT_TRUE(r.left >= 0 && r.right <= 1280 && r.bottom <= 1024 && r.right - r.left == width) << x;
+        }
         DialogEnd(d, IdOk);
     };
     EXPECT_EQ(RunTestDialog(), IdOk);
