@@ -5,7 +5,7 @@
 #   bash scripts/fuzz.sh            # 30 s per target (CI)
 #   bash scripts/fuzz.sh 600        # 600 s per target
 #   bash scripts/fuzz.sh --long     # an hour per target
-#   bash scripts/fuzz.sh 60 icon    # only the targets named (bmp, icon, settings_file, options_flight)
+#   bash scripts/fuzz.sh 60 icon    # only the targets named (bmp, icon, settings_file, options_flight, replay)
 #
 # Each run starts from the committed seeds in fuzz/corpus/<target>/ plus what earlier runs found, kept in
 # build-fuzz/corpus/<target>/. A failure stops the script; the input that caused it is left in
@@ -23,7 +23,7 @@ elif [[ "${1:-}" =~ ^[0-9]+$ ]]; then
 fi
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(bmp icon settings_file options_flight)
+  targets=(bmp icon settings_file options_flight replay)
 fi
 
 # clang and libFuzzer's runtime, only when missing.
