@@ -3,6 +3,7 @@
 #include "platform/common/test_hooks.h"
 #include "platform/gtk/gtk_backend.h"
 #include "platform/app_entry.h"
+#include "platform/common/joystick_capture.h"
 #include "platform/joystick.h"
 
 #define SDL_MAIN_HANDLED
@@ -22,8 +23,7 @@ constexpr uint32_t PeriodMin = 10;
 constexpr uint32_t Threshold = AxisMaximum / 10; // dead zone: centre ± a tenth of the range
 
 SDL_Joystick* opened[SlotCount];
-int capturedSlot = -1;
-uint32_t capturedButtons = 0;
+JoystickCapture capture;
 int virtualIndex = -1;
 int virtualPressTicks = 0; // polls left with the virtual button held
 
@@ -159,22 +159,11 @@ bool PlatformJoystickGetThreshold(int id, uint32_t* threshold)
 void PlatformJoystickCapture(int id, uint32_t periodMs, bool)
 {
     if (id < 0 || id >= SlotCount) return;
-    capturedSlot = id;
-    capturedButtons = 0;
-    JoystickPosition position;
-    if (PlatformJoystickGetPosition(id, &position)) capturedButtons = position.buttons;
+    CaptureJoystick(capture, id);
     StartJoystickPoll(int(std::max<uint32_t>(periodMs, PeriodMin)));
 }
 
 void PollJoystickCapture()
 {
-    if (capturedSlot < 0) return;
-    JoystickPosition position;
-    if (!PlatformJoystickGetPosition(capturedSlot, &position)) {
-        capturedButtons = 0;
-        return;
-    }
-    uint32_t pressed = position.buttons & ~capturedButtons;
-    capturedButtons = position.buttons;
-    if (pressed) AppJoystickButton();
+    if (CapturedButtonWentDown(capture)) AppJoystickButton();
 }

@@ -1,6 +1,7 @@
 // The sound player on Web Audio, the joystick slots on the Gamepad API, and the counts of the test hook.
 #include "platform/web/web_backend.h"
 #include "platform/app_entry.h"
+#include "platform/common/joystick_capture.h"
 #include "platform/joystick.h"
 #include "platform/sound.h"
 #include "resources/resources.h"
@@ -16,8 +17,7 @@ constexpr uint32_t AxisMaximum = 65535;
 constexpr uint32_t PeriodMin = 10;
 constexpr uint32_t Threshold = AxisMaximum / 10; // dead zone: centre ± a tenth of the range
 
-int capturedSlot = -1;
-uint32_t capturedButtons = 0;
+JoystickCapture capture;
 long long stepsDelivered = 0;
 long long framesPresented = 0;
 
@@ -88,24 +88,13 @@ bool PlatformJoystickGetThreshold(int id, uint32_t* threshold)
 void PlatformJoystickCapture(int id, uint32_t periodMs, bool)
 {
     if (id < 0 || id >= GamepadSlots) return;
-    capturedSlot = id;
-    capturedButtons = 0;
-    JoystickPosition position;
-    if (PlatformJoystickGetPosition(id, &position)) capturedButtons = position.buttons;
+    CaptureJoystick(capture, id);
     StartJoystickPoll(int(std::max<uint32_t>(periodMs, PeriodMin)));
 }
 
 void PollJoystickCapture()
 {
-    if (capturedSlot < 0) return;
-    JoystickPosition position;
-    if (!PlatformJoystickGetPosition(capturedSlot, &position)) {
-        capturedButtons = 0;
-        return;
-    }
-    uint32_t pressed = position.buttons & ~capturedButtons;
-    capturedButtons = position.buttons;
-    if (pressed) AppJoystickButton();
+    if (CapturedButtonWentDown(capture)) AppJoystickButton();
 }
 
 // The page's test hook exists once this has been asked (at start-up) in a build with the test hooks.
