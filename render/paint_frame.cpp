@@ -47,6 +47,7 @@ struct Damage {
     int sceneVersion = -1;
 };
 Damage damage;
+std::vector<FrameView> previousDamage; // what the frame before the current one drew over its base
 
 void Mark(int left, int top, int right, int bottom)
 {
@@ -292,8 +293,9 @@ Region visibleArea;  // the limited-visibility clip
 FrameView shownView;
 
 // Puts the scene under the frame (black where there is none, and outside the clip): only what the last frame
-// drew over it when that is enough, else the whole of it.
-void StartFromScene(Surface& frame)
+// drew over it when that is enough, else the whole of it. True when only the parts the last frame drew changed
+// (the scene is shown whole and was already there).
+bool StartFromScene(Surface& frame)
 {
     const Surface& scene = backgroundScene;
     bool covers = scene.width == frame.width && scene.height == frame.height;
@@ -319,6 +321,17 @@ void StartFromScene(Surface& frame)
     damage.whole = false;
     damage.blackBase = blackBase;
     damage.sceneVersion = BackgroundSceneVersion();
+    return reuse && !blackBase;
+}
+
+// Copies the part `r` of the frame that may have changed into the window's picture, as the whole view would be
+// copied at its own size: only what lies in the view.
+void CopyChangedPart(Surface& client, const OutputRect& o, const FrameView& v, const FrameView& r)
+{
+    int left = std::max(r.left, v.left), top = std::max(r.top, v.top);
+    int right = std::min(r.right, v.right), bottom = std::min(r.bottom, v.bottom);
+    if (left < right && top < bottom)
+        CopySurface(client, o.x0 + (left - v.left), o.y0 + (top - v.top), frame, left, top, right - left, bottom - top);
 }
 
 void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool writeRecorder, bool ownPicture)
@@ -362,7 +375,8 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
         RegionUnion(visibleArea, circle, panel);
         frame.clip = &visibleArea;
     }
-    StartFromScene(frame);
+    previousDamage = damage.rects;
+    bool onlyDamageChanged = StartFromScene(frame);
     if (frame.clip) {
         // Everything of steps up to the dust lies in the visible area.
         Mark(circleBox.left, circleBox.top, circleBox.right + 1, circleBox.bottom + 1);
@@ -403,7 +417,24 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
     }
     const FrameView& v = f.view;
     shownView = v;
-    StretchCopy(client, o.x0, o.y0, o.dw, o.dh, frame, v.left, v.top, v.right - v.left, v.bottom - v.top);
+    // The window's picture, laid out as for the last frame and showing the same view at its own size, already holds
+    // the last frame: only what the last frame and this one drew over the scene is copied again (a paused game's
+    // frame is mostly the picture it showed before).
+    static bool lastWasOwn = false;
+    static FrameView lastOwnView = {};
+    bool sameView = v.left == lastOwnView.left && v.top == lastOwnView.top && v.right == lastOwnView.right &&
+                    v.bottom == lastOwnView.bottom;
+    if (keep && lastWasOwn && onlyDamageChanged && sameView && o.dw == v.right - v.left && o.dh == v.bottom - v.top) {
+        for (const FrameView& r : previousDamage)
+            CopyChangedPart(client, o, v, r);
+        for (const FrameView& r : damage.rects)
+            CopyChangedPart(client, o, v, r);
+    } else {
+        StretchCopy(client, o.x0, o.y0, o.dw, o.dh, frame, v.left, v.top, v.right - v.left, v.bottom - v.top);
+    }
+    lastWasOwn = ownPicture;
+    if (ownPicture)
+        lastOwnView = v;
 }
 
 } // namespace

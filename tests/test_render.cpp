@@ -155,6 +155,36 @@ TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
     EXPECT_EQ(HeadlessLastFrame().count, 3);
 }
 
+TEST_F(RenderTest, WindowPictureShowsEveryFrameWhenOnlyItsChangedPartsAreCopied)
+{
+    // Zoom 1 in an 800 x 700 window: the frame at (80, 110), dark grey around. The craft moves and fires, a star
+    // changes, and a picture composed for something else comes between: the window's picture must equal the frame.
+    HeadlessSetClientSize(800, 700);
+    auto expectWindowShowsFrame = [](int step) {
+        const HeadlessFrame& shown = HeadlessLastFrame();
+        const Surface& frame = ComposedFrame();
+        ASSERT_EQ(shown.width * 1000 + shown.height, 800700);
+        int wrong = 0;
+        for (int y = 0; y < 700; ++y)
+            for (int x = 0; x < 800; ++x) {
+                bool inside = x >= 80 && x < 80 + W && y >= 110 && y < 110 + H;
+                Color expected = inside ? GetPixel(frame, x - 80, y - 110) : Margin;
+                wrong += shown.pixels[size_t(y) * 800 + x] != expected;
+            }
+        EXPECT_EQ(wrong, 0) << "frame " << step;
+    };
+    stars[0] = Star{100, 400, 0xFFFFFF, 2};
+    for (int step = 0; step < 6; ++step) {
+        PlaceCraft(100 + 50 * step, 400 - 40 * step);
+        gameState.craft.mainEngineOn = step % 2 == 0;
+        stars[0].color = step % 3 ? 0xFFFFFF : 0x808080;
+        if (step == 3)
+            Paint(0, 0, 800, 700), PlaceCraft(500, 150); // composed for something else, then the craft moves on
+        PaintFrame();
+        expectWindowShowsFrame(step);
+    }
+}
+
 TEST_F(RenderTest, CraftPictureFollowsAngleAndTouchdown)
 {
     PlaceCraft(300, 300); // top-left on row 180; black pixels of a picture are never drawn
