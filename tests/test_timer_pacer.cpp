@@ -9,6 +9,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -49,7 +50,7 @@ protected:
     void SetUp() override
     {
         fakeNow = 1000000;
-        pacer = TimerPacer{FakeClock, {}, {}};
+        pacer = TimerPacer{FakeClock, {}, {}, 0};
         delivered.clear();
         onTimer = nullptr;
     }
@@ -84,6 +85,31 @@ TEST_F(TimerPacerTest, ExpiriesOfSeveralTimersComeInDueOrder)
     StartPacedTimer(pacer, 1010, 10);
     Wake(10);
     EXPECT_EQ(delivered, (std::vector<int>{1010, 1003, 1004}));
+}
+
+TEST_F(TimerPacerTest, StepsWaitForAnotherTimersWakeInDueOrderWithinTheSlack)
+{
+    StartPacedTimer(pacer, 1003, 10);
+    StartPacedTimer(pacer, 1004, 50);
+    EXPECT_EQ(PacedWakeTime(pacer), fakeNow + 10000); // no slack: every step wakes the loop
+    pacer.stepSlackUs = 50000;                          // a dialog is open
+    EXPECT_EQ(PacedWakeTime(pacer), fakeNow + 50000);   // the repaint's wake, not the step's
+    StopPacedTimer(pacer, 1004);
+    EXPECT_EQ(PacedWakeTime(pacer), fakeNow + 60000);   // alone, a step waits at most the slack
+    StartPacedTimer(pacer, 1004, 50);
+    fakeNow += 25000;
+    StartPacedTimer(pacer, 1000, 1); // due at 26 ms
+    fakeNow += 5000;
+    // An input event at 30 ms: the steps due before the next other timer run first, and nothing else.
+    DeliverDuePacedSteps(pacer, RecordExpiry);
+    EXPECT_EQ(delivered, (std::vector<int>{1003, 1003}));
+    StopPacedTimer(pacer, 1000);
+    delivered.clear();
+    Wake(20); // the repaint's wake delivers every step due by then, in due order with it
+    EXPECT_EQ(delivered, (std::vector<int>{1003, 1003, 1003, 1004}));
+    delivered.clear();
+    Wake(300); // a stall: the catch-up limit counts the slack in
+    EXPECT_EQ(Count(1003), MaxCatchUp + 5);
 }
 
 TEST_F(TimerPacerTest, StoppedAndRestartedTimers)
@@ -195,26 +221,42 @@ TEST_F(TimerPacerTest, PacingLogCountsSimulationStepsPerSecond)
                        "pacing second 3 steps 60 average 86.67\n");
 }
 
-// A frame goes to the screen only when it differs from the one shown, in the rows that differ: a change in the last
-// pixel counts, a frame of another shape always does, and the copy holds the new frame in the screen's order (red
-// and blue swapped).
+// A frame goes to the screen only when it differs from the one shown, in the parts that differ (runs of changed rows,
+// as wide as their changed pixels): a change in the last pixel counts, a frame of another shape always does, and the
+// copy holds the new frame in the screen's order (red and blue swapped).
 TEST(FrameCopy, TellsWhetherAnyPixelChanged)
 {
+    using Areas = std::vector<std::tuple<int, int, int, int>>;
+    auto areas = [](const ShownFrame& shown) {
+        Areas list;
+        for (const ShownArea& a : shown.changedAreas) list.emplace_back(a.left, a.top, a.right, a.bottom);
+        return list;
+    };
     ShownFrame shown;
-    uint32_t next[6] = {0x0000FF, 0x00FF00, 0xFF0000, 0x123456, 0, 0xFFFFFF};
+    uint32_t next[12] = {0x0000FF, 0x00FF00, 0xFF0000, 0x123456, 0, 0xFFFFFF};
     EXPECT_EQ(UpdateShownFrame(shown, next, 3, 2, 16), FrameChanged);
     EXPECT_EQ(shown.pixels, (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0x0000FF, 0x563412, 0, 0xFFFFFF}));
+    EXPECT_EQ(areas(shown), (Areas{{0, 0, 3, 2}}));
     EXPECT_EQ(UpdateShownFrame(shown, next, 3, 2, 16), FrameUnchanged);
+    EXPECT_TRUE(shown.changedAreas.empty());
     next[5] = 0xFFFFFE;
     EXPECT_EQ(UpdateShownFrame(shown, next, 3, 2, 16), FrameChanged);
     EXPECT_EQ(shown.pixels[5], 0xFEFFFFu);
-    EXPECT_EQ(shown.changedTop * 10 + shown.changedBottom, 12); // only the second row
+    EXPECT_EQ(areas(shown), (Areas{{2, 1, 3, 2}})); // the last pixel alone
     next[0] = next[5] = 1;
+    next[3] = 7;
     EXPECT_EQ(UpdateShownFrame(shown, next, 3, 2, 16), FrameChanged);
     EXPECT_EQ(shown.pixels[0] | shown.pixels[5], 0x010000u);
-    EXPECT_EQ(shown.changedTop * 10 + shown.changedBottom, 2);
-    EXPECT_EQ(UpdateShownFrame(shown, next, 2, 3, 16), FrameChanged); // the same pixels in another shape
+    EXPECT_EQ(shown.pixels[3], 0x070000u);
+    EXPECT_EQ(areas(shown), (Areas{{0, 0, 3, 2}})); // two rows, one run as wide as both rows' changes
+    EXPECT_EQ(UpdateShownFrame(shown, next, 3, 4, 16), FrameChanged); // another shape: all of it
+    next[1] = 2;
+    next[10] = 3;
+    EXPECT_EQ(UpdateShownFrame(shown, next, 3, 4, 16), FrameChanged);
+    EXPECT_EQ(areas(shown), (Areas{{1, 0, 2, 1}, {1, 3, 2, 4}})); // unchanged rows between are left out
+    EXPECT_EQ(shown.pixels, (std::vector<uint32_t>{0x010000, 0x020000, 0x0000FF, 0x070000, 0, 0x010000, 0, 0, 0, 0,
+                                                   0x030000, 0}));
     EXPECT_EQ(UpdateShownFrame(shown, nullptr, 2, 3, 16), FrameRejected);
     EXPECT_EQ(UpdateShownFrame(shown, next, 32, 1, 16), FrameRejected);
-    EXPECT_EQ(shown.width * 10 + shown.height, 23);
+    EXPECT_EQ(shown.width * 10 + shown.height, 34);
 }

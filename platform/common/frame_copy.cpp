@@ -21,31 +21,38 @@ bool CopyFrameSwappingRedBlue(const uint32_t* pixels, int width, int height, int
 FrameUpdate UpdateShownFrame(ShownFrame& shown, const uint32_t* pixels, int width, int height, int maximumSize)
 {
     if (!pixels || width <= 0 || height <= 0 || width > maximumSize || height > maximumSize) return FrameRejected;
+    shown.changedAreas.clear();
     size_t rowLength = size_t(width);
     if (width != shown.width || height != shown.height) {
         shown.given.assign(pixels, pixels + rowLength * size_t(height));
         CopyFrameSwappingRedBlue(pixels, width, height, maximumSize, shown.pixels);
         shown.width = width;
         shown.height = height;
-        shown.changedTop = 0;
-        shown.changedBottom = height;
+        shown.changedAreas.push_back({0, 0, width, height});
         return FrameChanged;
     }
-    auto rowDiffers = [&](int y) {
-        return memcmp(shown.given.data() + rowLength * size_t(y), pixels + rowLength * size_t(y),
-                      rowLength * sizeof(uint32_t)) != 0;
-    };
-    int top = 0, bottom = height;
-    while (top < height && !rowDiffers(top)) top++;
-    if (top == height) return FrameUnchanged;
-    while (bottom > top + 1 && !rowDiffers(bottom - 1)) bottom--;
-    size_t first = rowLength * size_t(top), end = rowLength * size_t(bottom);
-    std::copy(pixels + first, pixels + end, shown.given.begin() + std::ptrdiff_t(first));
-    for (size_t i = first; i < end; i++) {
-        uint32_t c = pixels[i];
-        shown.pixels[i] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+    for (int y = 0; y < height; y++) {
+        const uint32_t* from = pixels + rowLength * size_t(y);
+        uint32_t* given = shown.given.data() + rowLength * size_t(y);
+        if (memcmp(given, from, rowLength * sizeof(uint32_t)) == 0) continue;
+        // Only the changed stretch of the row is copied and swapped: a star's few pixels, not the whole row.
+        int left = 0, right = width;
+        while (given[left] == from[left]) left++;
+        while (given[right - 1] == from[right - 1]) right--;
+        std::copy(from + left, from + right, given + left);
+        uint32_t* to = shown.pixels.data() + rowLength * size_t(y);
+        for (int x = left; x < right; x++) {
+            uint32_t c = from[x];
+            to[x] = ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+        }
+        ShownArea* run = shown.changedAreas.empty() ? nullptr : &shown.changedAreas.back();
+        if (run && run->bottom == y) {
+            run->left = std::min(run->left, left);
+            run->right = std::max(run->right, right);
+            run->bottom = y + 1;
+        } else {
+            shown.changedAreas.push_back({left, y, right, y + 1});
+        }
     }
-    shown.changedTop = top;
-    shown.changedBottom = bottom;
-    return FrameChanged;
+    return shown.changedAreas.empty() ? FrameUnchanged : FrameChanged;
 }

@@ -10,16 +10,22 @@ bool CopyFrameSwappingRedBlue(const uint32_t* pixels, int width, int height, int
 
 enum FrameUpdate { FrameRejected, FrameUnchanged, FrameChanged };
 
+// A rectangle of the shown frame, right and bottom exclusive.
+struct ShownArea {
+    int left, top, right, bottom;
+};
+
 // The frame a backend shows: in its window system's order, and as the game handed it over (kept to tell a repeated
-// frame cheaply). changedTop..changedBottom are the rows the last update changed.
+// frame cheaply). changedAreas are the parts the last update changed: each run of changed rows, as wide as the
+// changed pixels in it.
 struct ShownFrame {
     std::vector<uint32_t> pixels; // 0x00RRGGBB
     std::vector<uint32_t> given;  // 0x00BBGGRR
     int width = 0, height = 0;
-    int changedTop = 0, changedBottom = 0;
+    std::vector<ShownArea> changedAreas;
 };
 
-// Takes a new frame into `shown` and tells whether any pixel changed and in which rows, so that a backend puts on the
+// Takes a new frame into `shown` and tells whether any pixel changed and where, so that a backend puts on the
 // screen only what differs from what it shows (a paused game repaints mostly the same picture; a twinkling star
-// changes a few rows). A missing or absurd frame is rejected and leaves `shown` alone.
+// changes a few pixels). A missing or absurd frame is rejected and leaves `shown` alone.
 FrameUpdate UpdateShownFrame(ShownFrame& shown, const uint32_t* pixels, int width, int height, int maximumSize);

@@ -96,7 +96,21 @@ int64_t EarliestPacedDue(TimerPacer& pacer)
     return earliest;
 }
 
-void DeliverDuePacedTimers(TimerPacer& pacer, bool (*runHandler)(int timerId))
+int64_t PacedWakeTime(TimerPacer& pacer)
+{
+    SkipBlockedTimers(pacer, pacer.clock());
+    int64_t earliest = NoTimerDue;
+    for (const PacedTimer& timer : pacer.timers) {
+        if (!timer.running || timer.inHandler) continue;
+        int64_t wake = timer.id == TimerStep ? timer.dueUs + pacer.stepSlackUs : timer.dueUs;
+        if (wake < earliest) earliest = wake;
+    }
+    return earliest;
+}
+
+namespace {
+
+void DeliverDue(TimerPacer& pacer, bool (*runHandler)(int timerId), bool stepsOnly)
 {
     int64_t now = pacer.clock();
     SkipBlockedTimers(pacer, now);
@@ -108,10 +122,11 @@ void DeliverDuePacedTimers(TimerPacer& pacer, bool (*runHandler)(int timerId))
             if (!timer.running || timer.inHandler || timer.dueUs > now) continue;
             if (best < 0 || RunsBefore(timer, pacer.timers[best])) best = i;
         }
-        if (best < 0) return;
+        if (best < 0 || (stepsOnly && pacer.timers[best].id != TimerStep)) return;
         PacedTimer& timer = pacer.timers[best];
         timer.dueUs += timer.periodUs;
-        if (++delivered[best] >= MaxCatchUp && timer.dueUs <= now) timer.dueUs = now + timer.periodUs;
+        int catchUp = MaxCatchUp + (timer.id == TimerStep ? int(pacer.stepSlackUs / timer.periodUs) : 0);
+        if (++delivered[best] >= catchUp && timer.dueUs <= now) timer.dueUs = now + timer.periodUs;
         // The slot stays this timer's while its handler runs, even if the handler stops it.
         timer.inHandler = true;
         if (pacer.pacingLog.file && timer.id == TimerStep) CountStepForPacing(pacer.pacingLog, pacer.clock());
@@ -119,6 +134,18 @@ void DeliverDuePacedTimers(TimerPacer& pacer, bool (*runHandler)(int timerId))
         timer.inHandler = false;
         if (!goOn) return;
     }
+}
+
+} // namespace
+
+void DeliverDuePacedTimers(TimerPacer& pacer, bool (*runHandler)(int timerId))
+{
+    DeliverDue(pacer, runHandler, false);
+}
+
+void DeliverDuePacedSteps(TimerPacer& pacer, bool (*runHandler)(int timerId))
+{
+    DeliverDue(pacer, runHandler, true);
 }
 
 void OpenPacingLog(TimerPacer& pacer, const char* target)

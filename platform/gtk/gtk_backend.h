@@ -41,14 +41,25 @@ void PollJoystickCapture();
 // Holds back (true) or lets go (false) the game's timers and posted commands, e.g. while GTK settles a window.
 void HoldGameDelivery(bool hold);
 
+// A dialog's or message box's nested loop starts (true) or ends (false): while one runs, the step timer's expiries
+// may wait for a wake that another timer needs (see gtk_loop.cpp).
+void NoteModalLoop(bool entering);
+// Delivers the step expiries that are due and waited for a wake; called before an input event is handled.
+void DeliverWaitingSteps();
+
+// Whether the loop's source is delivering game commands or timers now; a repaint asked for meanwhile is settled
+// when the delivery ends (SettleRepaintRequest), without an idle callback of its own and the wake that costs.
+bool DeliveringGameEvents();
+void SettleRepaintRequest();
+
 // Replaces the monotonic microsecond clock that paces the timers (null: the real one again).
 void SetLoopClockForTests(gint64 (*clock)());
 
-// SDL start-up and shut-down of the sound and joystick parts; the sound device opens when the loop is first idle
-// after StartSoundSoon (the main window is on the screen).
-void InitSdlServices();
+// The sound device opens (SDL loaded, its sound part started) when the loop is first idle after StartSoundSoon (the
+// main window is on the screen). ShutdownSound closes the device; ShutdownSdl also ends SDL, if it was loaded.
 void StartSoundSoon();
 void ShutdownSound();
+void ShutdownSdl();
 
 // The program icon or another icon resource as a pixbuf of about `size` pixels; null when missing.
 GdkPixbuf* LoadIconPixbuf(int iconId, int size);

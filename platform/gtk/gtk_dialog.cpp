@@ -626,7 +626,11 @@ int PlatformRunDialog(const DialogTemplate& tmpl, DialogProc proc)
         modalWindows.push_back(dialog->window);
         gtk_window_present(GTK_WINDOW(dialog->window));
         dialog->loop = g_main_loop_new(nullptr, FALSE);
-        if (!dialog->ended) g_main_loop_run(dialog->loop);
+        if (!dialog->ended) {
+            NoteModalLoop(true);
+            g_main_loop_run(dialog->loop);
+            NoteModalLoop(false);
+        }
     }
     int result = dialog->result;
     openDialogs.erase(std::find(openDialogs.begin(), openDialogs.end(), dialog));
@@ -813,7 +817,9 @@ static gint RunMessageBox(GtkWidget* box, const char* caption, const char* iconN
     openMessageBoxes.push_back(box);
     modalWindows.push_back(box);
     LogWindowShown(caption);
+    NoteModalLoop(true);
     gint answer = gtk_dialog_run(GTK_DIALOG(box));
+    NoteModalLoop(false);
     openMessageBoxes.erase(std::find(openMessageBoxes.begin(), openMessageBoxes.end(), box));
     gtk_widget_destroy(box);
     ReturnFocus(box);

@@ -18,13 +18,19 @@ namespace {
 
 constexpr int JoystickPollSlot = -1; // internal timer id of the joystick capture poll
 
-TimerPacer pacer = {g_get_monotonic_time, {}, {}};
+TimerPacer pacer = {g_get_monotonic_time, {}, {}, 0};
 std::deque<int> postedCommands;
 GSource* pumpSource = nullptr;
 GMainLoop* mainLoop = nullptr;
 bool quitRequested = false;
 int deliveryHeld = 0; // while the backend lets GTK settle a window, no game timer or command runs
+int modalLoops = 0;   // dialogs and message boxes open (each runs a nested loop)
+int delivering = 0;   // game commands or timers being delivered by the loop's source
 int quitCode = 0;
+
+// While a dialog is open the step timer waits up to one repaint period for a wake (see timer_pacer.h): the paused
+// game's loop then wakes about 30 times a second instead of 130, each wake costing as much as a little painting.
+constexpr gint64 DialogStepSlackUs = 50000;
 
 gint64 LoopNow()
 {
@@ -42,16 +48,12 @@ gboolean PumpPrepare(GSource*, gint* timeout)
         return TRUE;
     }
     gint64 now = LoopNow();
-    gint64 due = EarliestPacedDue(pacer);
-    if (due == NoTimerDue) {
-        *timeout = -1;
-        return FALSE;
-    }
-    if (due <= now) {
+    if (EarliestPacedDue(pacer) <= now) {
         *timeout = 0;
         return TRUE;
     }
-    *timeout = int((due - now + 999) / 1000);
+    gint64 wake = PacedWakeTime(pacer);
+    *timeout = wake == NoTimerDue ? -1 : int((wake - now + 999) / 1000);
     return FALSE;
 }
 
@@ -70,6 +72,7 @@ bool RunTimerHandler(int id)
 
 gboolean PumpDispatch(GSource*, GSourceFunc, gpointer)
 {
+    delivering++;
     // Posted commands first, one at a time: a command may open a dialog whose nested loop delivers the next ones.
     while (!postedCommands.empty()) {
         int id = postedCommands.front();
@@ -77,6 +80,8 @@ gboolean PumpDispatch(GSource*, GSourceFunc, gpointer)
         AppCommand(id);
     }
     DeliverDuePacedTimers(pacer, RunTimerHandler);
+    delivering--;
+    SettleRepaintRequest();
     return G_SOURCE_CONTINUE;
 }
 
@@ -98,6 +103,22 @@ void EnsurePump()
 void HoldGameDelivery(bool hold)
 {
     deliveryHeld += hold ? 1 : -1;
+}
+
+bool DeliveringGameEvents()
+{
+    return delivering > 0;
+}
+
+void NoteModalLoop(bool entering)
+{
+    modalLoops += entering ? 1 : -1;
+    pacer.stepSlackUs = modalLoops > 0 ? DialogStepSlackUs : 0;
+}
+
+void DeliverWaitingSteps()
+{
+    if (!deliveryHeld && modalLoops) DeliverDuePacedSteps(pacer, RunTimerHandler);
 }
 
 void SetLoopClockForTests(gint64 (*clock)())

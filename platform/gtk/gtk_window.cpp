@@ -269,10 +269,13 @@ void FrameBorders(int* extraWidth, int* extraHeight, int* offsetX, int* offsetY)
 
 void RouteEvent(GdkEvent* event, gpointer)
 {
-    if (keysHeldBack && (event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE)) {
+    bool key = event->type == GDK_KEY_PRESS || event->type == GDK_KEY_RELEASE;
+    if (keysHeldBack && key) {
         heldKeys.push_back(gdk_event_copy(event));
         return;
     }
+    // A key or click may end a dialog and let the craft fly: the steps that were due before it come first.
+    if (key || event->type == GDK_BUTTON_PRESS || event->type == GDK_BUTTON_RELEASE) DeliverWaitingSteps();
     gtk_main_do_event(event);
 }
 
@@ -488,13 +491,18 @@ void PlatformSetWindowRect(const ScreenRect& rect)
     PumpPendingEvents();
 }
 
-namespace {
-
 // A repaint asked for and not settled by a presented frame meanwhile: the playfield is drawn, the game painting it.
-gboolean RepaintIfStillAsked(gpointer)
+void SettleRepaintRequest()
 {
     if (repaintAsked && playfield) gtk_widget_queue_draw(playfield);
     repaintAsked = false;
+}
+
+namespace {
+
+gboolean RepaintIfStillAsked(gpointer)
+{
+    SettleRepaintRequest();
     return G_SOURCE_REMOVE;
 }
 
@@ -504,7 +512,8 @@ void PlatformRequestRepaint()
 {
     if (!playfield || repaintAsked) return;
     repaintAsked = true;
-    g_idle_add(RepaintIfStillAsked, nullptr);
+    // The repaint timer asks and then paints at once: its request is settled when the loop's delivery ends.
+    if (!DeliveringGameEvents()) g_idle_add(RepaintIfStillAsked, nullptr);
 }
 
 // The frame replaces what the playfield shows; it goes to the screen only when a pixel changed (a paused game
@@ -517,6 +526,7 @@ void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
     LogFramePresented();
     if (!inDraw && playfield && update == FrameChanged) {
         frameWaiting = true;
-        gtk_widget_queue_draw_area(playfield, 0, frame.changedTop, frame.width, frame.changedBottom - frame.changedTop);
+        for (const ShownArea& area : frame.changedAreas)
+            gtk_widget_queue_draw_area(playfield, area.left, area.top, area.right - area.left, area.bottom - area.top);
     }
 }

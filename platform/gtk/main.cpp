@@ -1,9 +1,7 @@
-// Entry of the Linux desktop game: GTK for the window and dialogs, SDL2 for sound and joysticks (no SDL video).
+// Entry of the Linux desktop game: GTK for the window and dialogs, SDL2 for sound and joysticks (no SDL video,
+// loaded once the window is up: platform/gtk/sdl_library.h).
 #include "platform/gtk/gtk_backend.h"
 #include "platform/app_entry.h"
-
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,9 +72,7 @@ int main(int argc, char** argv)
     if (int code = AppReadCommandLine(argc - 1, argv + 1, PrintText, ReadWholeFile); code >= 0) return code;
     gtk_init(&argc, &argv);
     OpenTestLog();
-    InitSdlServices();
     int code = AppMain();
-    ShutdownSound();
-    SDL_Quit();
+    ShutdownSdl();
     return code;
 }

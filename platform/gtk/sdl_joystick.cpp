@@ -4,10 +4,9 @@
 #include "platform/gtk/gtk_backend.h"
 #include "platform/app_entry.h"
 #include "platform/common/joystick_capture.h"
+#include "platform/gtk/sdl_library.h"
 #include "platform/joystick.h"
 
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
 #include <glib-unix.h>
 #include <algorithm>
 #include <csignal>
@@ -30,41 +29,48 @@ int virtualPressTicks = 0; // polls left with the virtual button held
 void AttachVirtualJoystick();
 
 // SDL's joystick part starts when the game first asks for a joystick (after the window's first frame), not before
-// the window: its device scan would only delay the window.
-void StartJoysticks()
+// the window: its device scan would only delay the window. False when there is no SDL (and so no joystick).
+bool StartJoysticks()
 {
-    static bool started = false;
-    if (started) return;
+    static bool started = false, running = false;
+    if (started) return running;
     started = true;
-    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
-    SDL_JoystickEventState(SDL_IGNORE);
+    running = LoadSdl() && sdl.InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+    if (!running) return false;
+    sdl.JoystickEventState(SDL_IGNORE);
     AttachVirtualJoystick();
+    return true;
 }
 
-void Refresh()
+bool Refresh()
 {
-    StartJoysticks();
-    SDL_JoystickUpdate();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    if (!StartJoysticks()) return false;
+    // The game asks the sixteen slots in turn: one look at SDL's devices (a few system calls) serves the round.
+    static gint64 lastUpdateUs = -1;
+    gint64 now = g_get_monotonic_time();
+    if (lastUpdateUs >= 0 && now - lastUpdateUs < 1000) return true;
+    lastUpdateUs = now;
+    sdl.JoystickUpdate();
+    sdl.FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    return true;
 }
 
 // The open joystick of `slot` (slot n is the n-th device SDL knows), or null when nothing is plugged in there.
 SDL_Joystick* SlotJoystick(int slot)
 {
-    if (slot < 0 || slot >= SlotCount) return nullptr;
-    StartJoysticks();
-    if (opened[slot] && !SDL_JoystickGetAttached(opened[slot])) {
-        SDL_JoystickClose(opened[slot]);
+    if (slot < 0 || slot >= SlotCount || !StartJoysticks()) return nullptr;
+    if (opened[slot] && !sdl.JoystickGetAttached(opened[slot])) {
+        sdl.JoystickClose(opened[slot]);
         opened[slot] = nullptr;
     }
-    if (!opened[slot] && slot < SDL_NumJoysticks()) opened[slot] = SDL_JoystickOpen(slot);
+    if (!opened[slot] && slot < sdl.NumJoysticks()) opened[slot] = sdl.JoystickOpen(slot);
     return opened[slot];
 }
 
 uint32_t AxisValue(SDL_Joystick* joystick, int axis)
 {
-    if (axis >= SDL_JoystickNumAxes(joystick)) return AxisMaximum / 2;
-    return uint32_t(int32_t(SDL_JoystickGetAxis(joystick, axis)) + 32768);
+    if (axis >= sdl.JoystickNumAxes(joystick)) return AxisMaximum / 2;
+    return uint32_t(int32_t(sdl.JoystickGetAxis(joystick, axis)) + 32768);
 }
 
 // SIGUSR1 presses the test joystick's first button for a moment.
@@ -82,8 +88,8 @@ void ReadVirtualAxes(SDL_Joystick* joystick)
     if (!file) return;
     int x = 0, y = 0;
     if (fscanf(file, "%d %d", &x, &y) == 2) {
-        SDL_JoystickSetVirtualAxis(joystick, 0, Sint16(std::clamp(x, -32768, 32767)));
-        SDL_JoystickSetVirtualAxis(joystick, 1, Sint16(std::clamp(y, -32768, 32767)));
+        sdl.JoystickSetVirtualAxis(joystick, 0, Sint16(std::clamp(x, -32768, 32767)));
+        sdl.JoystickSetVirtualAxis(joystick, 1, Sint16(std::clamp(y, -32768, 32767)));
     }
     fclose(file);
 }
@@ -93,7 +99,7 @@ void DriveVirtualJoystick()
     if (virtualIndex < 0) return;
     SDL_Joystick* joystick = SlotJoystick(virtualIndex);
     if (!joystick) return;
-    SDL_JoystickSetVirtualButton(joystick, 0, virtualPressTicks > 0 ? SDL_PRESSED : SDL_RELEASED);
+    sdl.JoystickSetVirtualButton(joystick, 0, virtualPressTicks > 0 ? SDL_PRESSED : SDL_RELEASED);
     ReadVirtualAxes(joystick);
     if (virtualPressTicks > 0) virtualPressTicks--;
 }
@@ -102,22 +108,15 @@ void AttachVirtualJoystick()
 {
     const char* wanted = TEST_HOOK_SETTING("DRAVOLINEX_VIRTUAL_JOYSTICK");
     if (!wanted || strcmp(wanted, "1") != 0) return;
-    virtualIndex = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
+    virtualIndex = sdl.JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0);
     if (virtualIndex < 0) {
-        fprintf(stderr, "dravolinex: no virtual joystick (%s)\n", SDL_GetError());
+        fprintf(stderr, "dravolinex: no virtual joystick (%s)\n", sdl.GetError());
         return;
     }
     g_unix_signal_add(SIGUSR1, PressVirtualButton, nullptr);
 }
 
 } // namespace
-
-void InitSdlServices()
-{
-    // SDL would turn SIGINT and SIGTERM into events that nobody reads here; let them end the game as usual. Its sound
-    // and joystick parts start when first used.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-}
 
 int PlatformJoystickCount()
 {
@@ -126,25 +125,24 @@ int PlatformJoystickCount()
 
 bool PlatformJoystickGetPosition(int id, JoystickPosition* position)
 {
-    Refresh();
+    if (!Refresh()) return false;
     DriveVirtualJoystick();
-    if (virtualIndex >= 0) SDL_JoystickUpdate();
+    if (virtualIndex >= 0) sdl.JoystickUpdate();
     SDL_Joystick* joystick = SlotJoystick(id);
     if (!joystick || !position) return false;
     position->x = AxisValue(joystick, 0);
     position->y = AxisValue(joystick, 1);
     position->z = AxisValue(joystick, 2);
     position->buttons = 0;
-    int buttons = std::min(SDL_JoystickNumButtons(joystick), 32);
+    int buttons = std::min(sdl.JoystickNumButtons(joystick), 32);
     for (int b = 0; b < buttons; b++)
-        if (SDL_JoystickGetButton(joystick, b)) position->buttons |= 1u << b;
+        if (sdl.JoystickGetButton(joystick, b)) position->buttons |= 1u << b;
     return true;
 }
 
 bool PlatformJoystickGetCaps(int id, JoystickCaps* caps)
 {
-    Refresh();
-    if (!SlotJoystick(id) || !caps) return false;
+    if (!Refresh() || !SlotJoystick(id) || !caps) return false;
     *caps = JoystickCaps{0, AxisMaximum, 0, AxisMaximum, PeriodMin};
     return true;
 }

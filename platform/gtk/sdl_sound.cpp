@@ -1,11 +1,10 @@
 // One-voice player for the embedded WAVE sounds on an SDL2 audio device (8000 Hz, unsigned 8-bit, mono). Without a
 // device the game runs silently.
 #include "platform/gtk/gtk_backend.h"
+#include "platform/gtk/sdl_library.h"
 #include "platform/sound.h"
 #include "resources/resources.h"
 
-#define SDL_MAIN_HANDLED
-#include <SDL.h>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -27,6 +26,12 @@ const std::vector<Uint8>* voice = nullptr;
 size_t voicePosition = 0;
 bool voiceLoops = false;
 
+// A sound played before the device is open (SDL is not even loaded then): the device starts with it.
+int waitingSound = -1;
+bool waitingLoops = false;
+
+const std::vector<Uint8>* DecodedSound(int soundId);
+
 void FillAudio(void*, Uint8* stream, int length)
 {
     int written = 0;
@@ -44,12 +49,16 @@ void FillAudio(void*, Uint8* stream, int length)
     if (written < length) memset(stream + written, Silence, size_t(length - written));
 }
 
-// The device opens once the main window is on the screen (the sound server's client takes a while to start, and the
-// window comes first); sounds played before that only set what the device will play.
+// The device opens once the main window is on the screen (SDL and the sound server's client take a while to load
+// and start, and the window comes first); sounds played before that only set what the device will play.
 bool OpenDevice()
 {
     if (device) return true;
     if (deviceFailed || !MainGtkWindow()) return false;
+    if (!LoadSdl()) {
+        deviceFailed = true;
+        return false;
+    }
     SDL_AudioSpec wanted{}, obtained{};
     wanted.freq = DeviceRate;
     wanted.format = AUDIO_U8;
@@ -61,16 +70,24 @@ bool OpenDevice()
     int savedStderr = dup(STDERR_FILENO);
     int quiet = open("/dev/null", O_WRONLY);
     if (quiet >= 0) dup2(quiet, STDERR_FILENO);
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (sdl.InitSubSystem(SDL_INIT_AUDIO) == 0) device = sdl.OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     if (savedStderr >= 0) dup2(savedStderr, STDERR_FILENO);
     if (quiet >= 0) close(quiet);
     if (savedStderr >= 0) close(savedStderr);
     if (!device) {
-        // Without a sound device the game plays silently, as it does when any other platform service fails.
+        // Without a sound device the game plays silently, as it does when any other platform service fails. SDL's
+        // sound part is ended too: it would go on looking for new devices in a thread of its own.
+        sdl.QuitSubSystem(SDL_INIT_AUDIO);
         deviceFailed = true;
         return false;
     }
-    SDL_PauseAudioDevice(device, 0);
+    if (waitingSound >= 0) {
+        voice = DecodedSound(waitingSound); // the audio thread is not running yet
+        voicePosition = 0;
+        voiceLoops = waitingLoops;
+        waitingSound = -1;
+    }
+    sdl.PauseAudioDevice(device, 0);
     return true;
 }
 
@@ -85,9 +102,9 @@ const std::vector<Uint8>* DecodedSound(int soundId)
     SDL_AudioSpec spec{};
     Uint8* buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(wave.data, int(wave.size)), 1, &spec, &buffer, &length)) return nullptr;
+    if (!sdl.LoadWAV_RW(sdl.RWFromConstMem(wave.data, int(wave.size)), 1, &spec, &buffer, &length)) return nullptr;
     SDL_AudioCVT convert;
-    int needed = SDL_BuildAudioCVT(&convert, spec.format, spec.channels, spec.freq, AUDIO_U8, 1, DeviceRate);
+    int needed = sdl.BuildAudioCVT(&convert, spec.format, spec.channels, spec.freq, AUDIO_U8, 1, DeviceRate);
     if (needed == 0) {
         samples.assign(buffer, buffer + length);
     } else if (needed > 0) {
@@ -95,9 +112,9 @@ const std::vector<Uint8>* DecodedSound(int soundId)
         memcpy(work.data(), buffer, length);
         convert.buf = work.data();
         convert.len = int(length);
-        if (SDL_ConvertAudio(&convert) == 0) samples.assign(work.begin(), work.begin() + convert.len_cvt);
+        if (sdl.ConvertAudio(&convert) == 0) samples.assign(work.begin(), work.begin() + convert.len_cvt);
     }
-    SDL_FreeWAV(buffer);
+    sdl.FreeWAV(buffer);
     return samples.empty() ? nullptr : &samples;
 }
 
@@ -118,26 +135,38 @@ void StartSoundSoon()
 void PlatformPlaySound(int soundId, unsigned flags)
 {
     if (deviceFailed) return;
+    bool loops = (flags & SoundLoop) != 0;
+    if (!OpenDevice()) {
+        waitingSound = soundId;
+        waitingLoops = loops;
+        return;
+    }
     const std::vector<Uint8>* sound = DecodedSound(soundId);
-    bool open = OpenDevice();
-    if (open) SDL_LockAudioDevice(device);
+    sdl.LockAudioDevice(device);
     voice = sound; // a sound that cannot be read still silences the one before
     voicePosition = 0;
-    voiceLoops = (flags & SoundLoop) != 0;
-    if (open) SDL_UnlockAudioDevice(device);
+    voiceLoops = loops;
+    sdl.UnlockAudioDevice(device);
 }
 
 void PlatformPurgeSounds()
 {
-    if (device) SDL_LockAudioDevice(device);
+    waitingSound = -1;
+    if (device) sdl.LockAudioDevice(device);
     voice = nullptr;
     voicePosition = 0;
-    if (device) SDL_UnlockAudioDevice(device);
+    if (device) sdl.UnlockAudioDevice(device);
 }
 
 void ShutdownSound()
 {
     if (!device) return;
-    SDL_CloseAudioDevice(device);
+    sdl.CloseAudioDevice(device);
     device = 0;
+}
+
+void ShutdownSdl()
+{
+    ShutdownSound();
+    if (SdlLoaded()) sdl.Quit();
 }

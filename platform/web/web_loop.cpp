@@ -23,7 +23,7 @@ int64_t NowUs()
     return int64_t(emscripten_get_now() * 1000.0);
 }
 
-TimerPacer pacer = {NowUs, {}, {}};
+TimerPacer pacer = {NowUs, {}, {}, 0};
 std::deque<int> postedCommands;
 bool quitRequested = false;
 int quitCode = 0;

@@ -32,7 +32,7 @@ int64_t NowUs()
     return seconds * 1000000 + rest * 1000000 / frequency.QuadPart;
 }
 
-TimerPacer pacer = {NowUs, {}, {}};
+TimerPacer pacer = {NowUs, {}, {}, 0};
 bool pumpRunning = false;
 
 // Windows wakes a thread about every 15.6 ms unless a program asks for more. The pacer keeps 100 steps a second

@@ -50,6 +50,7 @@ void ReleaseHeldKeys() {}
 void EndAllDialogs(int) {}
 void PollJoystickCapture() {}
 void ShutdownSound() {}
+void SettleRepaintRequest() {}
 
 TEST_F(GtkLoop, SourceWakesForTimersOnElapsedTime)
 {
