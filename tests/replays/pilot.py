@@ -171,36 +171,50 @@ if mode == "roll":
         print("no platform right below the start", flush=True)
         sys.exit(3)
 
-# The run-in of the speed tip: sideways at RUN, down at SINK, so that the feet meet the surface half-way across.
-RUN, SINK, GLIDE, SPEEDUP = 50.0, 25.0, 60, 24
-SLOPE = SINK / RUN
+# The run-in of the speed tip: the sideways speed brought to RUN at a standstill in height, then the engine off;
+# the craft falls onto the platform along a parabola that meets the surface half-way across after about FALL steps.
+# On the way the sideways speed (kept between 44 and 60) is trimmed so that the touch comes half-way across.
+RUN, FALL = 50.0, 150
+
+
+def fall_steps(h, vy):
+    """Steps until the feet fall through the height h from the sinking speed vy with the engine off."""
+    a = GRAVITY / 120
+    return (vy / 60 + math.sqrt((vy / 60) ** 2 + 4 * a * max(h, 0))) / (2 * a)
+
+
 plan = None
 if mode == "speed":
+    drop = GRAVITY * FALL * FALL / 120  # the height the fall takes
+    run = RUN / 60 * FALL  # and its length
+    speed_up = RUN * (RUN + 1) / 120
     for p in sorted(pads, key=lambda p: abs(p[0] + p[2] / 2 - centre(x))):
         room = p[2] - (HIT_RIGHT - HIT_LEFT)  # craft positions with the box wholly over the platform
         for side in (1, -1):
             entry = p[0] - HIT_LEFT if side == 1 else p[0] + p[2] - HIT_RIGHT
-            at_entry = p[1] + room * SLOPE / 2 + 1  # the feet at the entry: the touch comes half-way across
-            ok = True
-            for u in range(-GLIDE - SPEEDUP - 10, 1):
+            ok = 0 < entry + side * (room / 2 - run - speed_up - 10) < width - 43
+            for u in range(int(room / 2 - run - speed_up - 10), 1):
                 cx = entry + side * u
-                want = at_entry - SLOPE * max(u, -GLIDE)
-                if highest(terrain, cx + HIT_LEFT - 2, cx + HIT_RIGHT + 2) > want - 5:
+                falling = max(0.0, (u - room / 2 + run) / run)
+                want = p[1] + drop * (1 - falling * falling)
+                if highest(terrain, cx + HIT_LEFT - 2, cx + HIT_RIGHT + 2) > want - 4:
                     ok = False
                     break
             if ok:
-                plan = (p, side, entry, at_entry)
+                plan = (p, side, entry, room)
                 break
         if plan:
             break
     if not plan:
         print("no platform with room for the run-in", flush=True)
         sys.exit(3)
-    pad, side, entry, at_entry = plan
-    print("run-in: platform", pad, "side", side, "entry", entry, "feet at entry %.1f" % at_entry, flush=True)
+    pad, side, entry, room = plan
+    start_x = entry + side * (room / 2 - run - speed_up)
+    start_feet = pad[1] + drop
+    print("run-in: platform", pad, "side", side, "from x %.1f feet %.1f" % (start_x, start_feet), flush=True)
 
 goal_x = pad[0] + pad[2] / 2 - (HIT_LEFT + HIT_RIGHT) / 2  # the craft's x over the middle of the platform
-far_x = entry - side * (GLIDE + SPEEDUP) if plan else goal_x  # where the flight leaves its cruising height
+far_x = start_x if plan else goal_x  # where the flight leaves its cruising height
 cruise = max(terrain[max(0, min(width, int(min(x, far_x)))):int(max(x, far_x)) + 44]) + 120
 phase = "across"
 tilted = False
@@ -214,8 +228,6 @@ while time.monotonic() - t0 < limit:
     h = feet - pad[1]
     if mode == "speed":
         u = side * (x - entry)
-        start_x = entry - side * (GLIDE + SPEEDUP)
-        start_feet = at_entry + SLOPE * GLIDE
         if phase == "across":  # to the start of the run-in, high above the ground
             fly_sideways(vx, clamp(0.4 * (start_x - x), -30, 30))
             fly_vertical(vy, clamp(0.3 * (max(cruise, start_feet) - feet), -20, 10))
@@ -223,25 +235,19 @@ while time.monotonic() - t0 < limit:
                 phase = "down"
         elif phase == "down":  # straight down to the height of the run-in
             fly_sideways(vx, clamp(0.4 * (start_x - x), -10, 10))
-            fly_vertical(vy, clamp(0.2 * (start_feet - feet), -30, 5))
-            if abs(start_feet - feet) < 1.5 and abs(vy) < 2 and abs(start_x - x) < 2 and abs(vx) < 2:
+            fly_vertical(vy, clamp(0.4 * (start_feet - feet), -30, 5))
+            if abs(start_feet - feet) < 2.5 and abs(vy) < 2.5 and abs(start_x - x) < 2.5 and abs(vx) < 2:
                 phase = "speed-up"
         elif phase == "speed-up":  # the sideways jet until the speed of the run-in, the height held
-            key("Right" if side == 1 else "Left", side * vx < RUN)
-            key("Left" if side == 1 else "Right", False)
-            fly_vertical(vy, clamp(0.5 * (start_feet - feet), -10, 10))
+            fly_sideways(vx, side * (RUN + 0.5), 0.5)
+            fly_vertical(vy, clamp(0.5 * (start_feet - feet), -5, 5))
             if side * vx >= RUN:
                 phase = "run-in"
-        elif phase == "run-in":  # along the glide line, the speed held
-            fly_sideways(vx, side * RUN, 2)
-            want = at_entry - SLOPE * max(u, -GLIDE)
-            fly_vertical(vy, clamp(-SINK - 2 * (feet - want), -35, -10))
-            if u >= -2:
-                phase = "touch"
-        elif phase == "touch":  # engine off, the sideways jet keeping the speed over the limit
-            key("space", False)
-            key("Right" if side == 1 else "Left", side * vx < RUN - 4)
-            key("Left" if side == 1 else "Right", False)
+        elif phase == "run-in":  # engine off; the sideways speed trimmed so that the touch comes half-way across
+            n = fall_steps(h, vy)
+            need = clamp((room / 2 - u) / max(n, 1) * 60, 44, 60)
+            fly_sideways(vx, side * need, 1)
+            key("space", vy - GRAVITY * n < -36)
     else:
         dx = goal_x - x
         if craft == 0:
