@@ -1,10 +1,9 @@
 // Hooks for the scripts that play the game where no input device exists (a Wayland compositor without a seat):
 // DRAVOLINEX_TEST_LOG names a file that gets a line for the window system in use, for each window shown and, once a
-// second, the number of frames presented so far; SIGUSR2 then chooses File > Exit. DRAVOLINEX_FLIGHT_LOG names a file
-// that gets, for each frame presented, the craft's state ("craft SECONDS x y vx vy angle fuel flying") and, whenever
-// it changed, the world's platforms and terrain ("world ..."), for the recording scripts' player. Without the
-// variables, or in a build without test hooks (platform/common/test_hooks.h), nothing happens.
-#include "platform/app_entry.h"
+// second, the number of frames presented so far; SIGUSR2 then chooses File > Exit. DRAVOLINEX_FLIGHT_LOG names the
+// flight log of platform/common/flight_log.h. Without the variables, or in a build without test hooks
+// (platform/common/test_hooks.h), nothing happens.
+#include "platform/common/flight_log.h"
 #include "platform/common/test_hooks.h"
 #include "platform/gtk/gtk_backend.h"
 #include "platform/commands.h"
@@ -20,9 +19,6 @@
 namespace {
 
 FILE* testLog = nullptr;
-FILE* flightLog = nullptr;
-char worldText[80000];
-char lastWorldText[sizeof worldText];
 long framesPresented = 0;
 gint64 lastFrameLine = 0;
 
@@ -45,9 +41,7 @@ gboolean ChooseExit(gpointer)
 
 void OpenTestLog()
 {
-    const char* flightPath = TEST_HOOK_SETTING("DRAVOLINEX_FLIGHT_LOG");
-    if (flightPath && *flightPath && !flightLog && (flightLog = fopen(flightPath, "w")))
-        setvbuf(flightLog, nullptr, _IOLBF, 0);
+    OpenFlightLog(TEST_HOOK_SETTING("DRAVOLINEX_FLIGHT_LOG"));
     const char* path = TEST_HOOK_SETTING("DRAVOLINEX_TEST_LOG");
     if (!path || !*path || testLog) return;
     testLog = fopen(path, "w");
@@ -62,22 +56,9 @@ void LogWindowShown(const char* title)
     if (testLog) fprintf(testLog, "window %s\n", title ? title : "");
 }
 
-// The craft as this frame shows it, and the world when it is new.
-static void LogFlight()
-{
-    AppDescribeWorld(worldText, sizeof worldText);
-    if (strcmp(worldText, lastWorldText) != 0) {
-        memcpy(lastWorldText, worldText, sizeof worldText);
-        fprintf(flightLog, "world %s\n", worldText);
-    }
-    char craft[200];
-    AppDescribeCraft(craft, sizeof craft);
-    fprintf(flightLog, "craft %.3f %s\n", g_get_monotonic_time() / 1e6, craft);
-}
-
 void LogFramePresented()
 {
-    if (flightLog) LogFlight();
+    LogFlightFrame();
     if (!testLog) return;
     framesPresented++;
     gint64 now = g_get_monotonic_time();

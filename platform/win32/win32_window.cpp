@@ -1,4 +1,5 @@
 // Program entry, the main window with its menu, painting of the game's finished frames, and the window's placement.
+#include "platform/common/flight_log.h"
 #include "platform/common/frame_copy.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/app_entry.h"
@@ -370,6 +371,7 @@ void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
     }
     // The whole client area now shows the frame: a repaint requested before it needs no WM_PAINT.
     ValidateRect(mainWindow, nullptr);
+    LogFlightFrame();
 }
 
 // --help, --version and refused replays: a message box (the game has no console).

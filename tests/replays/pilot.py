@@ -5,17 +5,18 @@ up when the craft touches down.
 
   pilot.py MODE PLANET CRAFT [SECONDS]
 
-The flight log (DRAVOLINEX_FLIGHT_LOG, a test hook of the GTK game, named here by PILOT_FLIGHT_LOG) has a line for
-every frame the game shows: "craft SECONDS x y vx vy angle fuel flying", and the world whenever it is built: "world
+The flight log (DRAVOLINEX_FLIGHT_LOG, a test hook of the GTK and Windows games, named here by PILOT_FLIGHT_LOG) has
+a line for every frame the game shows: "craft SECONDS x y vx vy angle fuel flying", and the world whenever it is built: "world
 COUNT (x y width)... WIDTH terrain...". Between two frames the player works out where the craft is now from the keys
 it holds, so it decides every few milliseconds rather than every 50.
 
 MODE:
   land   the rocket set down on the middle of the platform nearest to its start: across at a safe height first,
          then straight down, slowing with the height left.
-  speed  the rocket onto a platform while moving sideways at 50 (the landing speed limit is 40): it stops beside
-         the platform, then runs in along a glide line that meets the surface half-way across, the sideways jet
-         keeping the speed up to the touch (a speed tip).
+  speed  the rocket onto a platform while moving sideways at about 50 (the landing speed limit is 40): it stops
+         in the air beside the platform, brings its sideways speed to 50 with the height held, then falls with the
+         engine off along a parabola onto the platform, the sideways jet trimming the speed (44 to 60) so that the
+         feet meet the surface half-way across (a speed tip).
   roll   the legged craft straight down onto the platform below its start, then tilted by 6 degrees 20 pixels
          above the surface with the engine off (a roll tip).
 Exit code 3 when the world does not suit MODE (roll: no platform right below the start; speed: no platform with
@@ -85,7 +86,8 @@ class Log:
             word, _, values = line.partition(" ")
             if word == "craft":
                 v = values.split()
-                self.craft = [float(a) for a in v[:7]] + [v[7] == "1"]
+                # The line's own clock may not be this one's (Wine): the time it arrived stands for the frame's.
+                self.craft = [time.monotonic()] + [float(a) for a in v[1:7]] + [v[7] == "1"]
                 self.flown = self.flown or self.craft[7]
             elif word == "world":
                 v = list(map(int, values.split()))

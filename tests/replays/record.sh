@@ -19,6 +19,7 @@ wanted=" $* "
 
 gtk=${GTK_GAME:-$root/build-test/platform/gtk/dravolinex}
 exe=${WIN32_GAME:-$root/build-win/platform/win32/dravolinex.exe}
+hooked_exe=${WIN32_HOOKED_GAME:-$root/build-win/platform/win32/test-hooks/dravolinex.exe}
 outcomes=(none landed crashed edge-tip speed-tip roll-tip)
 planets=(moon mars earth jupiter)
 crafts=(rocket legged)
@@ -82,7 +83,7 @@ fly() {
     if [ "$extra" = pause ] || [ "$extra" = settings ]; then
       sleep 1.5
       if [ "$extra" = pause ]; then xdotool key p; wait_window "Game Paused" 10 > /dev/null
-      else xdotool key alt+s; sleep 1; xdotool key Down Return; wait_window "View and Control" 10 > /dev/null; fi
+      else xdotool key alt+s; sleep 1; xdotool key Down Return; wait_window "View & Controls Settings" 10 > /dev/null; fi
       sleep "${READ_SECONDS:-3}"; shot "mid-flight-$extra"
       xdotool key $([ "$extra" = pause ] && echo Return || echo Escape); sleep 1
       # A settings dialog closed leads to Game Paused.
@@ -119,7 +120,7 @@ burn_dialogs() {
   sleep "${READ_SECONDS:-100}"; shot "mid-flight-pause"; xdotool key Return
   wait_no_window "Game Paused" 10; sleep 5
   xdotool key alt+s; sleep 1; xdotool key Down Return
-  wait_window "View and Control" 10 > /dev/null || fail "no View and Control Settings dialog mid-flight"
+  wait_window "View & Controls Settings" 10 > /dev/null || fail "no View & Controls Settings dialog mid-flight"
   sleep "${READ_SECONDS:-100}"; shot "mid-flight-settings"; xdotool key Escape
   wait_window "Game Paused" 10 > /dev/null && { sleep 0.5; xdotool key Return; }
 }
@@ -174,9 +175,11 @@ win32_flight() {
   shift 3
   case "$wanted" in "  " | *" $note "*) ;; *) return ;; esac
   seed_win32_settings "$@"
-  local folder="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/Dravolinex/Replays"
+  local folder="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/Dravolinex/Replays" game=$exe
   rm -rf "$folder"
-  start_game "win32-$note" wine "$exe"
+  # The player follows the craft through the flight log of the game built with the test hooks.
+  [[ "$mode" =~ ^(none|burn|burn-dialogs|tilt|stick)$ ]] || game=$hooked_exe
+  start_game "win32-$note" env DRAVOLINEX_FLIGHT_LOG="Z:$out/flight.log" wine "$game"
   wait_window '^Dravolinex$' 60 > /dev/null || { fail "$note: no window"; return; }
   fly "$mode" "$9" "$3" "$extra"
   end_game "$folder"
@@ -206,6 +209,7 @@ if [ "$which" != gtk ]; then
   win32_flight w-pause  none    pause    1 0 0 0 1 0 25 0 0 0
   win32_flight w-long   burn    none     1 0 1 0 1 5 25 0 0 0
   win32_flight w-tilt   tilt    none     1 0 1 0 1 5 25 0 1 0
+  win32_flight w-keys   land    none     1 0 0 0 1 0 25 0 0 0
   win32_flight w-wind   none    none     0 0 0 0 1 10 25 99 2 0
 fi
 finish "recording"
