@@ -83,7 +83,7 @@ class Log:
         lines = (self.rest + chunk).split("\n")
         self.rest = lines.pop()
         for line in lines:
-            word, _, values = line.partition(" ")
+            word, _, values = line.strip().partition(" ")  # the Windows game ends its lines with CR LF
             if word == "craft":
                 v = values.split()
                 # The line's own clock may not be this one's (Wine): the time it arrived stands for the frame's.
