@@ -28,8 +28,7 @@ HWND mainWindow = nullptr;
 std::wstring className;
 
 // The last frame presented, in the DIB's byte order (B, G, R, unused).
-std::vector<uint32_t> frame;
-int frameWidth = 0, frameHeight = 0;
+ShownFrame frame; // what the client area shows, in DIB order
 HDC paintDC = nullptr;      // the device context of the WM_PAINT being handled
 bool presentedInPaint = false;
 std::vector<uint32_t> scaled; // the frame at a fractional display scale, in device pixels
@@ -55,12 +54,13 @@ void DrawFrame(HDC dc)
     GetClientRect(mainWindow, &client);
     const int dpi = WindowDpi(mainWindow);
     int drawnWidth = 0, drawnHeight = 0;
-    if (frameWidth > 0 && frameHeight > 0) {
-        drawnWidth = int((long long)frameWidth * dpi / 96);
-        drawnHeight = int((long long)frameHeight * dpi / 96);
-        const uint32_t* bits = frame.data();
-        int bitsWidth = frameWidth, bitsHeight = frameHeight;
-        if (dpi % 96 != 0 && ScaleFrameSharp(frame.data(), frameWidth, frameHeight, drawnWidth, drawnHeight, scaled)) {
+    if (frame.width > 0 && frame.height > 0) {
+        drawnWidth = int((long long)frame.width * dpi / 96);
+        drawnHeight = int((long long)frame.height * dpi / 96);
+        const uint32_t* bits = frame.pixels.data();
+        int bitsWidth = frame.width, bitsHeight = frame.height;
+        if (dpi % 96 != 0 &&
+            ScaleFrameSharp(frame.pixels.data(), frame.width, frame.height, drawnWidth, drawnHeight, scaled)) {
             bits = scaled.data();
             bitsWidth = drawnWidth;
             bitsHeight = drawnHeight;
@@ -358,14 +358,17 @@ void PlatformRequestRepaint()
 
 void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
 {
-    if (!CopyFrameSwappingRedBlue(pixels, width, height, MaximumSize, frame)) return;
-    frameWidth = width;
-    frameHeight = height;
-    if (!mainWindow) return;
+    const FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize);
+    if (update == FrameRejected || !mainWindow) return;
     if (paintDC) {
         DrawFrame(paintDC);
         presentedInPaint = true;
-    } else if (HDC dc = GetDC(mainWindow)) {
+        return;
+    }
+    // A paused game repaints 20 times a second mostly the same picture: an unchanged frame is already on the
+    // screen unless some of the client area waits for a repaint, which this frame then serves as before.
+    if (update == FrameUnchanged && !GetUpdateRect(mainWindow, nullptr, FALSE)) return;
+    if (HDC dc = GetDC(mainWindow)) {
         DrawFrame(dc);
         ReleaseDC(mainWindow, dc);
     }

@@ -150,6 +150,7 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
     // In seed order: wait for each block, pass its lines on (all a failed block wrote, as one process would
     // have printed them before stopping, and then its error line), and stop at the first failure.
     bool ok = error.empty();
+    bool readerGone = false;
     for (Worker& w : workers) {
         if (!ok || w.pid <= 0)
             break;
@@ -159,6 +160,10 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
         w.pid = 0;
         if (w.file >= 0 && !CopyFile(w.file, STDOUT_FILENO)) {
             error = std::string("cannot write the output: ") + std::strerror(errno);
+            ok = false;
+        } else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) {
+            // The reader of the output has gone (`| head`): end as quietly as one process would have.
+            readerGone = true;
             ok = false;
         } else if (WIFSIGNALED(status)) {
             error = "the worker flying seeds " + std::to_string(settings.seed + w.first) + ".." +
@@ -180,6 +185,10 @@ bool RunFlights(const SimSettings& settings, int jobs, std::string& error)
         for (int fd : {w.file, w.errors})
             if (fd >= 0)
                 close(fd);
+    }
+    if (readerGone) {
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
     }
     return ok;
 }
