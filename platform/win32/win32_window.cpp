@@ -360,6 +360,7 @@ void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
 {
     const FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize);
     if (update == FrameRejected || !mainWindow) return;
+    LogFlightFrame();
     if (paintDC) {
         DrawFrame(paintDC);
         presentedInPaint = true;
@@ -374,7 +375,6 @@ void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
     }
     // The whole client area now shows the frame: a repaint requested before it needs no WM_PAINT.
     ValidateRect(mainWindow, nullptr);
-    LogFlightFrame();
 }
 
 // --help, --version and refused replays: a message box (the game has no console).
