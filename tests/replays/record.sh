@@ -210,6 +210,8 @@ if [ "$which" != gtk ]; then
   win32_flight w-long   burn    none     1 0 1 0 1 5 25 0 0 0
   win32_flight w-tilt   tilt    none     1 0 1 0 1 5 25 0 1 0
   win32_flight w-keys   land    none     1 0 0 0 1 0 25 0 0 0
+  win32_flight w-speed  speed   none     1 0 0 0 1 0 25 0 0 0
+  win32_flight w-roll   roll    none     1 0 1 0 1 0 25 0 0 0
   win32_flight w-wind   none    none     0 0 0 0 1 10 25 99 2 0
 fi
 finish "recording"
