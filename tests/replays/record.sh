@@ -65,7 +65,7 @@ keep() {
 # Plays one flight in the running game: the start dialogs answered, then the pilot's MODE (none: the keys left
 # alone), until the verdict. EXTRA: pause (P, the Game Paused dialog read for a while mid-flight) or settings (View
 # and Control Settings opened mid-flight and cancelled). The player pilot.py follows the craft through the game's
-# flight log (a test hook of the GTK game).
+# flight log (a test hook of the GTK game and of the Windows game built with the hooks).
 #   fly MODE PLANET CRAFT EXTRA
 fly() {
   local mode=$1 planet=$2 craft=$3 extra=$4 tries code pilot
