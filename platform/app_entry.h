@@ -24,3 +24,10 @@ void AppDestroyed();        // the main window was destroyed
 // 2). Returns -1 when the program goes on to AppMain, else its exit code.
 int AppReadCommandLine(int count, char** args, void (*print)(const char* text, bool error),
                        bool (*readFile)(const char* path, uint8_t** bytes, size_t* size));
+
+// The flight in words for a test hook's flight log (the recording scripts' player reads the craft there). The craft:
+// x y vx vy angle fuel, then 1 while it flies (0 while the round is halted or after the touch). The world: the
+// platform count, each platform's x, y and width, the playfield width and the terrain height of every column.
+// Each writes at most `size` bytes, the terminating zero included.
+void AppDescribeCraft(char* text, size_t size);
+void AppDescribeWorld(char* text, size_t size);

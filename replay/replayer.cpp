@@ -60,6 +60,7 @@ bool Next(uint8_t code)
 {
     if (player.pos < player.file.events.size() && player.file.events[player.pos] == code) {
         ++player.pos;
+        ++player.report.events;
         return true;
     }
     return false;

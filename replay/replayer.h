@@ -12,7 +12,7 @@ enum ReplayState { ReplayIdle, ReplayPlaying, ReplayFinished, ReplayFailed };
 struct ReplayReport {
     ReplayState state = ReplayIdle;
     std::string error;      // why it failed: one line
-    uint32_t events = 0;    // events delivered
+    uint32_t events = 0;    // events taken from the log (the same count as the file states when it ends)
     uint32_t flightSteps = 0;
     uint32_t frames = 0;
     uint64_t frameChain = 0;

@@ -1,7 +1,9 @@
 // Hooks for the scripts that play the game where no input device exists (a Wayland compositor without a seat):
 // DRAVOLINEX_TEST_LOG names a file that gets a line for the window system in use, for each window shown and, once a
-// second, the number of frames presented so far; SIGUSR2 then chooses File > Exit. Without the variable, or in a
-// build without test hooks (platform/common/test_hooks.h), nothing happens.
+// second, the number of frames presented so far; SIGUSR2 then chooses File > Exit. DRAVOLINEX_FLIGHT_LOG names the
+// flight log of platform/common/flight_log.h. Without the variables, or in a build without test hooks
+// (platform/common/test_hooks.h), nothing happens.
+#include "platform/common/flight_log.h"
 #include "platform/common/test_hooks.h"
 #include "platform/gtk/gtk_backend.h"
 #include "platform/commands.h"
@@ -39,6 +41,7 @@ gboolean ChooseExit(gpointer)
 
 void OpenTestLog()
 {
+    OpenFlightLog(TEST_HOOK_SETTING("DRAVOLINEX_FLIGHT_LOG"));
     const char* path = TEST_HOOK_SETTING("DRAVOLINEX_TEST_LOG");
     if (!path || !*path || testLog) return;
     testLog = fopen(path, "w");
@@ -55,6 +58,7 @@ void LogWindowShown(const char* title)
 
 void LogFramePresented()
 {
+    LogFlightFrame();
     if (!testLog) return;
     framesPresented++;
     gint64 now = g_get_monotonic_time();

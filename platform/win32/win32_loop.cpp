@@ -5,6 +5,7 @@
 #include "platform/win32/win32_backend.h"
 #include "platform/app_entry.h"
 #include "platform/common/timer_pacer.h"
+#include "platform/common/flight_log.h"
 #include "platform/common/test_hooks.h"
 #include "platform/clock.h"
 #include "platform/commands.h"
@@ -141,6 +142,7 @@ int PlatformRunMessageLoop()
 {
     HACCEL accelerators = CreateMainAccelerators();
     OpenPacingLog(pacer, TEST_HOOK_SETTING("DRAVOLINEX_PACING_LOG"));
+    OpenFlightLog(TEST_HOOK_SETTING("DRAVOLINEX_FLIGHT_LOG"));
     UpdatePump();
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -1,4 +1,5 @@
 // Program entry, the main window with its menu, painting of the game's finished frames, and the window's placement.
+#include "platform/common/flight_log.h"
 #include "platform/common/frame_copy.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/app_entry.h"
@@ -359,6 +360,7 @@ void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
 {
     const FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize);
     if (update == FrameRejected || !mainWindow) return;
+    LogFlightFrame();
     if (paintDC) {
         DrawFrame(paintDC);
         presentedInPaint = true;

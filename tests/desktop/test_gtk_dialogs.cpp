@@ -111,6 +111,8 @@ void AppTimer(int) { timerExpiries++; }
 void AppPaint() {}
 void AppCloseRequested() {}
 void AppDestroyed() {}
+void AppDescribeCraft(char* text, size_t size) { if (size) *text = 0; }
+void AppDescribeWorld(char* text, size_t size) { if (size) *text = 0; }
 void PollJoystickCapture() {}
 void ShutdownSound() {}
 void StartSoundSoon() {}

@@ -37,6 +37,8 @@ void AppPaint() { paintCalls++; }
 void AppJoystickButton() {}
 void AppCloseRequested() { closeRequests++; PlatformDestroyMainWindow(); }
 void AppDestroyed() { destroyedCalls++; PlatformPostQuit(0); }
+void AppDescribeCraft(char* text, size_t size) { if (size) *text = 0; }
+void AppDescribeWorld(char* text, size_t size) { if (size) *text = 0; }
 
 namespace {
 
