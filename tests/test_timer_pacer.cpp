@@ -87,22 +87,25 @@ TEST_F(TimerPacerTest, ExpiriesOfSeveralTimersComeInDueOrder)
     EXPECT_EQ(delivered, (std::vector<int>{1010, 1003, 1004}));
 }
 
-TEST_F(TimerPacerTest, StepsWaitForAnotherTimersWakeInDueOrderWithinTheSlack)
+TEST_F(TimerPacerTest, QuietTimersWaitForTheRepaintsWakeInDueOrderWithinTheSlack)
 {
     StartPacedTimer(pacer, 1003, 10);
     StartPacedTimer(pacer, 1004, 50);
     EXPECT_EQ(PacedWakeTime(pacer), fakeNow + 10000); // no slack: every step wakes the loop
-    pacer.stepSlackUs = 50000;                          // a dialog is open
+    pacer.quietSlackUs = 50000;                         // a dialog is open
     EXPECT_EQ(PacedWakeTime(pacer), fakeNow + 50000);   // the repaint's wake, not the step's
     StopPacedTimer(pacer, 1004);
     EXPECT_EQ(PacedWakeTime(pacer), fakeNow + 60000);   // alone, a step waits at most the slack
     StartPacedTimer(pacer, 1004, 50);
-    fakeNow += 25000;
-    StartPacedTimer(pacer, 1000, 1); // due at 26 ms
+    fakeNow += 15000;
+    StartPacedTimer(pacer, 1000, 10); // the twinkle waits too: due at 25 ms
+    fakeNow += 10000;
+    StartPacedTimer(pacer, 1005, 1);  // the result timer does not: due at 26 ms
     fakeNow += 5000;
-    // An input event at 30 ms: the steps due before the next other timer run first, and nothing else.
-    DeliverDuePacedSteps(pacer, RecordExpiry);
-    EXPECT_EQ(delivered, (std::vector<int>{1003, 1003}));
+    // An input event at 30 ms: the waiting expiries due before the next other timer run first, and nothing else.
+    DeliverDueQuietTimers(pacer, RecordExpiry);
+    EXPECT_EQ(delivered, (std::vector<int>{1003, 1003, 1000}));
+    StopPacedTimer(pacer, 1005);
     StopPacedTimer(pacer, 1000);
     delivered.clear();
     Wake(20); // the repaint's wake delivers every step due by then, in due order with it

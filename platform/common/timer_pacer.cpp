@@ -96,13 +96,19 @@ int64_t EarliestPacedDue(TimerPacer& pacer)
     return earliest;
 }
 
+bool WaitsForRepaint(int timerId)
+{
+    return timerId == TimerStep || timerId == TimerStarTwinkle || timerId == TimerMeteorLaunch ||
+           timerId == TimerMeteorFlight;
+}
+
 int64_t PacedWakeTime(TimerPacer& pacer)
 {
     SkipBlockedTimers(pacer, pacer.clock());
     int64_t earliest = NoTimerDue;
     for (const PacedTimer& timer : pacer.timers) {
         if (!timer.running || timer.inHandler) continue;
-        int64_t wake = timer.id == TimerStep ? timer.dueUs + pacer.stepSlackUs : timer.dueUs;
+        int64_t wake = WaitsForRepaint(timer.id) ? timer.dueUs + pacer.quietSlackUs : timer.dueUs;
         if (wake < earliest) earliest = wake;
     }
     return earliest;
@@ -110,7 +116,7 @@ int64_t PacedWakeTime(TimerPacer& pacer)
 
 namespace {
 
-void DeliverDue(TimerPacer& pacer, bool (*runHandler)(int timerId), bool stepsOnly)
+void DeliverDue(TimerPacer& pacer, bool (*runHandler)(int timerId), bool quietOnly)
 {
     int64_t now = pacer.clock();
     SkipBlockedTimers(pacer, now);
@@ -122,10 +128,10 @@ void DeliverDue(TimerPacer& pacer, bool (*runHandler)(int timerId), bool stepsOn
             if (!timer.running || timer.inHandler || timer.dueUs > now) continue;
             if (best < 0 || RunsBefore(timer, pacer.timers[best])) best = i;
         }
-        if (best < 0 || (stepsOnly && pacer.timers[best].id != TimerStep)) return;
+        if (best < 0 || (quietOnly && !WaitsForRepaint(pacer.timers[best].id))) return;
         PacedTimer& timer = pacer.timers[best];
         timer.dueUs += timer.periodUs;
-        int catchUp = MaxCatchUp + (timer.id == TimerStep ? int(pacer.stepSlackUs / timer.periodUs) : 0);
+        int catchUp = MaxCatchUp + (WaitsForRepaint(timer.id) ? int(pacer.quietSlackUs / timer.periodUs) : 0);
         if (++delivered[best] >= catchUp && timer.dueUs <= now) timer.dueUs = now + timer.periodUs;
         // The slot stays this timer's while its handler runs, even if the handler stops it.
         timer.inHandler = true;
@@ -143,7 +149,7 @@ void DeliverDuePacedTimers(TimerPacer& pacer, bool (*runHandler)(int timerId))
     DeliverDue(pacer, runHandler, false);
 }
 
-void DeliverDuePacedSteps(TimerPacer& pacer, bool (*runHandler)(int timerId))
+void DeliverDueQuietTimers(TimerPacer& pacer, bool (*runHandler)(int timerId))
 {
     DeliverDue(pacer, runHandler, true);
 }

@@ -39,7 +39,7 @@ struct TimerPacer {
     int64_t (*clock)(); // monotonic microseconds
     PacedTimer timers[PacedTimerCount];
     PacingLog pacingLog;
-    int64_t stepSlackUs; // see PacedWakeTime
+    int64_t quietSlackUs; // see PacedWakeTime
 };
 
 // Starts timer `id` with a period of `periodMs` (at least 1) from now; a running timer is restarted with the new
@@ -58,15 +58,17 @@ int64_t EarliestPacedDue(TimerPacer& pacer);
 // more expiries should be delivered in this wake (the main window is gone).
 void DeliverDuePacedTimers(TimerPacer& pacer, bool (*runHandler)(int timerId));
 
-// While a dialog is open the simulation step (1003) need not wake the loop a hundred times a second: the game is
-// halted or the player is busy with the dialog, and a step shows only at the next repaint. With `stepSlackUs` set,
-// the step's expiries wait up to that long for a wake that another timer needs anyway, where they are delivered in
-// due order with it (and the catch-up limit grows by the expiries the wait allows).
-// The time by which the loop must wake: the earliest due time, the step's counted `stepSlackUs` later.
+// While a dialog is open the timers whose work shows only at the next repaint (the simulation step 1003, the star
+// twinkle 1000 and the meteor's 1001 and 1002) need not wake the loop by themselves: the step a hundred times a
+// second finds the game halted or the player busy with the dialog. With `quietSlackUs` set, their expiries wait up to
+// that long for a wake that another timer (the repaint) needs anyway, where they are delivered in due order with it
+// (the catch-up limit grows by the expiries the wait allows).
+bool WaitsForRepaint(int timerId);
+// The time by which the loop must wake: the earliest due time, those timers' counted `quietSlackUs` later.
 int64_t PacedWakeTime(TimerPacer& pacer);
-// Delivers the step's expiries due by now for as long as no other timer is due before them: the steps that waited
-// for a wake run before an input event, which must find the game as it would have been without the wait.
-void DeliverDuePacedSteps(TimerPacer& pacer, bool (*runHandler)(int timerId));
+// Delivers the expiries of those timers due by now for as long as no other timer is due before them: an input event
+// must find the game as it would have been had they not waited.
+void DeliverDueQuietTimers(TimerPacer& pacer, bool (*runHandler)(int timerId));
 
 // Opens the pacing log named by `target` (null or empty: none; "-": standard error). An unwritable file is
 // reported on standard error and leaves the log off.

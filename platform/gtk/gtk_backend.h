@@ -41,11 +41,11 @@ void PollJoystickCapture();
 // Holds back (true) or lets go (false) the game's timers and posted commands, e.g. while GTK settles a window.
 void HoldGameDelivery(bool hold);
 
-// A dialog's or message box's nested loop starts (true) or ends (false): while one runs, the step timer's expiries
-// may wait for a wake that another timer needs (see gtk_loop.cpp).
+// A dialog's or message box's nested loop starts (true) or ends (false): while one runs, the step, twinkle and
+// meteor timers' expiries may wait for a wake that another timer needs (see gtk_loop.cpp).
 void NoteModalLoop(bool entering);
-// Delivers the step expiries that are due and waited for a wake; called before an input event is handled.
-void DeliverWaitingSteps();
+// Delivers those expiries that are due and waited for a wake; called before an input event is handled.
+void DeliverWaitingTimers();
 
 // Whether the loop's source is delivering game commands or timers now; a repaint asked for meanwhile is settled
 // when the delivery ends (SettleRepaintRequest), without an idle callback of its own and the wake that costs.

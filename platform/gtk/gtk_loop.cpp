@@ -28,9 +28,10 @@ int modalLoops = 0;   // dialogs and message boxes open (each runs a nested loop
 int delivering = 0;   // game commands or timers being delivered by the loop's source
 int quitCode = 0;
 
-// While a dialog is open the step timer waits up to one repaint period for a wake (see timer_pacer.h): the paused
-// game's loop then wakes about 30 times a second instead of 130, each wake costing as much as a little painting.
-constexpr gint64 DialogStepSlackUs = 50000;
+// While a dialog is open the step, twinkle and meteor timers wait up to one repaint period for a wake (see
+// timer_pacer.h): the paused game's loop then wakes about 30 times a second instead of 140, each wake costing as
+// much as a little painting.
+constexpr gint64 DialogSlackUs = 50000;
 
 gint64 LoopNow()
 {
@@ -113,12 +114,12 @@ bool DeliveringGameEvents()
 void NoteModalLoop(bool entering)
 {
     modalLoops += entering ? 1 : -1;
-    pacer.stepSlackUs = modalLoops > 0 ? DialogStepSlackUs : 0;
+    pacer.quietSlackUs = modalLoops > 0 ? DialogSlackUs : 0;
 }
 
-void DeliverWaitingSteps()
+void DeliverWaitingTimers()
 {
-    if (!deliveryHeld && modalLoops) DeliverDuePacedSteps(pacer, RunTimerHandler);
+    if (!deliveryHeld && modalLoops) DeliverDueQuietTimers(pacer, RunTimerHandler);
 }
 
 void SetLoopClockForTests(gint64 (*clock)())

@@ -274,8 +274,16 @@ void RouteEvent(GdkEvent* event, gpointer)
         heldKeys.push_back(gdk_event_copy(event));
         return;
     }
-    // A key or click may end a dialog and let the craft fly: the steps that were due before it come first.
-    if (key || event->type == GDK_BUTTON_PRESS || event->type == GDK_BUTTON_RELEASE) DeliverWaitingSteps();
+    // A key, click, drag or wheel turn may end a dialog or change the world (a slider): the timers that waited for a
+    // wake and were due before it come first.
+    switch (event->type) {
+    case GDK_KEY_PRESS: case GDK_KEY_RELEASE: case GDK_BUTTON_PRESS: case GDK_BUTTON_RELEASE: case GDK_MOTION_NOTIFY:
+    case GDK_SCROLL: case GDK_TOUCH_BEGIN: case GDK_TOUCH_UPDATE: case GDK_TOUCH_END:
+        DeliverWaitingTimers();
+        break;
+    default:
+        break;
+    }
     gtk_main_do_event(event);
 }
 
