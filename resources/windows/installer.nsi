@@ -82,14 +82,25 @@ Function ${UN}CloseRunningGame
     you leave by File > Exit) and goes on ${WHAT}; Cancel stops here." /SD IDOK IDOK close
   Abort
   close:
+  ; The game's process, to wait for it to end: its window goes first, and until the process has gone its file and
+  ; folder cannot be replaced or removed.
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r2) i'
+  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r2) p .r3' ; SYNCHRONIZE
   SendMessage $0 ${WM_COMMAND} ${GAME_EXIT_COMMAND} 0 /TIMEOUT=3000
   ${For} $1 1 50
     Sleep 100
     FindWindow $0 "${GAME_WINDOW_CLASS}"
     ${If} $0 == 0
+      ${If} $3 != 0
+        System::Call 'kernel32::WaitForSingleObject(p r3, i 5000) i'
+        System::Call 'kernel32::CloseHandle(p r3) i'
+      ${EndIf}
       Return
     ${EndIf}
   ${Next}
+  ${If} $3 != 0
+    System::Call 'kernel32::CloseHandle(p r3) i'
+  ${EndIf}
   MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} did not close. Close it yourself, then choose Retry." \
     /SD IDCANCEL IDRETRY close
   Abort
