@@ -6,6 +6,11 @@ struct ScreenRect {
     int32_t left, top, right, bottom;
 };
 
+// A part of a presented picture, right and bottom exclusive.
+struct FrameArea {
+    int32_t left, top, right, bottom;
+};
+
 // Creates and shows the main window titled `title`; false when it cannot be created.
 bool PlatformCreateMainWindow(const char* title);
 // True while the main window exists (between creation and destruction).
@@ -29,4 +34,7 @@ void PlatformRequestRepaint();
 // Shows a finished client-area picture: `pixels` hold width*height colours 0x00BBGGRR, row by row.
 // The picture covers the whole client area, so presenting it also settles any pending repaint request:
 // a request followed by a present (the 50 ms repaint) paints once, not again from the queue.
-void PlatformPresentFrame(const uint32_t* pixels, int width, int height);
+// `changed` lists the only parts in which the picture can differ from the one presented before (`changedCount` of
+// them; none: the same picture again), so a backend need not compare the rest; a negative count: any part.
+void PlatformPresentFrame(const uint32_t* pixels, int width, int height, const FrameArea* changed = nullptr,
+                          int changedCount = -1);

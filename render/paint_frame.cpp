@@ -289,6 +289,10 @@ void MarkPanel(int px, int py)
 
 Surface frame;       // the playfield-size frame, kept between frames to spare an allocation each time
 Surface presented;   // the client-size picture that PaintFrame shows
+// The parts of the window's picture that the last composition of it copied again, when that was all it changed
+// (else it changed as a whole): the backend then compares only these with what it shows.
+std::vector<FrameArea> presentedChanges;
+bool presentedChangesKnown = false;
 Region visibleArea;  // the limited-visibility clip
 FrameView shownView;
 
@@ -330,8 +334,11 @@ void CopyChangedPart(Surface& client, const OutputRect& o, const FrameView& v, c
 {
     int left = std::max(r.left, v.left), top = std::max(r.top, v.top);
     int right = std::min(r.right, v.right), bottom = std::min(r.bottom, v.bottom);
-    if (left < right && top < bottom)
-        CopySurface(client, o.x0 + (left - v.left), o.y0 + (top - v.top), frame, left, top, right - left, bottom - top);
+    if (left < right && top < bottom) {
+        int x = o.x0 + (left - v.left), y = o.y0 + (top - v.top);
+        CopySurface(client, x, y, frame, left, top, right - left, bottom - top);
+        presentedChanges.push_back({x, y, x + (right - left), y + (bottom - top)});
+    }
 }
 
 void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool writeRecorder, bool ownPicture)
@@ -424,7 +431,10 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
     static FrameView lastOwnView = {};
     bool sameView = v.left == lastOwnView.left && v.top == lastOwnView.top && v.right == lastOwnView.right &&
                     v.bottom == lastOwnView.bottom;
+    presentedChanges.clear();
+    presentedChangesKnown = false;
     if (keep && lastWasOwn && onlyDamageChanged && sameView && o.dw == v.right - v.left && o.dh == v.bottom - v.top) {
+        presentedChangesKnown = true;
         for (const FrameView& r : previousDamage)
             CopyChangedPart(client, o, v, r);
         for (const FrameView& r : damage.rects)
@@ -465,7 +475,8 @@ void PaintFrame()
         paintClientSizeTap(&width, &height);
     ComposeFrame(presented, width, height, true, true);
     if (presented.width > 0 && presented.height > 0)
-        PlatformPresentFrame(presented.pixels.data(), presented.width, presented.height);
+        PlatformPresentFrame(presented.pixels.data(), presented.width, presented.height, presentedChanges.data(),
+                             presentedChangesKnown ? static_cast<int>(presentedChanges.size()) : -1);
 }
 
 void PresentLastFrame()

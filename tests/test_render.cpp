@@ -158,20 +158,30 @@ TEST_F(RenderTest, WindowWithoutClientAreaShowsNothing)
 TEST_F(RenderTest, WindowPictureShowsEveryFrameWhenOnlyItsChangedPartsAreCopied)
 {
     // Zoom 1 in an 800 x 700 window: the frame at (80, 110), dark grey around. The craft moves and fires, a star
-    // changes, and a picture composed for something else comes between: the window's picture must equal the frame.
+    // changes, and a picture composed for something else comes between: the window's picture must equal the frame,
+    // and every pixel that differs from the picture shown before must lie in the parts the backend is told of.
     HeadlessSetClientSize(800, 700);
-    auto expectWindowShowsFrame = [](int step) {
+    std::vector<uint32_t> before;
+    auto expectWindowShowsFrame = [&before](int step) {
         const HeadlessFrame& shown = HeadlessLastFrame();
         const Surface& frame = ComposedFrame();
         ASSERT_EQ(shown.width * 1000 + shown.height, 800700);
-        int wrong = 0;
+        EXPECT_EQ(shown.changedKnown, step != 0 && step != 3) << "frame " << step;
+        int wrong = 0, untold = 0;
         for (int y = 0; y < 700; ++y)
             for (int x = 0; x < 800; ++x) {
                 bool inside = x >= 80 && x < 80 + W && y >= 110 && y < 110 + H;
                 Color expected = inside ? GetPixel(frame, x - 80, y - 110) : Margin;
-                wrong += shown.pixels[size_t(y) * 800 + x] != expected;
+                size_t i = size_t(y) * 800 + x;
+                wrong += shown.pixels[i] != expected;
+                if (shown.changedKnown && shown.pixels[i] != before[i])
+                    untold += std::none_of(shown.changed.begin(), shown.changed.end(), [x, y](const FrameArea& a) {
+                        return x >= a.left && x < a.right && y >= a.top && y < a.bottom;
+                    });
             }
         EXPECT_EQ(wrong, 0) << "frame " << step;
+        EXPECT_EQ(untold, 0) << "frame " << step;
+        before = shown.pixels;
     };
     stars[0] = Star{100, 400, 0xFFFFFF, 2};
     for (int step = 0; step < 6; ++step) {

@@ -232,7 +232,7 @@ TEST(FrameCopy, TellsWhetherAnyPixelChanged)
     using Areas = std::vector<std::tuple<int, int, int, int>>;
     auto areas = [](const ShownFrame& shown) {
         Areas list;
-        for (const ShownArea& a : shown.changedAreas) list.emplace_back(a.left, a.top, a.right, a.bottom);
+        for (const FrameArea& a : shown.changedAreas) list.emplace_back(a.left, a.top, a.right, a.bottom);
         return list;
     };
     ShownFrame shown;
@@ -262,4 +262,17 @@ TEST(FrameCopy, TellsWhetherAnyPixelChanged)
     EXPECT_EQ(UpdateShownFrame(shown, nullptr, 2, 3, 16), FrameRejected);
     EXPECT_EQ(UpdateShownFrame(shown, next, 32, 1, 16), FrameRejected);
     EXPECT_EQ(shown.width * 10 + shown.height, 34);
+
+    // The painter may name the only parts that can differ: the rest is not compared. After a rejected frame the
+    // next one may differ anywhere from what is shown, whatever it is said to change.
+    ShownFrame hinted;
+    uint32_t four[4] = {1, 2, 3, 4};
+    UpdateShownFrame(hinted, four, 2, 2, 16);
+    four[0] = 9, four[3] = 8;
+    const FrameArea lowerRow = {-5, 1, 99, 2};
+    EXPECT_EQ(UpdateShownFrame(hinted, four, 2, 2, 16, &lowerRow, 1), FrameChanged);
+    EXPECT_EQ(areas(hinted), (Areas{{1, 1, 2, 2}}));
+    EXPECT_EQ(UpdateShownFrame(hinted, nullptr, 2, 2, 16), FrameRejected);
+    EXPECT_EQ(UpdateShownFrame(hinted, four, 2, 2, 16, nullptr, 0), FrameChanged);
+    EXPECT_EQ(areas(hinted), (Areas{{0, 0, 1, 1}}));
 }

@@ -3,17 +3,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/window.h"
+
 // Copies a width x height frame of 0x00BBGGRR colours into `out` as 0x00RRGGBB (cairo RGB24 and 32-bit DIBs
 // both keep blue in the low byte). Returns false, leaving `out` alone, for a missing or absurd frame.
 bool CopyFrameSwappingRedBlue(const uint32_t* pixels, int width, int height, int maximumSize,
                               std::vector<uint32_t>& out);
 
 enum FrameUpdate { FrameRejected, FrameUnchanged, FrameChanged };
-
-// A rectangle of the shown frame, right and bottom exclusive.
-struct ShownArea {
-    int left, top, right, bottom;
-};
 
 // The frame a backend shows: in its window system's order, and as the game handed it over (kept to tell a repeated
 // frame cheaply). changedAreas are the parts the last update changed: each run of changed rows, as wide as the
@@ -22,10 +19,15 @@ struct ShownFrame {
     std::vector<uint32_t> pixels; // 0x00RRGGBB
     std::vector<uint32_t> given;  // 0x00BBGGRR
     int width = 0, height = 0;
-    std::vector<ShownArea> changedAreas;
+    std::vector<FrameArea> changedAreas;
+    bool followsLast = false;         // `given` is the frame handed over last (none was rejected since)
+    std::vector<int> spanLeft, spanRight; // per row, the columns a hint says may have changed
 };
 
 // Takes a new frame into `shown` and tells whether any pixel changed and where, so that a backend puts on the
 // screen only what differs from what it shows (a paused game repaints mostly the same picture; a twinkling star
-// changes a few pixels). A missing or absurd frame is rejected and leaves `shown` alone.
-FrameUpdate UpdateShownFrame(ShownFrame& shown, const uint32_t* pixels, int width, int height, int maximumSize);
+// changes a few pixels). A missing or absurd frame is rejected and leaves the shown picture alone. `mayDiffer` (when
+// `mayDifferCount` is not negative) lists the only parts in which the frame can differ from the last one handed
+// over: the rest is not compared.
+FrameUpdate UpdateShownFrame(ShownFrame& shown, const uint32_t* pixels, int width, int height, int maximumSize,
+                             const FrameArea* mayDiffer = nullptr, int mayDifferCount = -1);

@@ -526,15 +526,15 @@ void PlatformRequestRepaint()
 
 // The frame replaces what the playfield shows; it goes to the screen only when a pixel changed (a paused game
 // repainted 20 times a second mostly shows the same picture again).
-void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
+void PlatformPresentFrame(const uint32_t* pixels, int width, int height, const FrameArea* changed, int changedCount)
 {
-    FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize);
+    FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize, changed, changedCount);
     if (update == FrameRejected) return;
     repaintAsked = false;
     LogFramePresented();
     if (!inDraw && playfield && update == FrameChanged) {
         frameWaiting = true;
-        for (const ShownArea& area : frame.changedAreas)
+        for (const FrameArea& area : frame.changedAreas)
             gtk_widget_queue_draw_area(playfield, area.left, area.top, area.right - area.left, area.bottom - area.top);
     }
 }

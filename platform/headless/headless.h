@@ -96,6 +96,8 @@ struct HeadlessFrame {
     std::vector<uint32_t> pixels; // 0x00BBGGRR, row by row
     int width = 0, height = 0;
     int count = 0;                // frames presented since the reset
+    bool changedKnown = false;    // the painter named the parts that may differ from the frame before
+    std::vector<FrameArea> changed;
 };
 const HeadlessFrame& HeadlessLastFrame();
 

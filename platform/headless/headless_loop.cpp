@@ -338,8 +338,11 @@ void PlatformRequestRepaint() {
     loop.repaintPending = true;
 }
 
-void PlatformPresentFrame(const uint32_t* pixels, int width, int height) {
+void PlatformPresentFrame(const uint32_t* pixels, int width, int height, const FrameArea* changed,
+                          int changedCount) {
     ++loop.frame.count;
+    loop.frame.changedKnown = changedCount >= 0;
+    loop.frame.changed.assign(changed, changed + std::max(changedCount, 0));
     loop.repaintPending = false; // the whole client area is painted: the request is settled
     if (!pixels || width <= 0 || height <= 0) {
         loop.frame.pixels.clear();

@@ -149,7 +149,7 @@ void PlatformRequestRepaint()
     if (windowExists) paintPending = true;
 }
 
-void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
+void PlatformPresentFrame(const uint32_t* pixels, int width, int height, const FrameArea*, int)
 {
     if (!windowExists || !pixels || width <= 0 || height <= 0 || width > 16384 || height > 16384) return;
     paintPending = false;

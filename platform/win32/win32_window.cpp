@@ -356,9 +356,9 @@ void PlatformRequestRepaint()
     if (mainWindow) InvalidateRect(mainWindow, nullptr, FALSE);
 }
 
-void PlatformPresentFrame(const uint32_t* pixels, int width, int height)
+void PlatformPresentFrame(const uint32_t* pixels, int width, int height, const FrameArea* changed, int changedCount)
 {
-    const FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize);
+    const FrameUpdate update = UpdateShownFrame(frame, pixels, width, height, MaximumSize, changed, changedCount);
     if (update == FrameRejected || !mainWindow) return;
     LogFlightFrame();
     if (paintDC) {
