@@ -1,6 +1,8 @@
 // The playfield-size frame that the painter composed last, before it was scaled into the window
 // (for the simulator's pictures and for checking the painter).
 #pragma once
+#include <cstdint>
+
 #include "gfx/canvas.h"
 
 struct FrameView {
@@ -8,4 +10,8 @@ struct FrameView {
 };
 
 const Surface& ComposedFrame();
+// The number of the last composition (counted from 1) and, for each row of the composed frame, the composition that
+// last changed it: a row stamped no later than a reader's last look holds the pixels it held then.
+uint64_t ComposedFrameNumber();
+const uint64_t* ComposedFrameRowStamps();
 FrameView ComposedView();

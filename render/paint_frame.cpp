@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -48,6 +49,10 @@ struct Damage {
 };
 Damage damage;
 std::vector<FrameView> previousDamage; // what the frame before the current one drew over its base
+bool frameStartedAfresh = true;        // the current frame was started from a whole copy of its base
+uint64_t compositions = 0;
+std::vector<uint64_t> rowStamps;       // the composition that last changed each row of the frame
+std::vector<uint32_t> lastPixels;      // the frame as composed last: a row is stamped only when a pixel changed
 
 void Mark(int left, int top, int right, int bottom)
 {
@@ -321,11 +326,38 @@ bool StartFromScene(Surface& frame)
     frame.clip = clip;
     if (!reuse || blackBase)
         CopySurface(frame, 0, 0, scene, 0, 0, scene.width, scene.height);
+    frameStartedAfresh = !reuse;
     damage.rects.clear();
     damage.whole = false;
     damage.blackBase = blackBase;
     damage.sceneVersion = BackgroundSceneVersion();
     return reuse && !blackBase;
+}
+
+// Stamps the rows in which this composition changed a pixel. Only what the last frame and this one drew over the
+// base can differ from the last frame (a star drawn again in its place changes nothing), unless the frame started
+// afresh.
+void StampChangedRows(const Surface& frame)
+{
+    ++compositions;
+    const size_t width = static_cast<size_t>(frame.width), height = static_cast<size_t>(frame.height);
+    if (frameStartedAfresh || rowStamps.size() != height || lastPixels.size() != frame.pixels.size()) {
+        rowStamps.assign(height, compositions);
+        lastPixels = frame.pixels;
+        return;
+    }
+    for (const std::vector<FrameView>* rects : {&previousDamage, &damage.rects})
+        for (const FrameView& r : *rects) {
+            const int left = std::max(r.left, 0), right = std::min(r.right, frame.width);
+            for (int y = std::max(r.top, 0); left < right && y < std::min(r.bottom, frame.height); ++y) {
+                const size_t at = static_cast<size_t>(y) * width + static_cast<size_t>(left);
+                const size_t bytes = static_cast<size_t>(right - left) * sizeof(uint32_t);
+                if (std::memcmp(&lastPixels[at], &frame.pixels[at], bytes) != 0) {
+                    std::memcpy(&lastPixels[at], &frame.pixels[at], bytes);
+                    rowStamps[static_cast<size_t>(y)] = compositions;
+                }
+            }
+        }
 }
 
 // Copies the part `r` of the frame that may have changed into the window's picture, as the whole view would be
@@ -404,6 +436,7 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
     frame.clip = nullptr;
 
     DrawLandingLights(frame, f);
+    StampChangedRows(frame);
 
     clientWidth = std::max(clientWidth, 0);
     clientHeight = std::max(clientHeight, 0);
@@ -452,6 +485,16 @@ void ComposeFrame(Surface& client, int clientWidth, int clientHeight, bool write
 const Surface& ComposedFrame()
 {
     return frame;
+}
+
+uint64_t ComposedFrameNumber()
+{
+    return compositions;
+}
+
+const uint64_t* ComposedFrameRowStamps()
+{
+    return rowStamps.data();
 }
 
 FrameView ComposedView()

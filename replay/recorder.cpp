@@ -12,6 +12,7 @@
 #include "platform/timer.h"
 #include "platform/window.h"
 #include "render/composed_frame.h"
+#include "replay/frame_hash.h"
 #include "replay/replay_file.h"
 #include "replay/replay_keep.h"
 #include "sim/flight_taps.h"
@@ -34,6 +35,7 @@ struct Recording {
     ControlInput input{};
     int clientWidth = 0, clientHeight = 0;
     uint32_t clock = 0;
+    FrameRowHashes rowHashes; // of the frame last hashed: only rows the painter changed since are hashed again
 };
 
 Recording rec;
@@ -209,7 +211,7 @@ void RecordFrame()
         return;
     const Surface& frame = ComposedFrame();
     ReplayFile& f = rec.file;
-    f.frameChain = ChainFrameHash(f.frameChain, frame.pixels.data(), frame.pixels.size(), frame.width, frame.height);
+    f.frameChain = ChainFrameRows(f.frameChain, rec.rowHashes, frame, ComposedFrameRowStamps(), ComposedFrameNumber());
     if (++f.frameCount % ReplayCheckpointEvery == 0)
         f.checkpoints.push_back(static_cast<uint32_t>(f.frameChain));
 }

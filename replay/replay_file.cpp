@@ -231,34 +231,6 @@ bool GetVarint(const uint8_t* data, size_t size, size_t& pos, uint64_t& value)
     return false;
 }
 
-uint64_t ChainFrameHash(uint64_t chain, const uint32_t* pixels, size_t count, int width, int height)
-{
-    // Four independent lanes of two pixels each: fast enough to hash every frame while recording. The lanes are
-    // separate scalars so that the four multiplications run side by side; kept in an array, GCC's -O2 turns them
-    // into a vector loop that multiplies by shifts and adds, four times slower.
-    constexpr uint64_t Prime = 0x100000001B3ull;
-    uint64_t lane0 = chain, lane1 = chain ^ 0x9E3779B97F4A7C15ull, lane2 = chain ^ 0xC2B2AE3D27D4EB4Full,
-             lane3 = static_cast<uint64_t>(width) << 32 | static_cast<uint32_t>(height);
-    auto mix = [](uint64_t& lane, const uint32_t* pair) {
-        lane ^= static_cast<uint64_t>(pair[0]) | static_cast<uint64_t>(pair[1]) << 32;
-        lane *= Prime;
-        lane ^= lane >> 29;
-    };
-    size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        mix(lane0, pixels + i);
-        mix(lane1, pixels + i + 2);
-        mix(lane2, pixels + i + 4);
-        mix(lane3, pixels + i + 6);
-    }
-    for (; i < count; ++i)
-        lane0 = (lane0 ^ pixels[i]) * Prime;
-    uint64_t h = lane0;
-    for (uint64_t lane : {lane1, lane2, lane3})
-        h = (h ^ (lane + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2))) * Prime;
-    return h ^ (h >> 32);
-}
-
 std::vector<uint8_t> EncodeReplay(const ReplayFile& r)
 {
     Writer w;

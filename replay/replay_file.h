@@ -9,7 +9,8 @@
 
 #include "sim/options.h"
 
-constexpr uint16_t ReplayFormatVersion = 1;
+// Format 2 hashes frames row by row (replay/frame_hash.h); format 1 files are still read.
+constexpr uint16_t ReplayFormatVersion = 2;
 constexpr char ReplayMagic[8] = {'D', 'R', 'V', 'X', 'R', 'P', 'L', 'Y'};
 constexpr const char* ReplayExtension = ".dvreplay";
 // Bounds that keep a damaged or hostile file from asking for unbounded memory.
@@ -72,8 +73,6 @@ bool DecodeReplay(const uint8_t* data, size_t size, ReplayFile& replay, std::str
 
 // The CRC-32 (IEEE) that closes a replay file, of the bytes before it.
 uint32_t ReplayChecksum(const uint8_t* data, size_t size);
-// The next frame hash in the chain.
-uint64_t ChainFrameHash(uint64_t chain, const uint32_t* pixels, size_t count, int width, int height);
 
 // LEB128 varints and the zigzag mapping of signed values, for the event log.
 void PutVarint(std::vector<uint8_t>& out, uint64_t value);

@@ -9,6 +9,7 @@
 #include "render/composed_frame.h"
 #include "render/paint_frame.h"
 #include "render/sprites.h"
+#include "replay/frame_hash.h"
 #include "sim/flight_taps.h"
 #include "sim/game_state.h"
 #include "sim/options.h"
@@ -43,6 +44,7 @@ struct Player {
     void (*onFrame)(uint32_t) = nullptr;
     SavedTaps saved{};
     bool tapsInstalled = false;
+    FrameRowHashes rowHashes;
 };
 
 Player player;
@@ -181,7 +183,11 @@ void Frame()
 {
     ReplayReport& r = player.report;
     const Surface& frame = ComposedFrame();
-    r.frameChain = ChainFrameHash(r.frameChain, frame.pixels.data(), frame.pixels.size(), frame.width, frame.height);
+    // Every row is hashed afresh: a replay also checks the recorder's reuse of the rows it took unchanged.
+    if (player.file.version == 1)
+        r.frameChain = ChainFrameHash(r.frameChain, frame.pixels.data(), frame.pixels.size(), frame.width, frame.height);
+    else
+        r.frameChain = ChainFrameRows(r.frameChain, player.rowHashes, frame, nullptr, 0);
     ++r.frames;
     if (r.frames % ReplayCheckpointEvery == 0 && r.firstFrameDifference == 0) {
         const size_t index = r.frames / ReplayCheckpointEvery - 1;

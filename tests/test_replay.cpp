@@ -112,7 +112,7 @@ TEST(Replay, DamagedFilesAreRefusedWithOneLine)
     } cases[] = {
         {"empty", {}, "not a Dravolinex replay"},
         {"wrong magic", with([](auto& b) { b[0] = 'X'; }), "not a Dravolinex replay"},
-        {"newer format", with([](auto& b) { b[8] = 2; }), "needs a newer Dravolinex"},
+        {"newer format", with([](auto& b) { b[8] = 3; }), "needs a newer Dravolinex"},
         {"cut in the header", with([](auto& b) { b.resize(40); }), "truncated"},
         {"cut in the log", with([](auto& b) { b.resize(b.size() - 9); }), "truncated"},
         {"a byte changed", with([](auto& b) { b[b.size() / 2] ^= 0x40; }), "checksum"},
