@@ -183,7 +183,8 @@ void Frame()
 {
     ReplayReport& r = player.report;
     const Surface& frame = ComposedFrame();
-    // Every row is hashed afresh: a replay also checks the recorder's reuse of the rows it took unchanged.
+    // Format 2 frames are hashed with every row afresh, so a replay also checks the recorder's reuse of the rows it
+    // took as unchanged.
     if (player.file.version == 1)
         r.frameChain = ChainFrameHash(r.frameChain, frame.pixels.data(), frame.pixels.size(), frame.width, frame.height);
     else
